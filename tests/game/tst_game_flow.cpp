@@ -1,0 +1,465 @@
+// Whole games in virtual time: START to the first note, questions, judgments,
+// replays, demonstrations and the end of a game, checked at the moments they happen.
+#include <QTest>
+
+#include "support/GameRig.h"
+
+using namespace zv;
+using namespace zv::test;
+
+class GameFlowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void idleWindowAfterLoad() {
+        GameRig rig;
+        QVERIFY(rig.isIdle());
+        QCOMPARE(rig.v.NoteCount, 5);
+        QCOMPARE(rig.v.TimeLeft, 30);
+        QCOMPARE(rig.ui.Option1[1]->value(), 1);
+        QVERIFY(rig.sound.played.empty());  // selecting the default difficulty makes no sound
+        QCOMPARE(rig.timer1.interval(), 10);
+        QCOMPARE(rig.timer2.interval(), 1000);
+        QVERIFY(rig.ui.Picture2[0]->picture() && rig.ui.Picture2[1]->picture() && rig.ui.Picture2[2]->picture());
+    }
+
+    void bannerSlideToFirstNote() {
+        GameRig rig;
+        rig.form.Command3_Click();
+        QCOMPARE(rig.sound.names(), std::vector<std::string>{"+++do"});
+        QVERIFY(rig.ui.Frame3->visible());
+        QVERIFY(!rig.ui.Frame1->enabled() && !rig.ui.Frame2->enabled() && !rig.ui.Frame4->enabled() &&
+                !rig.ui.Frame5->enabled());
+        QCOMPARE(rig.timer1.interval(), 30);
+        QCOMPARE(rig.v.Phase, phase::Banner);
+        // 16 ticks: the banner is at 9525 - 16*300 = 4725, labels still hidden.
+        for (int i = 0; i < 16; ++i) QVERIFY(rig.tick1());
+        QCOMPARE(rig.ui.Frame3->left(), 4725);
+        QVERIFY(!rig.ui.Label2->visible());
+        QCOMPARE(rig.ui.Command3->caption(), std::string("START"));
+        // Tick 17 (510 ms): left 4425 < 4500, everything appears on this one tick.
+        QVERIFY(rig.tick1());
+        QCOMPARE(rig.clock.now(), 510);
+        QVERIFY(rig.ui.Label2->visible() && rig.ui.Label3->visible() && rig.ui.Label4->visible() &&
+                rig.ui.Label5->visible());
+        QVERIFY(!rig.ui.Frame4->visible());
+        QVERIFY(rig.ui.Command4->visible());
+        QCOMPARE(rig.ui.Command3->caption(), std::string("STOP"));
+        QCOMPARE(rig.v.Playing, kFalse);
+        // Tick 50 leaves the banner at -5475, not yet past -5505.
+        for (int i = 17; i < 50; ++i) QVERIFY(rig.tick1());
+        QCOMPARE(rig.v.Playing, kFalse);
+        QCOMPARE(rig.v.Phase, phase::Banner);
+        QVERIFY(rig.tick1());  // tick 51, 1530 ms: -5775 < -5505
+        QCOMPARE(rig.clock.now(), 1530);
+        QCOMPARE(rig.v.Playing, kTrue);
+        QVERIFY(rig.timer2.enabled());
+        QCOMPARE(rig.timer1.interval(), 500);
+        QCOMPARE(rig.v.Phase, phase::Question);
+        QVERIFY(rig.allKeysLocked());
+        QVERIFY(!rig.ui.Command4->visible());
+        QCOMPARE(rig.sound.played.size(), size_t(1));
+        QVERIFY(rig.tick1());
+        QCOMPARE(rig.clock.now(), 2030);  // the first note, 500 ms after the banner left
+        QCOMPARE(rig.sound.played.size(), size_t(2));
+    }
+
+    void fiveNoteQuestionUnlocksOnLastNote() {
+        GameRig rig;
+        scriptMelody(rig.random, {"白0", "黒3", "白13", "白13", "黒9"});
+        rig.startGame();
+        const auto start = rig.clock.now();
+        rig.sound.clear();
+        for (int n = 1; n <= 5; ++n) {
+            QVERIFY(rig.tick1());
+            QCOMPARE(rig.clock.now(), start + 500 * n);
+            QCOMPARE(rig.sound.played.size(), size_t(n));
+            if (n < 5) {
+                QVERIFY(rig.allKeysLocked());
+                QCOMPARE(rig.questions(), 0);
+            }
+        }
+        QCOMPARE(rig.sound.names(), (std::vector<std::string>{"do", "so#", "+si", "+si", "+ra#"}));
+        QCOMPARE(rig.melody(), (std::vector<std::string>{"白0", "黒3", "白13", "白13", "黒9"}));
+        QVERIFY(!rig.timer1.enabled());
+        QVERIFY(rig.keysMatchRange(0));
+        QVERIFY(rig.ui.Command4->visible());
+        QCOMPARE(rig.questions(), 1);
+        QCOMPARE(rig.v.NotePos, 0);
+    }
+
+    void rightAnswerPictureThenNextQuestion() {
+        GameRig rig;
+        rig.startAndPlayFirstQuestion();
+        rig.clock.advance(3000);  // the player thinks; nothing runs
+        const auto t = rig.clock.now();
+        rig.sound.clear();
+        rig.answerRight();
+        QCOMPARE(rig.sound.played.size(), size_t(5));  // every press sounds, the last one first
+        QCOMPARE(rig.rights(), 1);
+        QVERIFY(rig.ui.Picture1->visible());
+        QCOMPARE(rig.ui.Picture1->picture(), rig.ui.Picture2[0]->picture());
+        QVERIFY(rig.allKeysLocked());
+        QCOMPARE(rig.v.Phase, phase::Pause);
+        QCOMPARE(rig.timer1.interval(), 200);
+        QVERIFY(rig.tick1());
+        QCOMPARE(rig.clock.now(), t + 200);
+        QVERIFY(!rig.ui.Picture1->visible());
+        QCOMPARE(rig.v.Phase, phase::Question);
+        QVERIFY(rig.allKeysLocked());
+        QVERIFY(rig.tick1());
+        QCOMPARE(rig.clock.now(), t + 700);
+        QCOMPARE(rig.sound.played.size(), size_t(6));
+    }
+
+    void wrongFirstNoteEndsAnswerAtOnce() {
+        GameRig rig;
+        scriptMelody(rig.random, {"白5", "白5", "白5", "白5", "白5"});
+        rig.startAndPlayFirstQuestion();
+        rig.pressToken("黒0");
+        QCOMPARE(rig.v.NotePos, 0);
+        QCOMPARE(rig.rights(), 0);
+        QCOMPARE(rig.ui.Picture1->picture(), rig.ui.Picture2[1]->picture());
+        QVERIFY(rig.allKeysLocked());
+        QCOMPARE(rig.v.Phase, phase::Pause);
+    }
+
+    void repeatedKeyAdvancesOnEachPress() {
+        GameRig rig;
+        scriptMelody(rig.random, {"白3", "白3", "黒1", "白3", "白3"});
+        rig.startAndPlayFirstQuestion();
+        rig.pressToken("白3");
+        rig.pressToken("白3");
+        QCOMPARE(rig.v.NotePos, 2);
+        rig.pressToken("黒1");
+        rig.pressToken("白3");
+        QCOMPARE(rig.v.Phase, phase::Question);
+        rig.pressToken("白3");
+        QCOMPARE(rig.v.Phase, phase::Pause);
+        QCOMPARE(rig.rights(), 1);
+    }
+
+    void replayAfterTwoRightNotesRestartsTheAnswer() {
+        GameRig rig;
+        rig.startAndPlayFirstQuestion();
+        const auto melody = rig.melody();
+        rig.pressToken(melody[0]);
+        rig.pressToken(melody[1]);
+        QCOMPARE(rig.v.NotePos, 2);
+        rig.sound.clear();
+        rig.form.Command4_Click();
+        QCOMPARE(rig.v.NotePos, 0);
+        QCOMPARE(rig.v.Phase, phase::Replay);
+        QVERIFY(rig.allKeysLocked());
+        QVERIFY(!rig.ui.Command4->visible());
+        const auto t = rig.clock.now();
+        rig.playUntilSequencerStops();
+        QCOMPARE(rig.clock.now(), t + 2500);
+        std::vector<std::string> expected;
+        for (const auto& token : melody) expected.push_back(keySoundName(rig.v, *readToken(token)));
+        QCOMPARE(rig.sound.names(), expected);
+        QCOMPARE(rig.questions(), 2);  // a replay played to its end counts as a question
+        QVERIFY(rig.keysMatchRange(0));
+        QCOMPARE(rig.melody(), melody);
+        rig.answerRight();
+        QCOMPARE(rig.rights(), 1);
+    }
+
+    void demonstrationMarksKeysAndOffersTwoButtons() {
+        GameRig rig;
+        scriptMelody(rig.random, {"白0", "白4", "黒2", "白6", "白4"});
+        rig.ui.Check3->setValue(1);
+        rig.boxes.answers = {MessageBoxes::kYes};
+        rig.startAndPlayFirstQuestion();
+        rig.pressToken("白1");  // wrong
+        rig.tick1();       // the pause tick asks
+        QCOMPARE(rig.boxes.shown.size(), size_t(1));
+        QVERIFY(rig.boxes.shown[0].yesNo);
+        QCOMPARE(rig.boxes.shown[0].text, std::string("正解を表示しますか?"));
+        QCOMPARE(rig.boxes.shown[0].caption, std::string("Zorvanta"));
+        QCOMPARE(rig.v.Phase, phase::Demonstration);
+        QVERIFY(rig.allKeysLocked());
+        rig.tick1();  // first demonstrated note
+        QCOMPARE(rig.ui.Command1[0]->backColor(), colors::Blue);
+        QCOMPARE(rig.ui.Label7[0]->caption(), std::string("1"));
+        rig.tick1();
+        rig.tick1();
+        QCOMPARE(rig.ui.Command2[2]->backColor(), colors::Blue);
+        QCOMPARE(rig.ui.Label8[2]->caption(), std::string("3"));
+        rig.playUntilSequencerStops();
+        QCOMPARE(rig.ui.Label7[4]->caption(), std::string("2,5"));
+        QCOMPARE(rig.ui.Label7[6]->caption(), std::string("4"));
+        QCOMPARE(rig.ui.Label7[1]->caption(), std::string(""));
+        QVERIFY(rig.keysMatchRange(0));  // blue marks gone, positions stay
+        QVERIFY(!rig.ui.Command4->visible());
+        QVERIFY(rig.ui.Command5[0]->visible() && rig.ui.Command5[1]->visible());
+        QCOMPARE(rig.questions(), 1);
+        // Presses now only sound, also the right notes in order.
+        const auto before = rig.sound.played.size();
+        for (const char* t : {"白0", "白4", "黒2", "白6", "白4"}) rig.pressToken(t);
+        QCOMPARE(rig.sound.played.size(), before + 5);
+        QCOMPARE(rig.rights(), 0);
+        QCOMPARE(rig.v.NotePos, 0);
+
+        // "正解表示" demonstrates again: labels cleared and refilled, counter unchanged.
+        rig.form.Command5_Click(0);
+        QVERIFY(!rig.ui.Command5[0]->visible() && !rig.ui.Command5[1]->visible());
+        QVERIFY(rig.keysMatchRange(0));
+        rig.tick1();
+        QCOMPARE(rig.ui.Label7[4]->caption(), std::string(""));
+        rig.playUntilSequencerStops();
+        QCOMPARE(rig.ui.Label7[4]->caption(), std::string("2,5"));
+        QCOMPARE(rig.questions(), 1);
+
+        // "次の問題" plays a new question; the marks stay until its first note.
+        rig.form.Command5_Click(1);
+        QCOMPARE(rig.v.Phase, phase::Question);
+        QCOMPARE(rig.ui.Label7[4]->caption(), std::string("2,5"));
+        rig.tick1();
+        QCOMPARE(rig.ui.Label7[4]->caption(), std::string(""));
+        rig.playUntilSequencerStops();
+        QCOMPARE(rig.questions(), 2);
+    }
+
+    // A question started by "次の問題" plays with the keys locked, so no press can be
+    // judged against a note of the previous question (which could score a question
+    // that was never counted).
+    void nextQuestionButtonLocksKeysWhilePlaying() {
+        GameRig rig;
+        scriptMelody(rig.random, {"白0", "白0", "白0", "白0", "白0", "白2", "白2", "白2", "白2", "白2"});
+        rig.ui.Check3->setValue(1);
+        rig.boxes.answers = {MessageBoxes::kYes};
+        rig.startAndPlayFirstQuestion();
+        rig.pressToken("白1");
+        rig.playUntilSequencerStops();  // pause tick, then the demonstration
+        QVERIFY(rig.ui.Command5[1]->visible());
+        rig.form.Command5_Click(1);
+        QVERIFY(rig.allKeysLocked());
+        // The PC keyboard cannot reach a locked key; the old melody's first note is 白0.
+        rig.form.Form_KeyDown('Q', 0);
+        QCOMPARE(rig.v.NotePos, 0);
+        QCOMPARE(rig.v.Phase, phase::Question);
+        rig.tick1();
+        QVERIFY(rig.allKeysLocked());
+        rig.playUntilSequencerStops();
+        QVERIFY(rig.keysMatchRange(0));
+        QCOMPARE(rig.melody(), (std::vector<std::string>{"白2", "白2", "白2", "白2", "白2"}));
+    }
+
+    void stopDuringBannerShowsNoSummary() {
+        GameRig rig;
+        rig.form.Command3_Click();
+        for (int i = 0; i < 20; ++i) rig.tick1();
+        QCOMPARE(rig.ui.Command3->caption(), std::string("STOP"));
+        rig.form.Command3_Click();
+        QVERIFY(rig.ui.Picture1->visible());
+        QCOMPARE(rig.ui.Picture1->picture(), rig.ui.Picture2[2]->picture());
+        const auto t = rig.clock.now();
+        rig.tick1();
+        QCOMPARE(rig.clock.now(), t + 1000);
+        QVERIFY(rig.boxes.shown.empty());
+        QVERIFY(rig.isIdle());
+        QCOMPARE(rig.ui.Frame3->left(), rig.ui.table.formWidth());
+        QVERIFY(rig.keysMatchRange(0));
+        QVERIFY(rig.ui.Frame1->enabled() && rig.ui.Frame4->visible());
+    }
+
+    void startAgainDuringBannerCarriesOn() {
+        GameRig rig;
+        rig.form.Command3_Click();
+        for (int i = 0; i < 5; ++i) rig.tick1();
+        const int left = rig.ui.Frame3->left();
+        rig.form.Command3_Click();
+        QCOMPARE(rig.sound.names(), (std::vector<std::string>{"+++do", "+++do"}));
+        QCOMPARE(rig.ui.Frame3->left(), left);
+        QCOMPARE(rig.v.Phase, phase::Banner);
+    }
+
+    // REPLAY shows during the banner before any question exists: pressing it must
+    // neither read the empty melody nor stall the game.
+    void replayDuringBannerIsIgnored() {
+        GameRig rig;
+        rig.form.Command3_Click();
+        for (int i = 0; i < 20; ++i) rig.tick1();
+        QVERIFY(rig.ui.Command4->visible());
+        rig.form.Command4_Click();
+        QCOMPARE(rig.v.Phase, phase::Banner);
+        rig.playUntilSequencerStops();
+        QCOMPARE(rig.v.Playing, kTrue);
+        QCOMPARE(rig.questions(), 1);
+        rig.form.Command3_Click();  // STOP still ends the game
+        rig.clock.advance(1000);
+        QVERIFY(rig.isIdle());
+        QCOMPARE(rig.boxes.shown.size(), size_t(1));
+    }
+
+    void stopTwiceDuringGameOverPauseGivesOneSummary() {
+        GameRig rig;
+        rig.startAndPlayFirstQuestion();
+        rig.form.Command3_Click();
+        rig.clock.advance(600);
+        rig.form.Command3_Click();  // STOP again: the pause starts over
+        rig.clock.advance(900);
+        QVERIFY(rig.boxes.shown.empty());
+        QVERIFY(!rig.isIdle());
+        rig.clock.advance(100);
+        QCOMPARE(rig.boxes.shown.size(), size_t(1));
+        QVERIFY(rig.isIdle());
+        rig.clock.advance(5000);
+        QCOMPARE(rig.boxes.shown.size(), size_t(1));
+    }
+
+    void gameOverMidQuestionIsNotCounted() {
+        GameRig rig;
+        rig.startAndPlayFirstQuestion();
+        rig.answerRight();
+        rig.tick1();  // pause tick
+        rig.tick1();  // first note of question 2
+        rig.tick1();
+        rig.form.GameOver();
+        QCOMPARE(rig.questions(), 1);
+        rig.clock.advance(1000);
+        QCOMPARE(rig.boxes.shown.size(), size_t(1));
+        QCOMPARE(rig.boxes.shown[0].caption, std::string("5音メロディー:30秒"));
+        QCOMPARE(rig.boxes.shown[0].text, std::string("問題数:1\r\n正解数:1\r\n正解率:100%"));
+        QVERIFY(rig.isIdle());
+        QCOMPARE(rig.questions(), 0);
+        QVERIFY(!rig.ui.Label3->visible());
+    }
+
+    void countdownEndsTheGame() {
+        GameRig rig;
+        rig.ui.VScroll1->setValue(90);
+        rig.form.VScroll1_Change();  // 10 seconds
+        rig.startAndPlayFirstQuestion();
+        const auto bannerEnd = 1530;
+        rig.clock.advanceTo(bannerEnd + 9000);
+        QCOMPARE(rig.ui.Label2->caption(), std::string("1"));
+        rig.clock.advanceTo(bannerEnd + 10000);
+        QCOMPARE(rig.ui.Label2->caption(), std::string("0"));
+        QVERIFY(!rig.timer2.enabled());
+        QCOMPARE(rig.v.Phase, phase::Pause);
+        QCOMPARE(rig.timer1.interval(), 1000);
+        rig.clock.advance(1000);
+        QCOMPARE(rig.boxes.shown.size(), size_t(1));
+        QCOMPARE(rig.boxes.shown[0].caption, std::string("5音メロディー:10秒"));
+        QVERIFY(rig.isIdle());
+        QCOMPARE(rig.v.TimeLeft, 10);
+    }
+
+    // Ticks keep coming while a box is open. The demonstration question held open for
+    // three seconds opens no second box; a countdown that ends the game meanwhile
+    // keeps it ended, and the game closes with exactly one summary.
+    void ticksUnderDemonstrationQuestion() {
+        GameRig rig;
+        rig.ui.VScroll1->setValue(88);  // 12 s
+        rig.form.VScroll1_Change();
+        rig.ui.Check3->setValue(1);
+        rig.startAndPlayFirstQuestion();  // ends 1530 + 2500
+        rig.clock.advanceTo(1530 + 9000);
+        rig.pressToken(rig.wrongTokenFor(rig.v.Melody[0]));
+        int opened = 0;
+        rig.boxes.whileOpen = [&] {
+            if (++opened == 1) rig.clock.advance(4000);  // the countdown runs out under the box
+        };
+        rig.boxes.answers = {MessageBoxes::kYes};
+        rig.clock.advance(200);
+        QCOMPARE(rig.boxes.maxOpenAtOnce, 1);
+        QCOMPARE(rig.boxes.shown.size(), size_t(1));
+        QCOMPARE(rig.v.Phase, phase::Pause);  // not the demonstration: the game is over
+        QCOMPARE(rig.timer1.interval(), 1000);
+        rig.clock.advance(1000);
+        QCOMPARE(rig.boxes.shown.size(), size_t(2));
+        QVERIFY(!rig.boxes.shown[1].yesNo);
+        rig.clock.advance(5000);
+        QCOMPARE(rig.boxes.shown.size(), size_t(2));
+        QVERIFY(rig.isIdle());
+    }
+
+    // STOP with one second left: the countdown reaches zero under the summary and
+    // calls GameOver again; still exactly one summary, and the window ends idle.
+    void countdownUnderSummary() {
+        GameRig rig;
+        rig.ui.VScroll1->setValue(90);
+        rig.form.VScroll1_Change();
+        rig.startAndPlayFirstQuestion();
+        rig.clock.advanceTo(1530 + 8500);
+        rig.form.Command3_Click();  // STOP with 1.5 s left
+        rig.boxes.whileOpen = [&] { rig.clock.advance(3000); };
+        rig.clock.advance(1000);
+        QCOMPARE(rig.boxes.shown.size(), size_t(1));
+        QVERIFY(rig.isIdle());
+        QVERIFY(!rig.ui.Picture1->visible());
+        rig.boxes.whileOpen = nullptr;
+        rig.clock.advance(10000);
+        QCOMPARE(rig.boxes.shown.size(), size_t(1));
+    }
+
+    void escWithStopEndsGameAndEscIdleQuits() {
+        GameRig rig;
+        rig.form.Form_KeyDown(27, 0);
+        QCOMPARE(rig.app.quits, 1);
+        rig.startAndPlayFirstQuestion();
+        rig.form.Form_KeyDown(27, 0);
+        QCOMPARE(rig.app.quits, 1);
+        QCOMPARE(rig.v.Phase, phase::Pause);
+        QCOMPARE(rig.timer1.interval(), 1000);
+        rig.clock.advance(1000);
+        QCOMPARE(rig.boxes.shown.size(), size_t(1));
+    }
+
+    void escEarlyInBannerQuits() {
+        GameRig rig;
+        rig.form.Command3_Click();
+        rig.clock.advance(300);
+        rig.form.Form_KeyDown(27, 0);
+        QCOMPARE(rig.app.quits, 1);
+    }
+
+    void commandFiveIgnoredDuringGameOverPause() {
+        GameRig rig;
+        rig.ui.Check3->setValue(1);
+        rig.boxes.answers = {MessageBoxes::kYes};
+        rig.startAndPlayFirstQuestion();
+        rig.pressToken(rig.wrongTokenFor(rig.v.Melody[0]));
+        rig.playUntilSequencerStops();
+        QVERIFY(rig.ui.Command5[1]->visible());
+        rig.form.GameOver();
+        rig.form.Command5_Click(1);
+        QCOMPARE(rig.v.Phase, phase::Pause);
+        rig.clock.advance(1000);
+        QVERIFY(rig.isIdle());
+        QCOMPARE(rig.boxes.shown.size(), size_t(2));  // the question and one summary
+    }
+
+    void singleNoteQuestionIsOneTick() {
+        GameRig rig;
+        rig.form.Option2_Click(1);
+        rig.ui.Option2[1]->setValue(1);
+        rig.startGame();
+        rig.sound.clear();
+        rig.tick1();
+        QCOMPARE(rig.sound.played.size(), size_t(1));
+        QCOMPARE(rig.questions(), 1);
+        QVERIFY(!rig.timer1.enabled());
+        rig.pressToken(rig.v.Melody[0]);
+        QCOMPARE(rig.rights(), 1);
+        rig.form.GameOver();
+        rig.clock.advance(1000);
+        QCOMPARE(rig.boxes.shown[0].caption, std::string("単音:30秒"));
+        QVERIFY(!rig.ui.Frame1->enabled());  // single-note mode keeps the difficulty frame off
+    }
+
+    void tickWithUnknownPhaseDoesNothing() {
+        GameRig rig;
+        rig.v.Phase = 7;
+        rig.timer1.setInterval(500);
+        rig.timer1.setEnabled(true);
+        rig.clock.advance(2000);
+        QVERIFY(rig.sound.played.empty());
+        QVERIFY(rig.keysMatchRange(0));
+    }
+};
+
+QTEST_APPLESS_MAIN(GameFlowTest)
+#include "tst_game_flow.moc"
