@@ -1,9 +1,12 @@
 // Reads a raw stream as SDL's disk audio driver writes it (signed 16-bit, native
 // endianness, interleaved channels) and prints how much of it sounds and where new
 // sounds begin: "onsets N sounding_ms M" and one "onset <ms>" line per onset.
-// An onset is a 5 ms window markedly louder than the window before it, the way a
-// new note that cuts the previous one (or starts from silence) shows up.
+// An onset is a 5 ms window half again as loud as the quietest of the three before
+// it, the way a new note that cuts the previous one (or starts from silence) shows
+// up; onsets closer than 50 ms count once.
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -26,10 +29,10 @@ int main(int argc, char** argv) {
     const std::size_t frames = bytes.size() / (2 * channels);
     const auto* samples = reinterpret_cast<const std::int16_t*>(bytes.data());
     const std::size_t window = rate / 200;  // 5 ms
-    double previous = 0;
+    std::vector<double> history;
     int onsets = 0;
     long soundingWindows = 0;
-    bool rising = false;
+    long lastOnset = -1000;
     for (std::size_t start = 0; start + window <= frames; start += window) {
         double sum = 0;
         for (std::size_t f = start; f < start + window; ++f)
@@ -39,13 +42,16 @@ int main(int argc, char** argv) {
             }
         const double rms = std::sqrt(sum / (window * channels));
         if (rms > 0.003) ++soundingWindows;
-        const bool jump = rms > 0.01 && rms > 3.0 * previous + 0.002;
-        if (jump && !rising) {
+        double quietest = rms;
+        for (std::size_t i = history.size() >= 3 ? history.size() - 3 : 0; i < history.size(); ++i)
+            quietest = std::min(quietest, history[i]);
+        const long ms = static_cast<long>(start * 1000 / rate);
+        if (rms > 0.03 && rms > 1.5 * quietest && ms - lastOnset >= 50) {
             ++onsets;
-            std::printf("onset %ld\n", static_cast<long>(start * 1000 / rate));
+            lastOnset = ms;
+            std::printf("onset %ld\n", ms);
         }
-        rising = jump;
-        previous = rms;
+        history.push_back(rms);
     }
     std::printf("onsets %d sounding_ms %ld total_ms %ld\n", onsets, soundingWindows * 5,
                 static_cast<long>(frames * 1000 / rate));

@@ -5,8 +5,8 @@
 # driver, and the captured stream must show the start chime and the notes.
 #   run_e2e.sh <zorvanta binary> <audio_activity binary>
 set -euo pipefail
-binary="$1"
-analyzer="$2"
+binary="$(realpath "$1")"
+analyzer="$(realpath "$2")"
 if [ -z "${DISPLAY_FOR_E2E:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1024x768x24" env DISPLAY_FOR_E2E=1 bash "$0" "$@"
 fi
@@ -59,6 +59,7 @@ if [ "$status" -ne 0 ]; then
   exit 1
 fi
 
+[ -n "${E2E_KEEP_AUDIO:-}" ] && cp "$work/audio.raw" "$E2E_KEEP_AUDIO"
 report="$("$analyzer" "$work/audio.raw" 2)"
 echo "$report" | tail -n 1
 onsets="$(echo "$report" | awk '/^onsets/ {print $2}')"
@@ -68,4 +69,10 @@ if [ "${onsets:-0}" -lt 6 ] || [ "${sounding:-0}" -lt 2500 ]; then
   echo "too little sound captured: $report" >&2
   exit 1
 fi
-echo "e2e passed"
+# The question's five notes: five onsets in a row 500 ms apart (within 40 ms).
+run="$(echo "$report" | awk '/^onset / {t=$2; if (n>0 && t-p>=460 && t-p<=540) {c++} else {c=1}; if (c>best) best=c; p=t; n++} END {print best+0}')"
+if [ "$run" -lt 5 ]; then
+  echo "no five notes at 500 ms steps in the captured sound: $report" >&2
+  exit 1
+fi
+echo "e2e passed: $onsets onsets, the question's notes 500 ms apart"
