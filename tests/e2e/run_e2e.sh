@@ -19,7 +19,7 @@ SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/audio.raw" QT_QPA_PLATFORM=xcb \
   "$binary" >"$work/out.log" 2>&1 &
 pid=$!
 
-wid="$(timeout 20 xdotool search --sync --onlyvisible --name '^Zorvanta\?$' | head -n 1)"
+wid="$(timeout 20 xdotool search --sync --onlyvisible --pid "$pid" --name '^Zorvanta\?$' | head -n 1)"
 echo "window $wid"
 xdotool windowfocus --sync "$wid" 2>/dev/null || true
 sleep 0.5

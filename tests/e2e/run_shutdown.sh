@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Closes the real window, as a window manager's close button does, in every state of
+# a game: the banner, a question playing, waiting for the answer, the pause after a
+# judgment, a replay, the demonstration question open, a demonstration playing, the
+# pause after game over and the summary open. Each time the program must end by
+# itself, promptly, with exit status 0.
+#   run_shutdown.sh <zorvanta binary> <send_wm_delete binary>
+set -euo pipefail
+binary="$(realpath "$1")"
+closer="$(realpath "$2")"
+if [ -z "${DISPLAY_FOR_SHUTDOWN:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1024x768x24" env DISPLAY_FOR_SHUTDOWN=1 bash "$0" "$@"
+fi
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+failures=0
+
+# Window coordinates (pixels) of the controls used.
+start() { xdotool mousemove --window "$wid" 549 266 click 1; }
+replay() { xdotool mousemove --window "$wid" 549 220 click 1; }
+ask_box() { xdotool mousemove --window "$wid" 130 276 click 1; }   # 正解確認
+
+# run_case <name> <steps...>: starts the program, runs the steps, closes the window.
+run_case() {
+  local name="$1"
+  shift
+  (cd "$work" && SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=xcb exec "$binary" >"$work/log" 2>&1) &
+  local pid=$! status=0
+  # By process id: a window of the previous run may not be gone from the server yet.
+  wid="$(timeout 20 xdotool search --sync --onlyvisible --pid "$pid" --name '^Zorvanta\?$' | head -n 1 || true)"
+  if [ -z "$wid" ]; then
+    echo "FAIL $name: the window did not appear"; cat "$work/log"
+    kill -9 "$pid" 2>/dev/null || true
+    failures=$((failures + 1))
+    return
+  fi
+  xdotool windowfocus --sync "$wid" 2>/dev/null || true
+  sleep 0.3
+  if ! "$@"; then
+    echo "FAIL $name: the state was not reached"
+    failures=$((failures + 1))
+  fi
+  "$closer" "$wid"
+  if ! timeout 10 tail --pid="$pid" -f /dev/null; then
+    echo "FAIL $name: still running 10 s after the close"
+    kill -9 "$pid" 2>/dev/null || true
+    failures=$((failures + 1))
+    return
+  fi
+  wait "$pid" || status=$?
+  if [ "$status" -ne 0 ]; then
+    echo "FAIL $name: exit status $status"; cat "$work/log"
+    failures=$((failures + 1))
+  else
+    echo "ok   $name"
+  fi
+}
+
+idle() { :; }
+banner() { start; sleep 0.5; }
+question() { start; sleep 2.6; }
+waiting() { start; sleep 4.5; }
+judged() { start; sleep 4.5; xdotool key 1 q; }
+replaying() { start; sleep 4.5; replay; sleep 0.7; }
+# expect_box <title pattern>: the state really has its message box open.
+expect_box() {
+  timeout 5 xdotool search --sync --onlyvisible --name "$1" >/dev/null 2>&1 || {
+    echo "no box matching $1 appeared"; return 1; }
+}
+question_box() { ask_box; start; sleep 4.5; xdotool key q; expect_box '^Zorvanta$'; }
+demonstrating() { question_box; xdotool key Return; sleep 1.2; }
+game_over() { start; sleep 2; xdotool key Escape; sleep 0.3; }
+summary_box() { start; sleep 4.5; xdotool key Escape; expect_box '音メロディー'; }
+
+for state in idle banner question waiting judged replaying question_box demonstrating game_over summary_box; do
+  run_case "$state" "$state"
+done
+if [ "$failures" -ne 0 ]; then
+  echo "$failures shutdown case(s) failed"
+  exit 1
+fi
+echo "all shutdown cases passed"
