@@ -21,11 +21,14 @@ struct GameRig {
     ScriptedRandom random;
     FakePictures pictures;
     FakeApplication app;
-    Form1 form{Services{sound, boxes, random, pictures, app, timer1, timer2}};
+    SoundService* soundInUse;  // the recording double unless a test brings a real one
+    Form1 form;
     FormVariables& v = form.vars();
     FormControls& ui = form.ui();
 
-    explicit GameRig(bool load = true) {
+    explicit GameRig(bool load = true, SoundService* realSound = nullptr)
+        : soundInUse(realSound ? realSound : &sound),
+          form(Services{*soundInUse, boxes, random, pictures, app, timer1, timer2}) {
         for (const char* f : {"maru.jpg", "batu.jpg", "gameover.jpg"}) pictures.existing.insert(app.cwd + "/" + f);
         if (load) form.Form_Load();
     }
