@@ -56,11 +56,23 @@ void QtPictureBox::resizeEvent(QResizeEvent*) { scaled_ = QPixmap(); }
 
 void QtPictureBox::paintEvent(QPaintEvent*) {
     QPainter p(this);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
     if (back_) p.fillRect(rect(), *back_);
     if (!image_.isNull() && width() > 0 && height() > 0) {
-        if (scaled_.isNull())
-            scaled_ = QPixmap::fromImage(image_.scaled(size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
-        p.drawPixmap((width() - scaled_.width()) / 2, (height() - scaled_.height()) / 2, scaled_);
+        // The picture is scaled once to the box's size in device pixels: on a screen
+        // with 2 device pixels per pixel it is drawn from the source at that
+        // resolution, not as an enlarged copy of a small one. Made again when the
+        // window moves to a screen of another ratio.
+        const qreal ratio = devicePixelRatioF();
+        const QSize device(qRound(width() * ratio), qRound(height() * ratio));
+        if (scaled_.isNull() || scaled_.devicePixelRatio() != ratio) {
+            QImage img = image_.scaled(device, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+            img.setDevicePixelRatio(ratio);
+            scaled_ = QPixmap::fromImage(std::move(img));
+        }
+        // Centred on whole device pixels, so the picture is copied 1:1 and stays sharp.
+        const int dx = (device.width() - scaled_.width()) / 2, dy = (device.height() - scaled_.height()) / 2;
+        p.drawPixmap(QPointF(dx / ratio, dy / ratio), scaled_);
     }
     if (!printed_.isEmpty()) {
         p.setFont(font());

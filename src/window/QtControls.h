@@ -62,7 +62,7 @@ private:
     PressHandler onPress_;
     std::optional<QColor> back_;
     QImage image_;
-    QPixmap scaled_;  // image_ at the current size, made on demand
+    QPixmap scaled_;  // image_ at the current size in device pixels, made on demand
     QString printed_;
 };
 
