@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything with warnings as errors, and runs the
 # whole test suite headless (offscreen Qt, SDL's dummy/disk audio, Xvfb for the
-# real binary), then the same suite under AddressSanitizer + UBSan.
+# real binary, valgrind), checks the desktop files and the Debian package, then runs
+# the suite again under AddressSanitizer + UBSan.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 jobs="$(nproc)"
@@ -10,6 +11,8 @@ jobs="$(nproc)"
 cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVANTA_WERROR=ON
 cmake --build "$root/build" -j "$jobs"
 (cd "$root/build" && ctest --output-on-failure -j "$jobs")
+# The desktop files validate, and the Debian package installs, starts and uninstalls.
+"$root/scripts/package-check.sh" "$root/build"
 
 if [ "${ZORVANTA_SKIP_SANITIZERS:-0}" != "1" ]; then
   cmake -S "$root" -B "$root/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZORVANTA_WERROR=ON \

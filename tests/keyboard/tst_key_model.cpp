@@ -24,7 +24,7 @@ private slots:
 
     void rootFolderStillReachesSoundFolder() {
         GameRig rig(false);
-        rig.app.appDir = "/";
+        rig.app.appDir = std::string(1, '/');  // (a literal trips a false -Wrestrict in GCC 12)
         rig.form.Form_Load();
         QCOMPARE(rig.v.SoundDir, std::string("//sound/"));
         // POSIX treats the doubled separator as one: the path names /sound/do.

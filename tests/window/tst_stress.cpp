@@ -93,7 +93,13 @@ private slots:
         QCOMPARE(sent, kPresses);
         // Timers at 1 ms can't keep an exact pace, but the window never stalls.
         QVERIFY2(worstGapMs < 100, qPrintable(QString("window stalled %1 ms").arg(worstGapMs)));
+#if defined(__SANITIZE_ADDRESS__)
+        // AddressSanitizer keeps freed memory in quarantine, so resident memory grows
+        // by design there; the flat-memory check belongs to the normal build.
+        Q_UNUSED(rssEnd);
+#else
         QVERIFY2(rssEnd - rssAfterWarmUp < 1024, qPrintable(QString("RSS grew %1 KiB").arg(rssEnd - rssAfterWarmUp)));
+#endif
         // The game went on through the flood: questions were played and answers judged.
         QVERIFY(std::stoi(form.ui().Label4->caption()) >= 2);
         QCOMPARE(form.ui().Command3->caption(), std::string("STOP"));
