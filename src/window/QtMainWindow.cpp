@@ -1,5 +1,6 @@
 #include "window/QtMainWindow.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -16,6 +17,7 @@
 #include <cmath>
 #include <vector>
 
+#include "keyboard/KeyInput.h"
 #include "platform/real/QtPictures.h"
 #include "window/Form1.h"
 #include "window/QtControls.h"
@@ -55,6 +57,34 @@ QColor toColor(Rgb c) { return QColor(c.r, c.g, c.b); }
 // Mouse position in the control's own twips, as the mouse handlers take it.
 float twipsX(const QMouseEvent& e) { return static_cast<float>(e.position().x() * QtMainWindow::kTwipsPerPixel); }
 float twipsY(const QMouseEvent& e) { return static_cast<float>(e.position().y() * QtMainWindow::kTwipsPerPixel); }
+
+// What a screen reader says for the controls that show no text of their own. A key
+// and the plate under it are named by their note, the upper octave's with "高い"
+// in front; the kind of key and the PC key that plays it are its description.
+constexpr const char* kWhiteNotes[7] = {"ド", "レ", "ミ", "ファ", "ソ", "ラ", "シ"};
+constexpr const char* kBlackNotes[5] = {"ド#", "レ#", "ファ#", "ソ#", "ラ#"};
+// The pictures Picture2(0..2) hold and Picture1 shows: right, wrong, game over.
+constexpr const char* kVerdictNames[3] = {"正解", "不正解", "ゲームオーバー"};
+constexpr const char* kVerdictBoxName = "判定";
+constexpr const char* kTimeLimitName = "制限時間";
+
+QString keyName(bool white, int index) {
+    const int perOctave = white ? 7 : 5;
+    if (index < 0 || index >= 2 * perOctave) return {};
+    const QString note = QString::fromUtf8(white ? kWhiteNotes[index % perOctave] : kBlackNotes[index % perOctave]);
+    return index < perOctave ? note : QString::fromUtf8("高い") + note;
+}
+
+QString keyDescription(bool white, int index) {
+    QString description = QString::fromUtf8(white ? "白鍵" : "黒鍵");
+    // The PC keys are letters and digits of the main block: the inverse of mapKey.
+    for (int code = '0'; code <= 'Z'; ++code) {
+        const KeyInput::Mapped m = KeyInput::mapKey(code);
+        if (m.index == index && m.white == white)
+            return description + QString::fromUtf8("、PCキー ") + QChar(code);
+    }
+    return description;
+}
 
 }  // namespace
 
@@ -107,8 +137,13 @@ void QtMainWindow::build() {
     setFixedSize(toPixels(ControlTable::kClientWidth), toPixels(ControlTable::kClientHeight));
     setFont(designFont({}));
     setFocusPolicy(Qt::NoFocus);
-    const QString icon = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("icon/zorvanta.png"));
-    if (QFileInfo(icon).isFile()) setWindowIcon(QIcon(icon));
+    // The icon beside the program, with its large size for screens of high density.
+    QIcon icon;
+    for (const char* file : {"icon/zorvanta.png", "icon/zorvanta-256.png"}) {
+        const QString path = QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromLatin1(file));
+        if (QFileInfo(path).isFile()) icon.addFile(path);
+    }
+    if (!icon.isNull()) setWindowIcon(icon);
 
     // The table lists containers before their contents and each container's
     // controls bottom to top; creating the widgets in that order stacks them so.
@@ -117,6 +152,7 @@ void QtMainWindow::build() {
         if (c->container()) parent = widgets_.at(c->container());
         QWidget* w = create(*c, parent);
         w->setObjectName(text(c->id()));
+        nameForScreenReaders(*c, w);
         widgets_.emplace(c.get(), w);
     }
     for (const auto& c : table_.all()) {
@@ -156,7 +192,12 @@ QWidget* QtMainWindow::create(Control& c, QWidget* parent) {
     case ControlKind::Label: {
         auto* l = new QLabel(parent);
         l->setTextFormat(Qt::PlainText);
-        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        // The right-answer count sits against the "/" (its left edge lies under the
+        // key-range frame); the separator and the seconds are centred.
+        Qt::Alignment horizontal = Qt::AlignLeft;
+        if (c.name() == "Label3") horizontal = Qt::AlignRight;
+        if (c.name() == "Label5" || c.name() == "Label2" || c.name() == "Label6") horizontal = Qt::AlignHCenter;
+        l->setAlignment(horizontal | Qt::AlignTop);
         l->setWordWrap(true);
         return l;
     }
@@ -262,6 +303,44 @@ void QtMainWindow::connectHandlers(Control& c, QWidget* w) {
     }
 }
 
+// Buttons, options, check boxes, labels and frames are read by their captions; the
+// keys, picture boxes and the scroll bar get names here.
+void QtMainWindow::nameForScreenReaders(Control& c, QWidget* w) {
+    const std::string& n = c.name();
+    if (n == "Command1" || n == "Command2") {
+        const bool white = n == "Command1";
+        w->setAccessibleName(keyName(white, c.index()));
+        w->setAccessibleDescription(keyDescription(white, c.index()));
+    } else if (n == "Picture3") {
+        w->setAccessibleName(keyName(true, c.index()));
+    } else if (n == "Picture2" && c.index() >= 0 && c.index() < 3) {
+        w->setAccessibleName(QString::fromUtf8(kVerdictNames[c.index()]));
+    } else if (n == "Picture1") {
+        w->setAccessibleName(QString::fromUtf8(kVerdictBoxName));
+    } else if (c.kind() == ControlKind::VScrollBar) {
+        w->setAccessibleName(QString::fromUtf8(kTimeLimitName));
+    }
+}
+
+// Picture1 shows one of the pictures Picture2 holds; it is named after that one.
+void QtMainWindow::nameShownVerdict() {
+    Control* shown = table_.find("Picture1");
+    if (!shown) return;
+    auto it = widgets_.find(shown);
+    if (it == widgets_.end()) return;
+    QString name = QString::fromUtf8(kVerdictBoxName);
+    for (int i = 0; i < 3; ++i) {
+        const Control* held = table_.find("Picture2", i);
+        if (held && shown->picture() && held->picture() == shown->picture()) name = QString::fromUtf8(kVerdictNames[i]);
+    }
+    QWidget* w = it->second;
+    if (w->accessibleName() == name) return;
+    w->setAccessibleName(name);
+    // A screen reader that follows the box hears the new verdict.
+    QAccessibleEvent changed(w, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&changed);
+}
+
 void QtMainWindow::applyAll(Control& c) {
     QWidget* w = widgets_.at(&c);
     w->setFont(designFont(c.font()));
@@ -328,6 +407,7 @@ void QtMainWindow::apply(Control& c, Prop p) {
             auto* pic = dynamic_cast<const QtPicture*>(c.picture().get());
             box->setImage(pic ? pic->image : QImage());
         }
+        if (c.name() == "Picture1" || c.name() == "Picture2") nameShownVerdict();
         break;
     case Prop::PrintedText:
         if (auto* box = dynamic_cast<QtPictureBox*>(w)) box->setPrintedText(text(c.printedText()));

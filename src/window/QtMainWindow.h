@@ -79,6 +79,8 @@ private:
     void connectHandlers(Control& c, QWidget* w);
     void apply(Control& c, Prop p);
     void applyAll(Control& c);
+    void nameForScreenReaders(Control& c, QWidget* w);
+    void nameShownVerdict();
     void previewKey(QObject* watched, QEvent* event);
 
     std::unique_ptr<FormEvents> ownedEvents_;
