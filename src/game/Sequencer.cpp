@@ -78,10 +78,15 @@ void Sequencer::questionStep() {
     ++v.NotePos;
     if (v.NotePos >= v.NoteCount) {
         Judgment::increment(*ctx_.ui.Label4);
-        v.NotePos = 0;
-        keys_.kenban(v.KeyRange);
-        ctx_.s.timer1.setEnabled(false);
+        endPlayback();
     }
+}
+
+void Sequencer::endPlayback() {
+    // The last note has started: the keys of the range go back to the player.
+    ctx_.v.NotePos = 0;
+    keys_.kenban(ctx_.v.KeyRange);
+    ctx_.s.timer1.setEnabled(false);
 }
 
 void Sequencer::pauseStep() {
@@ -123,9 +128,7 @@ void Sequencer::replayStep() {
     if (v.NotePos >= v.NoteCount) {
         // A replay played to its end counts as one more question.
         Judgment::increment(*ctx_.ui.Label4);
-        v.NotePos = 0;
-        keys_.kenban(v.KeyRange);
-        ctx_.s.timer1.setEnabled(false);
+        endPlayback();
     }
 }
 
@@ -146,9 +149,7 @@ void Sequencer::demonstrationStep() {
     }
     ++v.NotePos;
     if (v.NotePos >= v.NoteCount) {
-        v.NotePos = 0;
-        keys_.kenban(v.KeyRange);
-        ctx_.s.timer1.setEnabled(false);
+        endPlayback();  // REPLAY stays hidden: the phase is still the demonstration
         ui.Command5[1]->setVisible(true);
         ui.Command5[0]->setVisible(true);
     }

@@ -28,6 +28,7 @@ private:
     void replayStep();
     void demonstrationStep();
     void clearPositionMarks();
+    void endPlayback();
 
     GameContext& ctx_;
     KeyAvailability& keys_;

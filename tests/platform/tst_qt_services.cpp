@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include "support/TempFiles.h"
 #include <QTimer>
 #include <cstdio>
 
@@ -51,15 +53,9 @@ void whenBoxOpens(std::function<void(QMessageBox*)> fn) {
 class QtServicesTest : public QObject {
     Q_OBJECT
 
-    QTemporaryDir dir_;
-    QString write(const QString& name, const QByteArray& data) {
-        const QString path = dir_.filePath(name);
-        QFile f(path);
-        f.open(QIODevice::WriteOnly);
-        f.write(data);
-        return path;
-    }
-    static std::string s(const QString& q) { return QFile::encodeName(q).toStdString(); }
+    zv::test::TempFiles files_;
+    QString write(const QString& name, const QByteArray& data) { return files_.write(name, data); }
+    static std::string s(const QString& q) { return zv::test::TempFiles::native(q); }
     QByteArray jpeg(int w, int h) {
         QImage img(w, h, QImage::Format_RGB32);
         img.fill(QColor(200, 30, 30));
@@ -148,17 +144,17 @@ private slots:
         QVERIFY(dynamic_cast<const QtPicture*>(pic.get())->image.pixelColor(10, 10).red() > 150);
         QImage png(8, 4, QImage::Format_ARGB32);
         png.fill(Qt::blue);
-        QVERIFY(png.save(dir_.filePath("png-inside.jpg"), "PNG"));
-        QCOMPARE(pictures.load(s(dir_.filePath("png-inside.jpg")))->width(), 8);
+        QVERIFY(png.save(files_.path("png-inside.jpg"), "PNG"));
+        QCOMPARE(pictures.load(s(files_.path("png-inside.jpg")))->width(), 8);
         QCOMPARE(pictures.load(s(write("noext", jpeg(5, 5))))->width(), 5);
 
         QByteArray truncated = jpeg(300, 200);
         truncated.truncate(truncated.size() * 2 / 3);
-        QDir(dir_.path()).mkdir("folder.jpg");
-        const QString fifo = dir_.filePath("fifo.jpg");
+        QDir(files_.folder()).mkdir("folder.jpg");
+        const QString fifo = files_.path("fifo.jpg");
         QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-        for (const QString& bad : {dir_.filePath("missing.jpg"), write("empty.jpg", {}), write("garbage.jpg", QByteArray(5000, 'x')),
-                                   write("truncated.jpg", truncated), dir_.filePath("folder.jpg"), fifo})
+        for (const QString& bad : {files_.path("missing.jpg"), write("empty.jpg", {}), write("garbage.jpg", QByteArray(5000, 'x')),
+                                   write("truncated.jpg", truncated), files_.path("folder.jpg"), fifo})
             QVERIFY2(!pictures.load(s(bad)), qPrintable(bad));
     }
 

@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include "support/TempFiles.h"
 #include <QThread>
 #include <algorithm>
 #include <atomic>
@@ -101,15 +103,9 @@ QByteArray captureStderr(F f) {
 class SdlSoundTest : public QObject {
     Q_OBJECT
 
-    QTemporaryDir dir_;
-    QString write(const QString& name, const QByteArray& data) {
-        const QString path = dir_.filePath(name);
-        QFile f(path);
-        f.open(QIODevice::WriteOnly);
-        f.write(data);
-        return path;
-    }
-    static std::string s(const QString& q) { return QFile::encodeName(q).toStdString(); }
+    zv::test::TempFiles files_;
+    QString write(const QString& name, const QByteArray& data) { return files_.write(name, data); }
+    static std::string s(const QString& q) { return zv::test::TempFiles::native(q); }
 
 private slots:
     void initTestCase() { qputenv("SDL_AUDIODRIVER", "dummy"); }
@@ -173,12 +169,12 @@ private slots:
         truncated.truncate(truncated.size() / 2);
         QByteArray garbage(4096, '\0');
         for (int i = 0; i < garbage.size(); ++i) garbage[i] = char((i * 7919) ^ (i >> 3));
-        const QString fifo = dir_.filePath("fifo");
+        const QString fifo = files_.path("fifo");
         QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-        QDir(dir_.path()).mkdir("folder");
-        const std::vector<std::string> paths = {s(dir_.filePath("missing")), s(write("empty", {})),
+        QDir(files_.folder()).mkdir("folder");
+        const std::vector<std::string> paths = {s(files_.path("missing")), s(write("empty", {})),
                                                 s(write("garbage", garbage)), s(write("truncated", truncated)),
-                                                s(dir_.filePath("folder")), s(fifo)};
+                                                s(files_.path("folder")), s(fifo)};
         SdlSound sound;
         QVERIFY(sound.available());
         Capture cap;
@@ -200,7 +196,7 @@ private slots:
     // A failed load is remembered: the file appearing later is not read again.
     void failureIsCached() {
         SdlSound sound;
-        const std::string later = s(dir_.filePath("appears-later"));
+        const std::string later = s(files_.path("appears-later"));
         sound.play(later);
         write("appears-later", wavTone(440, 0.2));
         sound.play(later);
