@@ -193,10 +193,10 @@ QWidget* QtMainWindow::create(Control& c, QWidget* parent) {
         auto* l = new QLabel(parent);
         l->setTextFormat(Qt::PlainText);
         // The right-answer count sits against the "/" (its left edge lies under the
-        // key-range frame); the separator and the seconds are centred.
+        // key-range frame); the seconds are centred.
         Qt::Alignment horizontal = Qt::AlignLeft;
         if (c.name() == "Label3") horizontal = Qt::AlignRight;
-        if (c.name() == "Label5" || c.name() == "Label2" || c.name() == "Label6") horizontal = Qt::AlignHCenter;
+        if (c.name() == "Label2" || c.name() == "Label6") horizontal = Qt::AlignHCenter;
         l->setAlignment(horizontal | Qt::AlignTop);
         l->setWordWrap(true);
         return l;
