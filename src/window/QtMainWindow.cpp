@@ -96,11 +96,11 @@ void QtMainWindow::installFontSubstitution() {
     QFont::insertSubstitution(QString::fromUtf8(kDesignFamily), QString::fromUtf8(kFontFace));
 }
 
-QFont QtMainWindow::designFont(const FontSpec& spec) {
+QFont QtMainWindow::designFont(const FontSpec& font) {
     installFontSubstitution();
     QFont f(QString::fromUtf8(kDesignFamily));
-    f.setPointSizeF(spec.points > 0 ? spec.points : kDefaultPoints);
-    f.setWeight(static_cast<QFont::Weight>(spec.weight));
+    f.setPointSizeF(font.points > 0 ? font.points : kDefaultPoints);
+    f.setWeight(static_cast<QFont::Weight>(font.weight));
     f.setItalic(false);
     f.setUnderline(false);
     f.setStrikeOut(false);

@@ -66,7 +66,7 @@ public:
 
     static int toPixels(int twips);
     static void installFontSubstitution();
-    static QFont designFont(const FontSpec& spec);
+    static QFont designFont(const FontSpec& font);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

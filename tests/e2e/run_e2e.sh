@@ -7,9 +7,8 @@
 set -euo pipefail
 binary="$(realpath "$1")"
 analyzer="$(realpath "$2")"
-if [ -z "${DISPLAY_FOR_E2E:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1024x768x24" env DISPLAY_FOR_E2E=1 bash "$0" "$@"
-fi
+. "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+on_xvfb "$0" "$@"
 
 work="$(mktemp -d)"
 trap 'kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
@@ -19,7 +18,7 @@ SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/audio.raw" QT_QPA_PLATFORM=xcb \
   "$binary" >"$work/out.log" 2>&1 &
 pid=$!
 
-wid="$(timeout 20 xdotool search --sync --onlyvisible --pid "$pid" --name '^Zorvanta\?$' | head -n 1)"
+wid="$(game_window "$pid")"
 echo "window $wid"
 xdotool windowfocus --sync "$wid" 2>/dev/null || true
 sleep 0.5
@@ -44,15 +43,12 @@ if [ "$title" != "5音メロディー:30秒" ]; then
   echo "unexpected summary caption: $title" >&2
   exit 1
 fi
-xdotool windowfocus --sync "$box" 2>/dev/null || true
-xdotool key Return
+press_on "$box" Return
 sleep 0.5
 # Idle again: Esc quits the program with exit status 0.
-xdotool windowfocus --sync "$wid" 2>/dev/null || true
-xdotool key Escape
+press_on "$wid" Escape
 status=0
-timeout 10 tail --pid="$pid" -f /dev/null || status=$?
-wait "$pid" || status=$?
+wait_exit "$pid" 10 || status=$?
 if [ "$status" -ne 0 ]; then
   echo "zorvanta exited with status $status" >&2
   cat "$work/out.log" >&2

@@ -7,9 +7,8 @@
 set -euo pipefail
 binary="$(realpath "$1")"
 make_huge="$(realpath "$2")"
-if [ -z "${DISPLAY_FOR_HOSTILE:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1024x768x24" env DISPLAY_FOR_HOSTILE=1 bash "$0" "$@"
-fi
+. "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+on_xvfb "$0" "$@"
 bindir="$(dirname "$binary")"
 root="$(mktemp -d)"
 trap 'rm -rf "$root"' EXIT
@@ -29,11 +28,11 @@ fresh_app() {
 # expect_refusal <case> <file>: the program must refuse to start, naming <file>.
 expect_refusal() {
   local name="$1" file="$2" status=0
-  (cd "$root/cwd" && SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=xcb "$root/app/zorvanta" >"$root/out" 2>"$root/err") &
+  (cd "$root/cwd" && SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=xcb exec "$root/app/zorvanta" >"$root/out" 2>"$root/err") &
   local pid=$!
   local box
-  box="$(timeout 15 xdotool search --sync --onlyvisible --name '^Zorvanta$' 2>/dev/null | head -n 1 || true)"
-  if xdotool search --onlyvisible --name '^Zorvanta\?$' >/dev/null 2>&1; then
+  box="$(timeout 15 xdotool search --sync --onlyvisible --pid "$pid" --name '^Zorvanta$' 2>/dev/null | head -n 1 || true)"
+  if xdotool search --onlyvisible --pid "$pid" --name '^Zorvanta\?$' >/dev/null 2>&1; then
     echo "FAIL $name: the main window opened"; failures=$((failures + 1))
   fi
   if [ -n "$box" ]; then
@@ -41,9 +40,7 @@ expect_refusal() {
     xdotool key --window "$box" Return 2>/dev/null || true
     xdotool key Return 2>/dev/null || true
   fi
-  timeout 10 tail --pid="$pid" -f /dev/null || true
-  kill "$pid" 2>/dev/null || true
-  wait "$pid" || status=$?
+  wait_exit "$pid" 10 || status=$?
   if [ -z "$box" ]; then
     echo "FAIL $name: no message box"; failures=$((failures + 1))
   elif [ "$status" -ne 1 ]; then

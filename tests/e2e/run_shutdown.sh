@@ -8,9 +8,8 @@
 set -euo pipefail
 binary="$(realpath "$1")"
 closer="$(realpath "$2")"
-if [ -z "${DISPLAY_FOR_SHUTDOWN:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1024x768x24" env DISPLAY_FOR_SHUTDOWN=1 bash "$0" "$@"
-fi
+. "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+on_xvfb "$0" "$@"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -26,8 +25,7 @@ run_case() {
   shift
   (cd "$work" && SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=xcb exec "$binary" >"$work/log" 2>&1) &
   local pid=$! status=0
-  # By process id: a window of the previous run may not be gone from the server yet.
-  wid="$(timeout 20 xdotool search --sync --onlyvisible --pid "$pid" --name '^Zorvanta\?$' | head -n 1 || true)"
+  wid="$(game_window "$pid" || true)"
   if [ -z "$wid" ]; then
     echo "FAIL $name: the window did not appear"; cat "$work/log"
     kill -9 "$pid" 2>/dev/null || true
@@ -41,14 +39,11 @@ run_case() {
     failures=$((failures + 1))
   fi
   "$closer" "$wid"
-  if ! timeout 10 tail --pid="$pid" -f /dev/null; then
+  wait_exit "$pid" 10 || status=$?
+  if [ "$status" -eq 124 ]; then
     echo "FAIL $name: still running 10 s after the close"
-    kill -9 "$pid" 2>/dev/null || true
     failures=$((failures + 1))
-    return
-  fi
-  wait "$pid" || status=$?
-  if [ "$status" -ne 0 ]; then
+  elif [ "$status" -ne 0 ]; then
     echo "FAIL $name: exit status $status"; cat "$work/log"
     failures=$((failures + 1))
   else

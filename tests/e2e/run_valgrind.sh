@@ -6,10 +6,9 @@
 #   run_valgrind.sh <zorvanta binary>
 set -euo pipefail
 binary="$(realpath "$1")"
-if [ -z "${DISPLAY_FOR_VALGRIND:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1024x768x24" env DISPLAY_FOR_VALGRIND=1 bash "$0" "$@"
-fi
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+. "$here/common.sh"
+on_xvfb "$0" "$@"
 work="$(mktemp -d)"
 trap 'kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
 
@@ -17,7 +16,7 @@ trap 'kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
    --leak-check=full --errors-for-leak-kinds=definite --show-leak-kinds=definite \
    --suppressions="$here/valgrind.supp" --log-file="$work/valgrind.log" "$binary" >"$work/out.log" 2>&1) &
 pid=$!
-wid="$(timeout 120 xdotool search --sync --onlyvisible --pid "$pid" --name '^Zorvanta\?$' | head -n 1)"
+wid="$(game_window "$pid" 120)"
 sleep 2
 xdotool mousemove --window "$wid" 549 266 click 1
 sleep 9      # the banner and the five notes, at valgrind's pace
@@ -26,14 +25,11 @@ sleep 1
 xdotool key Escape
 box="$(timeout 60 xdotool search --sync --onlyvisible --name '音メロディー' | head -n 1)"
 sleep 1
-xdotool windowfocus --sync "$box" 2>/dev/null || true
-xdotool key Return
+press_on "$box" Return
 sleep 2
-xdotool windowfocus --sync "$wid" 2>/dev/null || true
-xdotool key Escape
+press_on "$wid" Escape
 status=0
-timeout 120 tail --pid="$pid" -f /dev/null || { echo "did not end"; status=1; }
-wait "$pid" || status=$?
+wait_exit "$pid" 120 || status=$?
 grep -E "ERROR SUMMARY|definitely lost" "$work/valgrind.log" || true
 if [ "$status" -ne 0 ]; then
   echo "valgrind run failed with status $status"

@@ -1,0 +1,37 @@
+# Shared steps of the scripts that drive the real binary on a virtual X display.
+# Source it: . "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+# on_xvfb <script> <args...>: runs the calling script again on a fresh Xvfb display,
+# unless it already runs on one.
+on_xvfb() {
+  if [ -z "${ZORVANTA_ON_XVFB:-}" ]; then
+    exec xvfb-run -a -s "-screen 0 1024x768x24" env ZORVANTA_ON_XVFB=1 bash "$@"
+  fi
+}
+
+# game_window <pid> [seconds]: the id of that process's main window, once it shows.
+# By process id: a window of an earlier run may not be gone from the server yet.
+game_window() {
+  timeout "${2:-20}" xdotool search --sync --onlyvisible --pid "$1" --name '^Zorvanta\?$' | head -n 1
+}
+
+# wait_exit <pid> <seconds>: waits for the program to end by itself; the exit status
+# is the program's, or 124 when it was still running and had to be killed.
+wait_exit() {
+  local status=0
+  if ! timeout "$2" tail --pid="$1" -f /dev/null; then
+    kill -9 "$1" 2>/dev/null || true
+    wait "$1" 2>/dev/null || true
+    return 124
+  fi
+  wait "$1" || status=$?
+  return "$status"
+}
+
+# press_on <window> <keys...>: focuses the window and types the keys.
+press_on() {
+  local window="$1"
+  shift
+  xdotool windowfocus --sync "$window" 2>/dev/null || true
+  xdotool key "$@"
+}
