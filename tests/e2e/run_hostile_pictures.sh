@@ -31,7 +31,7 @@ expect_refusal() {
   (cd "$root/cwd" && SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=xcb exec "$root/app/zorvanta" >"$root/out" 2>"$root/err") &
   local pid=$!
   local box
-  box="$(timeout 15 xdotool search --sync --onlyvisible --pid "$pid" --name '^Zorvanta$' 2>/dev/null | head -n 1 || true)"
+  box="$(timeout 15 xdotool search --sync --onlyvisible --name '^Zorvanta$' 2>/dev/null | head -n 1 || true)"
   if xdotool search --onlyvisible --pid "$pid" --name '^Zorvanta\?$' >/dev/null 2>&1; then
     echo "FAIL $name: the main window opened"; failures=$((failures + 1))
   fi
