@@ -12,7 +12,7 @@ on_xvfb() {
 # game_window <pid> [seconds]: the id of that process's main window, once it shows.
 # By process id: a window of an earlier run may not be gone from the server yet.
 game_window() {
-  timeout "${2:-20}" xdotool search --sync --onlyvisible --pid "$1" --name '^Zorvanta\?$' | head -n 1
+  timeout "${2:-20}" xdotool search --all --sync --onlyvisible --pid "$1" --name '^Zorvanta\?$' | head -n 1
 }
 
 # wait_exit <pid> <seconds>: waits for the program to end by itself; the exit status

@@ -32,7 +32,7 @@ expect_refusal() {
   local pid=$!
   local box
   box="$(timeout 15 xdotool search --sync --onlyvisible --name '^Zorvanta$' 2>/dev/null | head -n 1 || true)"
-  if xdotool search --onlyvisible --pid "$pid" --name '^Zorvanta\?$' >/dev/null 2>&1; then
+  if xdotool search --all --onlyvisible --pid "$pid" --name '^Zorvanta\?$' >/dev/null 2>&1; then
     echo "FAIL $name: the main window opened"; failures=$((failures + 1))
   fi
   if [ -n "$box" ]; then
