@@ -1,0 +1,326 @@
+#!/usr/bin/env bash
+# Builds the benchmarks, runs them all on this machine, prints the table of results
+# and writes docs/performance.md. Takes about seven minutes; keep the machine otherwise
+# idle meanwhile (the load average before and after goes into the report).
+#   bench/run.sh [--build-dir DIR] [--no-build] [--out FILE]
+# Knobs (environment): BENCH_ROUNDS (3), BENCH_PRESSES (600 a round and program),
+# BENCH_STARTUP_RUNS (15), BENCH_GAMES (3), BENCH_QUESTIONS (4), BENCH_DIFFICULTY (2: 8 notes),
+# BENCH_WAIT_QUIET (0): wait up to that many seconds for the 1-minute load average to
+# fall below 0.5 before starting; BENCH_COMPARE=LABEL:PATH also times another build of
+# the game (PATH to its zorvanta) in the same interleaved start-up runs, for a
+# before/after comparison under the same conditions.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="$root/build-bench"
+out="$root/docs/performance.md"
+do_build=1
+invocation="bench/run.sh${*:+ $*}"
+for knob in BENCH_COMPARE BENCH_WAIT_QUIET BENCH_DIFFICULTY BENCH_QUESTIONS BENCH_GAMES BENCH_STARTUP_RUNS \
+            BENCH_PRESSES BENCH_ROUNDS; do
+  if [ -n "${!knob:-}" ]; then invocation="$knob='${!knob}' $invocation"; fi
+done
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --build-dir) build="$(realpath -m "$2")"; shift 2 ;;
+    --no-build) do_build=0; shift ;;
+    --out) out="$(realpath -m "$2")"; shift 2 ;;
+    *) echo "usage: $0 [--build-dir DIR] [--no-build] [--out FILE]" >&2; exit 2 ;;
+  esac
+done
+rounds="${BENCH_ROUNDS:-3}"
+presses="${BENCH_PRESSES:-600}"
+startup_runs="${BENCH_STARTUP_RUNS:-15}"
+games="${BENCH_GAMES:-3}"
+questions="${BENCH_QUESTIONS:-4}"
+difficulty="${BENCH_DIFFICULTY:-2}"
+
+if [ "$do_build" = 1 ]; then
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVANTA_WERROR=ON \
+        -DZORVANTA_BENCH=ON >/dev/null
+  cmake --build "$build" --target zorvanta bench_probe bench_mixer_floor bench_minimal_window \
+        bench_mixer_window bench_press_latency bench_note_timing bench_logic_throughput bench_startup_phases
+fi
+bin="$build/bin"
+for b in zorvanta bench_probe bench_mixer_floor bench_minimal_window bench_mixer_window \
+         bench_press_latency bench_note_timing bench_logic_throughput bench_startup_phases; do
+  [ -x "$bin/$b" ] || { echo "missing $bin/$b: build first" >&2; exit 1; }
+done
+
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+# Headless and reproducible: offscreen Qt, SDL's dummy audio driver (it paces like a
+# device and discards the sound).
+export QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy XDG_RUNTIME_DIR="$work/xdg"
+mkdir -m 700 "$work/xdg"
+cd "$bin"  # the programs find sound/ and the pictures beside them
+
+log() { printf '%s\n' "$*" >&2; }
+# n min median p99 max of the numbers in the files (nearest rank).
+stats() {
+  cat "$@" | sort -g | awk '{v[NR]=$1} END {
+    if (NR == 0) { print "0 nan nan nan nan"; exit }
+    m = int(NR * 0.5); if (m < NR * 0.5) m++; if (m < 1) m = 1
+    p = int(NR * 0.99); if (p < NR * 0.99) p++; if (p < 1) p = 1
+    printf "%d %.3f %.3f %.3f %.3f\n", NR, v[1], v[m], v[p], v[NR] }'
+}
+field() { echo "$1" | awk -v i="$2" '{print $i}'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+le() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a <= b) }'; }
+verdict() { if le "$1" "$2"; then echo "met"; else echo "**missed**"; fi; }
+result() { awk -v k="$1" '$1 == "RESULT" && $2 == k {print $3}' "$2"; }
+load() { cut -d' ' -f1-3 /proc/loadavg; }
+
+quiet_wait="${BENCH_WAIT_QUIET:-0}"
+while [ "$quiet_wait" -gt 0 ] && ! le "$(cut -d' ' -f1 /proc/loadavg)" 0.5; do
+  sleep 10; quiet_wait=$((quiet_wait - 10))
+done
+if ! le "$(cut -d' ' -f1 /proc/loadavg)" 1; then
+  log "warning: load average $(load): other work on this machine will show in the figures"
+fi
+load_before="$(load)"
+started="$(date -u '+%Y-%m-%d %H:%M UTC')"
+
+# 1. Press-to-sound latency, the game beside the bare SDL2_mixer floor, alternating
+#    which goes first in each round.
+frames=""
+for r in $(seq 1 "$rounds"); do
+  log "latency round $r/$rounds"
+  run_game() {
+    ./bench_press_latency --presses "$presses" --seed "$r" \
+      --out-mouse "$work/mouse.$r" --out-key "$work/key.$r" >"$work/game.$r.log" 2>/dev/null
+  }
+  run_floor() {
+    ./bench_mixer_floor --sounds sound --presses "$presses" --seed "$r" --frames "${frames:-256}" \
+      --out "$work/floor.$r" >"$work/floor.$r.log" 2>/dev/null
+  }
+  if [ $((r % 2)) = 1 ]; then run_game; run_floor; else run_floor; run_game; fi
+  frames="$(result buffer_frames "$work/game.$r.log")"
+  cat "$work/mouse.$r" "$work/key.$r" >"$work/both.$r"
+  for k in floor both; do stats "$work/$k.$r" | awk '{print $3}' >>"$work/$k.medians"; done
+  for k in floor both; do stats "$work/$k.$r" | awk '{print $4}' >>"$work/$k.p99s"; done
+done
+game_s="$(stats "$work"/both.*[0-9])"
+mouse_s="$(stats "$work"/mouse.*)"
+key_s="$(stats "$work"/key.*)"
+floor_s="$(stats "$work"/floor.*[0-9])"
+game_med_noise="$(stats "$work/both.medians")"
+floor_med_noise="$(stats "$work/floor.medians")"
+game_p99_noise="$(stats "$work/both.p99s")"
+floor_p99_noise="$(stats "$work/floor.p99s")"
+lat_med_ratio="$(ratio "$(field "$game_s" 3)" "$(field "$floor_s" 3)")"
+lat_p99_ratio="$(ratio "$(field "$game_s" 4)" "$(field "$floor_s" 4)")"
+
+# 2. Note timing of real games (real Qt timers), and the CPU they cost.
+log "note timing: $games games of $questions questions, each replayed"
+./bench_note_timing --games "$games" --questions "$questions" --difficulty "$difficulty" --out-intervals "$work/intervals" \
+  --out-first "$work/first" >"$work/timing.log" 2>/dev/null || { cat "$work/timing.log" >&2; exit 1; }
+t() { result "$1" "$work/timing.log"; }
+buffer_ms="$(t timing_buffer_ms)"
+
+# 3. Start-up, alternating the programs run by run (one discarded warm-up run each).
+log "start-up: $startup_runs runs of each program"
+# probe_once NAME PROGRAM...: appends the start-up to start.NAME and the entry of
+# main() (where the program reports it) to main.NAME.
+probe_once() {
+  local name="$1"; shift
+  ./bench_probe --runs 1 --hold-ms 200 -- "$@" >"$work/probe.out"
+  awk '$1 == "run" {print $4}' "$work/probe.out" >>"$work/start.$name"
+  awk '$1 == "phase" && $2 == "main" {print $3}' "$work/probe.out" >>"$work/main.$name"
+}
+for p in ./zorvanta ./bench_minimal_window ./bench_mixer_window ./bench_startup_phases; do
+  ./bench_probe --runs 1 --hold-ms 200 -- "$p" >/dev/null
+done
+compare_label="${BENCH_COMPARE%%:*}"
+compare_path="${BENCH_COMPARE#*:}"
+for i in $(seq 1 "$startup_runs"); do
+  if [ -n "${BENCH_COMPARE:-}" ]; then probe_once other "$compare_path"; fi
+  probe_once game ./zorvanta
+  probe_once minimal ./bench_minimal_window
+  probe_once mixer ./bench_mixer_window
+done
+# Where the game's start-up goes: main()'s steps, timed from the spawn.
+./bench_probe --runs 5 --hold-ms 300 -- ./bench_startup_phases >"$work/phases.out"
+phase_median() { awk -v n="$1" '$1 == "phase" && $2 == n {print $3}' "$work/phases.out" >"$work/phase.tmp"; field "$(stats "$work/phase.tmp")" 3; }
+phases_line=""
+for ph in main QApplication SdlSound-open pictures-loaded window-built first-paint-event sounds-decoded; do
+  phases_line="$phases_line${phases_line:+ → }$ph $(phase_median "$ph")"
+done
+phases_paint="$(awk '$1 == "run" {print $4}' "$work/phases.out" >"$work/phase.tmp"; field "$(stats "$work/phase.tmp")" 3)"
+libs() { ldd "$1" | grep -c '=>' || true; }
+libs_game="$(libs ./zorvanta)"; libs_min="$(libs ./bench_minimal_window)"; libs_mix="$(libs ./bench_mixer_window)"
+main_min="$(field "$(stats "$work/main.minimal")" 3)"
+main_mix="$(field "$(stats "$work/main.mixer")" 3)"
+start_game="$(stats "$work/start.game")"
+start_min="$(stats "$work/start.minimal")"
+start_mix="$(stats "$work/start.mixer")"
+start_ratio="$(ratio "$(field "$start_game" 3)" "$(field "$start_min" 3)")"
+start_ratio_mix="$(ratio "$(field "$start_game" 3)" "$(field "$start_mix" 3)")"
+
+# 4. Footprint (peak RSS one second after the first paint) and 5. idle CPU over 10 s.
+log "footprint and idle cost (10 s stretches)"
+for i in 1 2 3; do
+  ./bench_probe --runs 1 --hold-ms 1000 -- ./zorvanta | awk '$1 == "run" {print $8}' >>"$work/rss.game"
+  ./bench_probe --runs 1 --hold-ms 1000 -- ./bench_mixer_window --sounds sound --frames "${frames:-256}" |
+    awk '$1 == "run" {print $8}' >>"$work/rss.base"
+done
+for i in 1 2; do
+  ./bench_probe --runs 1 --hold-ms 1000 --idle-s 10 -- ./zorvanta | awk '$1 == "run" {print $6}' >>"$work/idle.game"
+  ./bench_probe --runs 1 --hold-ms 1000 --idle-s 10 -- ./bench_mixer_window --sounds sound --frames "${frames:-256}" |
+    awk '$1 == "run" {print $6}' >>"$work/idle.base"
+  ./bench_probe --runs 1 --hold-ms 1000 --idle-s 10 -- ./bench_mixer_window --sounds sound --frames "${frames:-256}" --pause |
+    awk '$1 == "run" {print $6}' >>"$work/idle.paused"
+done
+rss_game="$(stats "$work/rss.game")"
+rss_base="$(stats "$work/rss.base")"
+rss_ratio="$(ratio "$(field "$rss_game" 3)" "$(field "$rss_base" 3)")"
+idle_game="$(stats "$work/idle.game")"
+idle_base="$(stats "$work/idle.base")"
+idle_paused="$(stats "$work/idle.paused")"
+
+# 6. Logic throughput of the headless core.
+log "logic throughput"
+./bench_logic_throughput >"$work/logic.log" 2>/dev/null
+load_after="$(load)"
+
+# The report.
+cpu_model="$(lscpu | sed -n 's/^Model name: *//p' | head -n 1)"
+mem="$(awk '/MemTotal/ {printf "%.1f GiB", $2 / 1048576}' /proc/meminfo)"
+ver() { dpkg-query -W -f='${Version}' "$1" 2>/dev/null || echo "?"; }
+mk() { awk -v v="$1" 'BEGIN { printf "%.1f", v / 1024 }'; }
+ms3() { printf '%s / %s / %s' "$(field "$1" 2)" "$(field "$1" 3)" "$(field "$1" 5)"; }
+run_cpu10="$(t run_cpu10_ms)"
+run_pct10="$(awk -v c="$run_cpu10" 'BEGIN { printf "%.2f", c / 100 }')"
+first_banner_limit="$(awk -v b="$buffer_ms" 'BEGIN { printf "%.3f", 500 + b }')"
+banner_ok="met"
+le "$(t timing_banner_max)" "$first_banner_limit" && le 500 "$(t timing_banner_min)" || banner_ok="**missed**"
+
+compare_row=""
+if [ -n "${BENCH_COMPARE:-}" ]; then
+  start_other="$(stats "$work/start.other")"
+  compare_row="| 3b | Start-up to first paint of $compare_label ($compare_path), the same interleaved runs (min / median / max) | $(ms3 "$start_other") ms | | | ×$(ratio "$(field "$start_other" 3)" "$(field "$start_min" 3)") the minimal window |"
+fi
+
+table="$(cat <<EOF
+| # | Measure | Result | Beside | Target | Verdict |
+|---|---|---|---|---|---|
+| 1 | Press-to-sound latency, game (mouse + PC key, $(field "$game_s" 1) presses): median / p99 / max | $(field "$game_s" 3) / $(field "$game_s" 4) / $(field "$game_s" 5) ms | bare SDL2_mixer floor ($(field "$floor_s" 1) plays): $(field "$floor_s" 3) / $(field "$floor_s" 4) / $(field "$floor_s" 5) ms | median ≤ 1.1 × floor, p99 ≤ 1.5 × floor | median ×$lat_med_ratio $(verdict "$lat_med_ratio" 1.1), p99 ×$lat_p99_ratio $(verdict "$lat_p99_ratio" 1.5) |
+| 1a | … mouse-downs only ($(field "$mouse_s" 1)): median / p99 / max | $(field "$mouse_s" 3) / $(field "$mouse_s" 4) / $(field "$mouse_s" 5) ms | | | |
+| 1b | … PC keys only ($(field "$key_s" 1)): median / p99 / max | $(field "$key_s" 3) / $(field "$key_s" 4) / $(field "$key_s" 5) ms | | | |
+| 2 | Note intervals ($(t timing_intervals) in $(t timing_playbacks) questions and replays of $(t timing_notes) notes): \|interval − 500 ms\| median / p99 / max | $(t timing_dev_median) / $(t timing_dev_p99) / $(t timing_dev_max) ms (intervals $(t timing_interval_min)–$(t timing_interval_max) ms) | one buffer = $buffer_ms ms | p99 ≤ one buffer | $(verdict "$(t timing_dev_p99)" "$buffer_ms") |
+| 2′ | … the ticks that played those notes (timer jitter alone): \|interval − 500 ms\| median / p99 / max | $(t timing_tick_dev_median) / $(t timing_tick_dev_p99) / $(t timing_tick_dev_max) ms | | | |
+| 2″ | … from each of those ticks to its note's onset (the audio side): median / p99 / max | $(t timing_onset_median) / $(t timing_onset_p99) / $(t timing_onset_max) ms | | | |
+| 2a | First note after the START! banner ($(t timing_banner_n) games): min / median / max | $(t timing_banner_min) / $(t timing_banner_median) / $(t timing_banner_max) ms | | 500 ms to 500 ms + one buffer | $banner_ok |
+| 2b | First note after any start (banner, answer, REPLAY; $(t timing_first_n)): min / median / max | $(t timing_first_min) / $(t timing_first_median) / $(t timing_first_max) ms | | | |
+| 3 | Start-up to first paint, median of $startup_runs (min / median / max) | $(ms3 "$start_game") ms | minimal Qt window: $(ms3 "$start_min") ms; the same linked to SDL2_mixer: $(ms3 "$start_mix") ms | ≤ 1.5 × minimal window | ×$start_ratio $(verdict "$start_ratio" 1.5) (×$start_ratio_mix against the SDL2_mixer-linked window) |
+${compare_row}${compare_row:+
+}| 3′ | Where the start-up goes: ms from the spawn to the end of each step of \`main()\` (median of 5 runs of \`bench_startup_phases\`, the same steps) | $phases_line; first paint $phases_paint | libraries loaded (\`main()\` entered): minimal window $main_min ms, linked to SDL2_mixer $main_mix ms; shared libraries (ldd): game $libs_game, minimal window $libs_min, linked to SDL2_mixer $libs_mix | | |
+| 4 | Peak resident memory, median of 3 | $(mk "$(field "$rss_game" 3)") MiB | minimal window + SDL2_mixer holding the 25 sounds: $(mk "$(field "$rss_base" 3)") MiB | ≤ 1.3 × | ×$rss_ratio $(verdict "$rss_ratio" 1.3) |
+| 5 | CPU time over 10 s of the idle window (2 runs: min / max) | $(field "$idle_game" 2) / $(field "$idle_game" 5) ms | minimal window + SDL2_mixer, idle: $(field "$idle_base" 2) / $(field "$idle_base" 5) ms | ≤ 20 ms | $(verdict "$(field "$idle_game" 5)" 20) |
+| 5′ | … the same minimal window + SDL2_mixer with its audio device paused (2 runs: min / max) | $(field "$idle_paused" 2) / $(field "$idle_paused" 5) ms | | | |
+| 5a | CPU over the first 10 s of a running game (START, banner, questions) | $run_cpu10 ms = $run_pct10 % of a core (whole run: $(t run_cpu_all_pct) % over $(t run_wall_s) s) | | ≤ 2 % | $(verdict "$run_pct10" 2) |
+| 6 | Logic throughput, headless core | model driver: $(result logic_model_events_per_s "$work/logic.log") events/s; plain games: $(result logic_plain_events_per_s "$work/logic.log") events/s ($(result logic_plain_games_per_s "$work/logic.log") games/s) | | | |
+EOF
+)"
+
+printf '\n%s\n\n' "$table"
+
+history=""
+if [ -f "$out" ]; then
+  history="$(awk '/<!-- history:start -->/ {on=1} on {print} /<!-- history:end -->/ {on=0}' "$out")"
+fi
+[ -n "$history" ] || history="$(printf '<!-- history:start -->\n_No changes recorded yet._\n<!-- history:end -->')"
+
+mkdir -p "$(dirname "$out")"
+cat >"$out" <<EOF
+# Performance
+
+Written by \`bench/run.sh\` on $started: every figure in the tables below is from that
+one run on the machine described here, started as
+
+\`\`\`sh
+$invocation
+\`\`\`
+
+Run it again to refresh them:
+
+\`\`\`sh
+bench/run.sh                              # builds build-bench/ (RelWithDebInfo, -Werror), runs everything
+bench/run.sh --build-dir DIR --no-build   # or: cmake --build DIR --target bench
+\`\`\`
+
+## Machine
+
+| | |
+|---|---|
+| CPU | $cpu_model, $(nproc) CPUs online |
+| Memory | $mem |
+| Kernel | $(uname -r) |
+| Qt / SDL2 / SDL2_mixer | $(ver libqt6core6) / $(ver libsdl2-2.0-0) / $(ver libsdl2-mixer-2.0-0) |
+| Load average (1/5/15 min) | before: $load_before; after: $load_after |
+| Environment | QT_QPA_PLATFORM=offscreen, SDL_AUDIODRIVER=dummy (paces like a device, discards the sound) |
+
+## Results
+
+$table
+
+Noise, run to run (min / median / max over the $rounds latency rounds): game median
+$(ms3 "$game_med_noise") ms, floor median $(ms3 "$floor_med_noise") ms; game p99
+$(ms3 "$game_p99_noise") ms, floor p99 $(ms3 "$floor_p99_noise") ms. Sequencer steps
+(one tick of the game's 30/500 ms timer, handler time): median $(t timing_step_median), p99
+$(t timing_step_p99), max $(t timing_step_max) ms. Paint events in the first 10 s of play:
+$(t run_paints10).
+
+## How each figure is measured
+
+1. **Press-to-sound latency** — \`bench_press_latency --presses $presses --seed R\` and
+   \`bench_mixer_floor --sounds sound --presses $presses --seed R --frames ${frames:-256}\`, $rounds rounds
+   (R = 1..$rounds), alternating which runs first. The game program builds the game as
+   \`main()\` does (real services, Form1, sounds decoded, the real window shown) and hands
+   each press to the window through Qt's delivery (\`QTest::mousePress\` on a key's button
+   or \`QTest::keyPress\` to the focus widget: both go through \`QApplication::notify\`,
+   the window's key preview filter and the game's handlers down to \`SdlSound::play\`).
+   The clock starts just before delivery and stops in SdlSound's post-mix hook at the
+   first mixed buffer that begins with the pressed key's own first samples (SDL_mixer
+   copies a sound into the silent stream unchanged at full volume on one channel, so
+   that buffer is the onset; the sounds' prefixes are checked to be distinct and not
+   silent). The floor is a bare SDL2_mixer program (48 kHz, 16-bit stereo, the same
+   buffer frames, one channel) that calls \`Mix_PlayChannel\` on a preloaded chunk and
+   is timed the same way. Presses are 10–40 ms apart (random), on random keys.
+2. **Note timing** — \`bench_note_timing --games $games --questions $questions --difficulty $difficulty\`:
+   real games on real Qt timers with the time limit off; each question plays, then REPLAY plays it
+   again, then it is answered right on the keys; Esc ends each game (message boxes
+   answer themselves). Every mixed buffer that begins with a sound's first samples is
+   an onset, stamped with the monotonic clock. Intervals are between consecutive notes
+   of one playback; "first note" is from the tick that ended the banner (or from the
+   step after a verdict, or the REPLAY click) to the first onset. An onset can only fall
+   on a buffer boundary, so each onset carries up to one buffer period of quantisation;
+   the times of the timer ticks that played the notes are given beside, to tell the
+   timer's jitter from that quantisation.
+3. **Start-up** — \`bench_probe --runs 1 --hold-ms 200 -- PROGRAM\`, $startup_runs times each,
+   interleaved: from just before \`posix_spawn\` to the \`first-paint\` line the program
+   prints (with \`ZORVANTA_REPORT_FIRST_PAINT=1\`) in the event-loop turn after its
+   window's first frame was painted and flushed. \`bench_minimal_window\` is a bare
+   QWidget of the game window's size (Qt Widgets only); \`bench_mixer_window\` is the
+   same source linked to SDL2 and SDL2_mixer. Both print when \`main()\` is entered,
+   which splits off the loading of the shared libraries. \`bench_probe --runs 5
+   --hold-ms 300 -- ./bench_startup_phases\` times the steps of \`main()\` the same way
+   (the same calls in the same order, each followed by a mark).
+4. **Footprint** — \`bench_probe --runs 1 --hold-ms 1000 -- PROGRAM\`: \`ru_maxrss\` of
+   the ended process, one second after its first paint; the yardstick is
+   \`bench_mixer_window --sounds sound\` (the minimal window plus SDL2_mixer opened with
+   the game's settings and the same 25 sounds decoded).
+5. **Idle cost** — \`bench_probe --runs 1 --hold-ms 1000 --idle-s 10 -- PROGRAM\`: CPU
+   time of all the process's threads (\`clock_getcpuclockid\`) over 10 s, starting one
+   second after the first paint; the paused variant is \`bench_mixer_window --sounds
+   sound --pause\`, which pauses its audio device after decoding. The running-game figure is the process's own CPU
+   time over the first 10 s after START in \`bench_note_timing\` (so it includes the
+   benchmark's post-mix hook, a few prefix compares per buffer).
+6. **Logic throughput** — \`bench_logic_throughput\`: the model test's randomized driver
+   (10,000,000 events, every invariant checked after each) and a plain loop of 200,000
+   whole games on Form1 with virtual timers (timer ticks and key presses as events).
+
+## Fixes, causes and open targets
+
+$history
+EOF
+log "wrote $out"

@@ -1,0 +1,71 @@
+// Where the game's start-up goes: the steps of main(), in main()'s order, each
+// followed by a "phase <name> <ns>" line (CLOCK_MONOTONIC) on stdout, then the
+// "first-paint" line; run under bench_probe, which turns the times into milliseconds
+// from the spawn. "main" is the entry of main(), so everything before it is the
+// loading and initialising of the shared libraries. The sounds are decoded after the
+// first frame, as the game does, and timed as the last phase.
+#include <QApplication>
+#include <QTimer>
+
+#include "support/RealGame.h"
+
+using namespace zvbench;
+
+namespace {
+
+void phase(const char* name) {
+    std::printf("phase %s %lld\n", name, static_cast<long long>(monoNs()));
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    phase("main");
+    QApplication qapp(argc, argv);
+    phase("QApplication");
+    styleApplication();
+    phase("style-and-font");
+    zv::SdlSound sound;
+    phase("SdlSound-open");
+    zv::QtMessageBoxes boxes;
+    zv::ClockRandom random;
+    zv::QtPictures pictures;
+    zv::QtApplication app;
+    zv::QtTimer timer1, timer2;
+    zv::Form1 form(zv::Services{sound, boxes, random, pictures, app, timer1, timer2});
+    phase("Form1");
+    if (form.Form_Load()) return 1;
+    phase("pictures-loaded");
+    std::vector<std::string> sounds;
+    const auto& v = form.vars();
+    for (const auto& name : v.WhiteSound) sounds.push_back(zv::soundPath(v, name));
+    for (const auto& name : v.BlackSound) sounds.push_back(zv::soundPath(v, name));
+    sounds.push_back(zv::soundPath(v, zv::kStartChime));
+    zv::QtMainWindow window(form);
+    phase("window-built");
+
+    struct FirstFrame final : QObject {
+        QWidget* window = nullptr;
+        std::function<void()> then;
+        bool eventFilter(QObject* watched, QEvent* e) override {
+            auto* w = qobject_cast<QWidget*>(watched);
+            if (e->type() != QEvent::Paint || !w || w->window() != window || !then) return false;
+            qApp->removeEventFilter(this);
+            phase("first-paint-event");
+            QTimer::singleShot(0, this, std::exchange(then, nullptr));
+            return false;
+        }
+    } firstFrame;
+    firstFrame.window = &window;
+    firstFrame.then = [&] {
+        std::printf("first-paint %lld\n", static_cast<long long>(monoNs()));
+        std::fflush(stdout);
+        sound.preload(sounds);
+        phase("sounds-decoded");
+    };
+    qapp.installEventFilter(&firstFrame);
+    window.show();
+    phase("shown");
+    return QApplication::exec();
+}

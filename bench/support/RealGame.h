@@ -1,0 +1,103 @@
+// The game as the program builds it (src/main.cpp): the real services, Form1, every
+// sound decoded up front, and the real window, shown. Only the message boxes can be
+// swapped, so that a benchmark never waits on a modal box.
+#pragma once
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QStyleFactory>
+#include <QTest>
+#include <QTimer>
+#include <SDL_mixer.h>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "keyboard/KeyModel.h"
+#include "platform/real/ClockRandom.h"
+#include "platform/real/QtApplication.h"
+#include "platform/real/QtMessageBoxes.h"
+#include "platform/real/QtPictures.h"
+#include "platform/real/QtTimer.h"
+#include "platform/real/SdlSound.h"
+#include "support/BenchSupport.h"
+#include "window/Form1.h"
+#include "window/QtMainWindow.h"
+
+namespace zvbench {
+
+// Sets up the application the way main() does; call before building a RealGame.
+inline void styleApplication() {
+    QApplication::setApplicationName(QStringLiteral("Zorvanta"));
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setFont(zv::QtMainWindow::designFont({}));
+}
+
+// Runs the event loop for ms milliseconds (no polling: one timer).
+inline void waitMs(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+struct RealGame {
+    explicit RealGame(zv::MessageBoxes& boxes)
+        : form(zv::Services{sound, boxes, random, pictures, app, timer1, timer2}) {
+        if (!sound.available()) throw std::runtime_error("no audio device: " + sound.failure());
+        if (const auto missing = form.Form_Load()) throw std::runtime_error("cannot load picture " + *missing);
+        const auto& v = form.vars();
+        for (const auto& name : v.WhiteSound) sounds.push_back(zv::soundPath(v, name));
+        for (const auto& name : v.BlackSound) sounds.push_back(zv::soundPath(v, name));
+        sounds.push_back(zv::soundPath(v, zv::kStartChime));
+        sound.preload(sounds);
+        window = std::make_unique<zv::QtMainWindow>(form);
+        app.setMainWindow(window.get());
+        window->show();
+        if (!QTest::qWaitForWindowExposed(window.get())) throw std::runtime_error("window not exposed");
+        window->activateWindow();
+        // Activation only decides which widget has the focus; presses go on without it.
+        (void)QTest::qWaitForWindowActive(window.get());
+    }
+    ~RealGame() { sound.setPostMixHook({}); }
+
+    // Bytes of one mixed buffer in the device format.
+    int bufferBytes() const {
+        return sound.bufferFrames() * sound.deviceChannels() * static_cast<int>(SDL_AUDIO_BITSIZE(sound.deviceFormat()) / 8);
+    }
+
+    // Adds the prefix of every path to m, decoded the way SdlSound decodes them (same
+    // device, same conversion), in the order given.
+    void addPrefixes(OnsetMatcher& m, const std::vector<std::string>& paths) const {
+        for (const auto& p : paths) {
+            Mix_Chunk* c = Mix_LoadWAV(p.c_str());
+            const bool ok = c && m.add(c->abuf, c->alen, static_cast<std::size_t>(bufferBytes()));
+            if (c) Mix_FreeChunk(c);
+            if (!ok) throw std::runtime_error("cannot recognise the sound " + p);
+        }
+    }
+
+    zv::SdlSound sound;
+    zv::ClockRandom random;
+    zv::QtPictures pictures;
+    zv::QtApplication app;
+    zv::QtTimer timer1, timer2;
+    zv::Form1 form;
+    std::vector<std::string> sounds;  // white keys, black keys, the chime
+    std::unique_ptr<zv::QtMainWindow> window;
+};
+
+// Message boxes that close themselves at once (the summary, the demonstration
+// question answered No).
+class InstantBoxes final : public zv::MessageBoxes {
+public:
+    void information(const std::string&, const std::string&) override { ++shown; }
+    int askYesNo(const std::string&) override {
+        ++shown;
+        return kNo;
+    }
+    int shown = 0;
+};
+
+}  // namespace zvbench
