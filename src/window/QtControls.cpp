@@ -12,16 +12,24 @@ QtKeyButton::QtKeyButton(QWidget* parent) : QPushButton(parent) {
 }
 
 void QtKeyButton::setFaceColor(const QColor& color) {
+    if (color == face_) return;
     face_ = color;
-    // A dark key lightens when held down, a light one darkens.
-    const QColor down = color.lightness() < 96 ? QColor(72, 72, 72) : color.darker(118);
-    const QColor border = color.lightness() < 96 ? QColor(40, 40, 40) : QColor(112, 112, 112);
-    // A style sheet rather than the palette: the colour then shows on every style,
-    // and a disabled key keeps the grey it was given instead of Qt's disabled look.
-    setStyleSheet(QStringLiteral("QPushButton { background-color: %1; border: 1px solid %2; border-radius: 0px; }"
-                                 "QPushButton:disabled { background-color: %1; border: 1px solid %2; }"
-                                 "QPushButton:pressed { background-color: %3; }")
-                      .arg(color.name(), border.name(), down.name()));
+    // Painted by hand (paintEvent) rather than through a style sheet: the game locks
+    // and unlocks all 24 keys at once on the sequencer's ticks, and re-polishing 24
+    // style sheets there took milliseconds that the next note had to wait for.
+    update();
+}
+
+void QtKeyButton::paintEvent(QPaintEvent*) {
+    // Flat face in every state (a locked key keeps the grey it was given rather than
+    // Qt's disabled look), a thin border, and a held-down shade while pressed.
+    const bool dark = face_.lightness() < 96;
+    const QColor fill = isDown() ? (dark ? QColor(72, 72, 72) : face_.darker(118)) : face_;
+    const QColor border = dark ? QColor(40, 40, 40) : QColor(112, 112, 112);
+    QPainter p(this);
+    p.fillRect(rect(), border);
+    // The border as whole logical pixels, so every scale factor draws the same key.
+    p.fillRect(rect().adjusted(1, 1, -1, -1), fill);
 }
 
 void QtKeyButton::mousePressEvent(QMouseEvent* event) {
