@@ -37,11 +37,7 @@ int main(int argc, char** argv) {
     phase("Form1");
     if (form.Form_Load()) return 1;
     phase("pictures-loaded");
-    std::vector<std::string> sounds;
-    const auto& v = form.vars();
-    for (const auto& name : v.WhiteSound) sounds.push_back(zv::soundPath(v, name));
-    for (const auto& name : v.BlackSound) sounds.push_back(zv::soundPath(v, name));
-    sounds.push_back(zv::soundPath(v, zv::kStartChime));
+    const std::vector<std::string> sounds = zv::allSoundPaths(form.vars());
     zv::QtMainWindow window(form);
     phase("window-built");
 

@@ -84,11 +84,7 @@ int main(int argc, char* argv[]) {
     }
 
     // Every sound is decoded up front, so that no press of a key reads a file.
-    std::vector<std::string> sounds;
-    const auto& v = form.vars();
-    for (const auto& name : v.WhiteSound) sounds.push_back(zv::soundPath(v, name));
-    for (const auto& name : v.BlackSound) sounds.push_back(zv::soundPath(v, name));
-    sounds.push_back(zv::soundPath(v, zv::kStartChime));
+    const std::vector<std::string> sounds = zv::allSoundPaths(form.vars());
 
     zv::QtMainWindow window(form);
     boxes.setParent(&window);

@@ -47,10 +47,7 @@ struct RealGame {
         : form(zv::Services{sound, boxes, random, pictures, app, timer1, timer2}) {
         if (!sound.available()) throw std::runtime_error("no audio device: " + sound.failure());
         if (const auto missing = form.Form_Load()) throw std::runtime_error("cannot load picture " + *missing);
-        const auto& v = form.vars();
-        for (const auto& name : v.WhiteSound) sounds.push_back(zv::soundPath(v, name));
-        for (const auto& name : v.BlackSound) sounds.push_back(zv::soundPath(v, name));
-        sounds.push_back(zv::soundPath(v, zv::kStartChime));
+        sounds = zv::allSoundPaths(form.vars());
         sound.preload(sounds);
         window = std::make_unique<zv::QtMainWindow>(form);
         app.setMainWindow(window.get());

@@ -76,6 +76,14 @@ std::string soundPath(const FormVariables& v, std::string_view soundName) {
     return path;
 }
 
+std::vector<std::string> allSoundPaths(const FormVariables& v) {
+    std::vector<std::string> paths;
+    for (const auto& name : v.WhiteSound) paths.push_back(soundPath(v, name));
+    for (const auto& name : v.BlackSound) paths.push_back(soundPath(v, name));
+    paths.push_back(soundPath(v, kStartChime));
+    return paths;
+}
+
 const std::string& keySoundName(const FormVariables& v, PianoKey key) {
     return key.color == KeyColor::White ? v.WhiteSound.at(key.index) : v.BlackSound.at(key.index);
 }

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zv {
 
@@ -43,6 +44,9 @@ void buildKeyTables(FormControls& ui, FormVariables& v, const std::string& appDi
 
 // The path of a sound name: the sound folder followed directly by the name.
 std::string soundPath(const FormVariables& v, std::string_view soundName);
+
+// The paths of all 25 sounds the game plays: the 24 keys and the start chime.
+std::vector<std::string> allSoundPaths(const FormVariables& v);
 
 // The sound name of a key, from the tables.
 const std::string& keySoundName(const FormVariables& v, PianoKey key);
