@@ -130,8 +130,10 @@ probe_once() {
 for p in ./zorvanta ./bench_minimal_window ./bench_mixer_window ./bench_startup_phases; do
   ./bench_probe --runs 1 --hold-ms 200 -- "$p" >/dev/null
 done
-compare_label="${BENCH_COMPARE%%:*}"
-compare_path="${BENCH_COMPARE#*:}"
+compare_label="${BENCH_COMPARE:-}"
+compare_label="${compare_label%%:*}"
+compare_path="${BENCH_COMPARE:-}"
+compare_path="${compare_path#*:}"
 for i in $(seq 1 "$startup_runs"); do
   if [ -n "${BENCH_COMPARE:-}" ]; then probe_once other "$compare_path"; fi
   probe_once game ./zorvanta
