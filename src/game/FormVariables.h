@@ -20,6 +20,10 @@ inline constexpr std::uint8_t Replay = 3;
 inline constexpr std::uint8_t Demonstration = 4;
 }  // namespace phase
 
+// Timer1's interval during the pause after game over; it also tells that pause from
+// the 200 ms pause after a verdict.
+inline constexpr int kGameOverPauseMs = 1000;
+
 inline constexpr int kMelodySlots = 8;
 
 struct FormVariables {

@@ -88,13 +88,13 @@ void Lifecycle::GameOver() {
     ctx_.s.timer1.setEnabled(false);
     ui.Picture1->setVisible(true);
     keys_.SiyouHuka();
-    ctx_.s.timer1.setInterval(1000);
+    ctx_.s.timer1.setInterval(kGameOverPauseMs);
     ctx_.v.Phase = phase::Pause;
     ctx_.s.timer1.setEnabled(true);
 }
 
 bool Lifecycle::inGameOverPause() const {
-    return ctx_.v.Phase == phase::Pause && ctx_.s.timer1.interval() == 1000;
+    return ctx_.v.Phase == phase::Pause && ctx_.s.timer1.interval() == kGameOverPauseMs;
 }
 
 void Lifecycle::Command4_Click() {

@@ -95,7 +95,7 @@ void Sequencer::pauseStep() {
     Timer& timer1 = ctx_.s.timer1;
     ui.Picture1->setVisible(false);
     keys_.kenban(v.KeyRange);
-    if (timer1.interval() == 1000) {
+    if (life_.inGameOverPause()) {
         timer1.setEnabled(false);
         if (Judgment::counterValue(ui.Label4->caption()) > 0) {
             BoxScope box(boxOpen_);
