@@ -1,4 +1,4 @@
-// Throughput of the headless game core (Form1 with the test doubles, virtual time):
+// Throughput of the headless game core (Game with the test doubles, virtual time):
 //  1. the randomized model driver of the test suite (random player and clock events,
 //     every invariant checked after each one);
 //  2. a plain loop of whole games (START, the banner, each question played, answered
@@ -39,33 +39,33 @@ int main(int argc, char** argv) {
     {
         GameRig rig;
         long ticks = 0;
-        rig.timer1.setTickHandler([&] {
+        rig.stepTimer.setTickHandler([&] {
             ++ticks;
-            rig.form.Timer1_Timer();
+            rig.game.onStepTimer();
         });
         while (games < gameTarget) {
             rig.startGame();
             for (int q = 0; q < 5; ++q) {
                 rig.playUntilSequencerStops();
-                const auto melody = rig.v.Melody;
-                for (int i = 0; i < rig.v.NoteCount; ++i) {
+                const auto melody = rig.state.melody;
+                for (int i = 0; i < rig.settings.notesPerQuestion; ++i) {
                     const auto key = readToken(melody[static_cast<std::size_t>(i)]);
                     if (key->color == KeyColor::White)
-                        rig.form.Command1_MouseDown(key->index);
+                        rig.game.whiteKeyPressed(key->index);
                     else
-                        rig.form.Command2_MouseDown(key->index);
+                        rig.game.blackKeyPressed(key->index);
                     ++events;
                 }
-                rig.tick1();  // the pause after the verdict
+                rig.tickStep();  // the pause after the verdict
             }
             if (rig.rights() != 5) {
                 std::fprintf(stderr, "logic: a right answer was not judged right\n");
                 return 1;
             }
-            rig.form.Form_KeyDown(27, 0);  // Esc: game over
+            rig.game.pcKeyPressed(27, 0);  // Esc: game over
             ++events;
             rig.playUntilSequencerStops();  // the pause, the summary, idle again
-            if (rig.ui.Command3->caption() != "START" || rig.questions() != 0) {
+            if (rig.ui.startStop->caption() != "START" || rig.questions() != 0) {
                 std::fprintf(stderr, "logic: a game did not end as expected\n");
                 return 1;
             }

@@ -1,4 +1,4 @@
-// Note timing of real games: the real window, Form1, the real Qt timers and
+// Note timing of real games: the real window, Game, the real Qt timers and
 // SDL2_mixer (dummy driver unless SDL_AUDIODRIVER says else). Every mixed buffer is
 // read through the post-mix hook; a buffer that starts with a sound's first samples is
 // that sound's onset, stamped with the monotonic clock. Each game: START (time limit
@@ -60,22 +60,23 @@ int main(int argc, char** argv) {
     QApplication qapp(argc, argv);
     styleApplication();
     InstantBoxes boxes;
-    std::unique_ptr<RealGame> game;
+    std::unique_ptr<RealGame> real;
     try {
-        game = std::make_unique<RealGame>(boxes);
+        real = std::make_unique<RealGame>(boxes);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "note timing: %s\n", e.what());
         return 1;
     }
-    zv::Form1& form = game->form;
-    zv::FormVariables& v = form.vars();
-    zv::QtMainWindow& window = *game->window;
+    zv::Game& game = real->game;
+    zv::GameState& state = game.state();
+    zv::Settings& settings = game.settings();
+    zv::MainWindow& window = *real->window;
 
     OnsetMatcher matcher;
-    game->addPrefixes(matcher, game->sounds);
+    real->addPrefixes(matcher, real->sounds);
     std::vector<Onset> onsets(100000);
     std::atomic<std::size_t> onsetCount{0};
-    game->sound.setPostMixHook([&](const std::uint8_t* data, int bytes) {
+    real->sound.setPostMixHook([&](const std::uint8_t* data, int bytes) {
         const int id = matcher.which(data, bytes);
         if (id < 0) return;
         const std::size_t n = onsetCount.load(std::memory_order_relaxed);
@@ -84,24 +85,24 @@ int main(int argc, char** argv) {
         onsetCount.store(n + 1, std::memory_order_release);
     });
 
-    // Timer1's tick, watched: which tick armed a playback, which ended it, how long
+    // The step timer's tick, watched: which tick armed a playback, which ended it, how long
     // each step took. Everything else waits on these ticks (no polling).
     std::vector<Playback> playbacks;
     std::vector<double> stepMs;
     std::function<bool()> until;
     QEventLoop* waiting = nullptr;
-    game->timer1.setTickHandler([&] {
-        const std::uint8_t before = v.Phase;
+    real->stepTimer.setTickHandler([&] {
+        const zv::Phase before = state.phase;
         const std::int64_t t0 = monoNs();
-        form.Timer1_Timer();
+        game.onStepTimer();
         stepMs.push_back(static_cast<double>(monoNs() - t0) / 1e6);
-        if ((before == zv::phase::Question || before == zv::phase::Replay) && !playbacks.empty())
+        if ((before == zv::Phase::Question || before == zv::Phase::Replay) && !playbacks.empty())
             playbacks.back().ticks.push_back(t0);
-        if (before == zv::phase::Banner && v.Phase == zv::phase::Question)
+        if (before == zv::Phase::Banner && state.phase == zv::Phase::Question)
             playbacks.push_back({Start::AfterBanner, t0, 0, 0, {}});
-        else if (before == zv::phase::Pause && v.Phase == zv::phase::Question)
+        else if (before == zv::Phase::VerdictPause && state.phase == zv::Phase::Question)
             playbacks.push_back({Start::AfterAnswer, t0, 0, 0, {}});
-        if ((before == zv::phase::Question || before == zv::phase::Replay) && !game->timer1.enabled() &&
+        if ((before == zv::Phase::Question || before == zv::Phase::Replay) && !real->stepTimer.enabled() &&
             !playbacks.empty())
             playbacks.back().end = t0;
         if (waiting && until && until()) waiting->quit();
@@ -117,19 +118,19 @@ int main(int argc, char** argv) {
         until = nullptr;
         return pred();
     };
-    auto sequencerStopped = [&] { return !game->timer1.enabled(); };
-    auto idle = [&] { return form.ui().Command3->caption() == "START" && !game->timer1.enabled(); };
-    auto click = [&](const char* name) { QTest::mouseClick(window.widget(name), Qt::LeftButton); };
+    auto sequencerStopped = [&] { return !real->stepTimer.enabled(); };
+    auto idle = [&] { return game.ui().startStop->caption() == "START" && !real->stepTimer.enabled(); };
+    auto click = [&](zv::ControlRole role) { QTest::mouseClick(window.widget(role), Qt::LeftButton); };
 
     // No time limit: the countdown must not end a game part-way.
-    click("Check1");
-    if (form.ui().Check1->value() != 1) {
+    click(zv::ControlRole::NoLimitCheck);
+    if (game.ui().noLimitCheck->value() != 1) {
         std::fprintf(stderr, "note timing: could not switch the time limit off\n");
         return 1;
     }
-    QTest::mouseClick(window.widget("Option1", difficulty), Qt::LeftButton);
+    QTest::mouseClick(window.widget(zv::ControlRole::DifficultyOption, difficulty), Qt::LeftButton);
     waitMs(300);  // the difficulty's feedback note
-    if (v.NoteCount != (difficulty == 0 ? 3 : difficulty == 1 ? 5 : 8)) {
+    if (settings.notesPerQuestion != (difficulty == 0 ? 3 : difficulty == 1 ? 5 : 8)) {
         std::fprintf(stderr, "note timing: could not choose the difficulty\n");
         return 1;
     }
@@ -147,14 +148,14 @@ int main(int argc, char** argv) {
 
     bool ok = true;
     for (int g = 0; g < games && ok; ++g) {
-        click("Command3");  // START
+        click(zv::ControlRole::StartStopButton);  // START
         for (int q = 0; q < questions && ok; ++q) {
-            ok = waitUntil([&] { return v.Phase == zv::phase::Question && sequencerStopped(); }, 20000);
+            ok = waitUntil([&] { return state.phase == zv::Phase::Question && sequencerStopped(); }, 20000);
             if (!ok) break;
-            const std::vector<std::string> melody(v.Melody.begin(), v.Melody.begin() + v.NoteCount);
+            const std::vector<std::string> melody(state.melody.begin(), state.melody.begin() + settings.notesPerQuestion);
             waitMs(300);
             const std::int64_t t = monoNs();
-            click("Command4");  // REPLAY
+            click(zv::ControlRole::ReplayButton);  // REPLAY
             playbacks.push_back({Start::Replay, t, 0, 0, {}});
             ok = waitUntil(sequencerStopped, 20000);
             if (!ok) break;
@@ -163,7 +164,7 @@ int main(int argc, char** argv) {
             for (const auto& token : melody) {
                 const auto key = zv::readToken(token);
                 QWidget* button =
-                    window.widget(key->color == zv::KeyColor::White ? "Command1" : "Command2", key->index);
+                    window.widget(key->color == zv::KeyColor::White ? zv::ControlRole::WhiteKey : zv::ControlRole::BlackKey, key->index);
                 QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(button->width() / 2, button->height() * 7 / 8));
                 waitMs(150);
             }
@@ -179,7 +180,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     qapp.removeEventFilter(&paintCounter);
-    game->sound.setPostMixHook({});
+    real->sound.setPostMixHook({});
     if (!ok) {
         std::fprintf(stderr, "note timing: the game did not go on as expected\n");
         return 1;
@@ -188,7 +189,7 @@ int main(int argc, char** argv) {
     // Onsets to playbacks: a playback's notes sound between its start and 100 ms
     // after its last tick; the answers and the chime fall outside every playback.
     const std::size_t nOnsets = onsetCount.load(std::memory_order_acquire);
-    const double bufferMs = 1000.0 * game->sound.bufferFrames() / game->sound.deviceRate();
+    const double bufferMs = 1000.0 * real->sound.bufferFrames() / real->sound.deviceRate();
     std::vector<double> intervals, deviations, tickDeviations, tickToOnset, firstAfterBanner, firstAfterAnswer, firstReplay;
     long wrongCounts = 0;
     for (auto& p : playbacks) {
@@ -202,7 +203,7 @@ int main(int argc, char** argv) {
                 tickToOnset.push_back(static_cast<double>(at[i] - p.ticks[i]) / 1e6);
         for (std::size_t i = 1; i < p.ticks.size(); ++i)
             tickDeviations.push_back(std::fabs(static_cast<double>(p.ticks[i] - p.ticks[i - 1]) / 1e6 - 500.0));
-        if (p.notes != v.NoteCount) ++wrongCounts;
+        if (p.notes != settings.notesPerQuestion) ++wrongCounts;
         if (at.empty()) continue;
         const double first = static_cast<double>(at.front() - p.start) / 1e6;
         (p.kind == Start::AfterBanner ? firstAfterBanner
@@ -223,7 +224,7 @@ int main(int argc, char** argv) {
                   tick = summarize(tickDeviations), toOnset = summarize(tickToOnset);
     const double wallS = static_cast<double>(wallEnd - wall0) / 1e9;
     std::printf("timing: %zu playbacks (%d notes each), %ld with another note count; buffer %.3f ms\n",
-                playbacks.size(), v.NoteCount, wrongCounts, bufferMs);
+                playbacks.size(), settings.notesPerQuestion, wrongCounts, bufferMs);
     std::printf("timing: %zu intervals: min %.3f median %.3f max %.3f ms; |dev from 500| median %.3f p99 %.3f max %.3f ms\n",
                 iv.n, iv.min, iv.median, iv.max, dev.median, dev.p99, dev.max);
     auto firsts = [](const char* what, const std::vector<double>& x) {
@@ -262,7 +263,7 @@ int main(int argc, char** argv) {
                 fa.n, fa.min, fa.median, fa.max);
     std::printf("RESULT timing_tick_dev_median %.3f\nRESULT timing_tick_dev_p99 %.3f\nRESULT timing_tick_dev_max %.3f\n",
                 tick.median, tick.p99, tick.max);
-    std::printf("RESULT timing_notes %d\n", v.NoteCount);
+    std::printf("RESULT timing_notes %d\n", settings.notesPerQuestion);
     std::printf("RESULT timing_onset_median %.3f\nRESULT timing_onset_p99 %.3f\nRESULT timing_onset_max %.3f\n",
                 toOnset.median, toOnset.p99, toOnset.max);
     std::printf("RESULT timing_step_median %.3f\nRESULT timing_step_p99 %.3f\nRESULT timing_step_max %.3f\n", st.median,

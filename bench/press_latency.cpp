@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "press latency: %s\n", e.what());
         return 1;
     }
-    zv::QtMainWindow& window = *game->window;
+    zv::MainWindow& window = *game->window;
 
     // Prefix i is key i: white keys 0..13, then black keys 0..9.
     OnsetMatcher matcher;
@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
         const bool white = id < zv::kWhiteKeyCount;
         const int index = white ? id : id - zv::kWhiteKeyCount;
         const bool byMouse = coin(rng) == 0;
-        QWidget* button = window.widget(white ? "Command1" : "Command2", index);
+        QWidget* button = window.widget(white ? zv::ControlRole::WhiteKey : zv::ControlRole::BlackKey, index);
         // A key is pressed at its lower end, below the black keys.
         const QPoint at(button->width() / 2, button->height() * 7 / 8);
         const auto qtKey = static_cast<Qt::Key>(white ? kWhiteKeys[index] : kBlackKeys[index]);

@@ -277,7 +277,7 @@ $(t run_paints10).
 1. **Press-to-sound latency** — \`bench_press_latency --presses $presses --seed R\` and
    \`bench_mixer_floor --sounds sound --presses $presses --seed R --frames ${frames:-256}\`, $rounds rounds
    (R = 1..$rounds), alternating which runs first. The game program builds the game as
-   \`main()\` does (real services, Form1, sounds decoded, the real window shown) and hands
+   \`main()\` does (real services, the game, sounds decoded, the real window shown) and hands
    each press to the window through Qt's delivery (\`QTest::mousePress\` on a key's button
    or \`QTest::keyPress\` to the focus widget: both go through \`QApplication::notify\`,
    the window's key preview filter and the game's handlers down to \`SdlSound::play\`).
@@ -319,7 +319,7 @@ $(t run_paints10).
    benchmark's post-mix hook, a few prefix compares per buffer).
 6. **Logic throughput** — \`bench_logic_throughput\`: the model test's randomized driver
    (10,000,000 events, every invariant checked after each) and a plain loop of 200,000
-   whole games on Form1 with virtual timers (timer ticks and key presses as events).
+   whole games on the game core with virtual timers (timer ticks and key presses as events).
 
 ## Fixes, causes and open targets
 

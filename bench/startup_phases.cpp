@@ -32,13 +32,13 @@ int main(int argc, char** argv) {
     zv::ClockRandom random;
     zv::QtPictures pictures;
     zv::QtApplication app;
-    zv::QtTimer timer1, timer2;
-    zv::Form1 form(zv::Services{sound, boxes, random, pictures, app, timer1, timer2});
-    phase("Form1");
-    if (form.Form_Load()) return 1;
+    zv::QtTimer stepTimer, countdownTimer;
+    zv::Game game(zv::Services{sound, boxes, random, pictures, app, stepTimer, countdownTimer});
+    phase("Game");
+    if (game.load()) return 1;
     phase("pictures-loaded");
-    const std::vector<std::string> sounds = zv::allSoundPaths(form.vars());
-    zv::QtMainWindow window(form);
+    const std::vector<std::string> sounds = game.sounds().allPaths();
+    zv::MainWindow window(game);
     phase("window-built");
 
     struct FirstFrame final : QObject {

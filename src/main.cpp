@@ -11,15 +11,14 @@
 #include <string>
 #include <vector>
 
-#include "keyboard/KeyModel.h"
 #include "platform/real/ClockRandom.h"
 #include "platform/real/QtApplication.h"
 #include "platform/real/QtMessageBoxes.h"
 #include "platform/real/QtPictures.h"
 #include "platform/real/QtTimer.h"
 #include "platform/real/SdlSound.h"
-#include "window/Form1.h"
-#include "window/QtMainWindow.h"
+#include "game/Game.h"
+#include "view/MainWindow.h"
 
 namespace {
 
@@ -66,17 +65,17 @@ int main(int argc, char* argv[]) {
     QApplication::setDesktopFileName(QStringLiteral("io.github.zorvanta.Zorvanta"));
     // Fusion draws the same on every desktop and honours the keys' colours.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    QApplication::setFont(zv::QtMainWindow::designFont({}));
+    QApplication::setFont(zv::MainWindow::designFont({}));
 
     zv::SdlSound sound;
     zv::QtMessageBoxes boxes;
     zv::ClockRandom random;
     zv::QtPictures pictures;
     zv::QtApplication app;
-    zv::QtTimer timer1, timer2;
-    zv::Form1 form(zv::Services{sound, boxes, random, pictures, app, timer1, timer2});
+    zv::QtTimer stepTimer, countdownTimer;
+    zv::Game game(zv::Services{sound, boxes, random, pictures, app, stepTimer, countdownTimer});
 
-    if (const auto missing = form.Form_Load()) {
+    if (const auto missing = game.load()) {
         std::fprintf(stderr, "zorvanta: cannot load picture %s\n", missing->c_str());
         boxes.information(zv::MessageBoxes::kAppTitle,
                           *missing + " が見つかりません。\r\nCannot find the picture " + *missing + ".");
@@ -84,9 +83,9 @@ int main(int argc, char* argv[]) {
     }
 
     // Every sound is decoded up front, so that no press of a key reads a file.
-    const std::vector<std::string> sounds = zv::allSoundPaths(form.vars());
+    const std::vector<std::string> sounds = game.sounds().allPaths();
 
-    zv::QtMainWindow window(form);
+    zv::MainWindow window(game);
     boxes.setParent(&window);
     app.setMainWindow(&window);
     window.setCloseHandler([&app] { app.quit(); });

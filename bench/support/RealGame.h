@@ -1,4 +1,4 @@
-// The game as the program builds it (src/main.cpp): the real services, Form1, every
+// The game as the program builds it (src/main.cpp): the real services, Game, every
 // sound decoded up front, and the real window, shown. Only the message boxes can be
 // swapped, so that a benchmark never waits on a modal box.
 #pragma once
@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "keyboard/KeyModel.h"
+#include "keys/KeySounds.h"
 #include "platform/real/ClockRandom.h"
 #include "platform/real/QtApplication.h"
 #include "platform/real/QtMessageBoxes.h"
@@ -23,8 +23,8 @@
 #include "platform/real/QtTimer.h"
 #include "platform/real/SdlSound.h"
 #include "support/BenchSupport.h"
-#include "window/Form1.h"
-#include "window/QtMainWindow.h"
+#include "game/Game.h"
+#include "view/MainWindow.h"
 
 namespace zvbench {
 
@@ -32,7 +32,7 @@ namespace zvbench {
 inline void styleApplication() {
     QApplication::setApplicationName(QStringLiteral("Zorvanta"));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    QApplication::setFont(zv::QtMainWindow::designFont({}));
+    QApplication::setFont(zv::MainWindow::designFont({}));
 }
 
 // Runs the event loop for ms milliseconds (no polling: one timer).
@@ -44,12 +44,12 @@ inline void waitMs(int ms) {
 
 struct RealGame {
     explicit RealGame(zv::MessageBoxes& boxes)
-        : form(zv::Services{sound, boxes, random, pictures, app, timer1, timer2}) {
+        : game(zv::Services{sound, boxes, random, pictures, app, stepTimer, countdownTimer}) {
         if (!sound.available()) throw std::runtime_error("no audio device: " + sound.failure());
-        if (const auto missing = form.Form_Load()) throw std::runtime_error("cannot load picture " + *missing);
-        sounds = zv::allSoundPaths(form.vars());
+        if (const auto missing = game.load()) throw std::runtime_error("cannot load picture " + *missing);
+        sounds = game.sounds().allPaths();
         sound.preload(sounds);
-        window = std::make_unique<zv::QtMainWindow>(form);
+        window = std::make_unique<zv::MainWindow>(game);
         app.setMainWindow(window.get());
         window->show();
         if (!QTest::qWaitForWindowExposed(window.get())) throw std::runtime_error("window not exposed");
@@ -79,10 +79,10 @@ struct RealGame {
     zv::ClockRandom random;
     zv::QtPictures pictures;
     zv::QtApplication app;
-    zv::QtTimer timer1, timer2;
-    zv::Form1 form;
+    zv::QtTimer stepTimer, countdownTimer;
+    zv::Game game;
     std::vector<std::string> sounds;  // white keys, black keys, the chime
-    std::unique_ptr<zv::QtMainWindow> window;
+    std::unique_ptr<zv::MainWindow> window;
 };
 
 // Message boxes that close themselves at once (the summary, the demonstration

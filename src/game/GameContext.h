@@ -1,24 +1,47 @@
-// What every part of the game shares: the window's controls, the form variables and
-// the platform services. One instance lives in Form1 for the window's lifetime.
+// What every part of the game shares: the window's controls, the game's state, the
+// settings, the piano and the platform services. One instance lives in Game for the
+// window's lifetime.
 #pragma once
 
 #include <string_view>
 
-#include "game/FormVariables.h"
-#include "keyboard/KeyModel.h"
+#include "controls/WindowControls.h"
+#include "game/GameState.h"
+#include "keys/KeySounds.h"
+#include "keys/Keyboard.h"
 #include "platform/Services.h"
-#include "window/FormControls.h"
+#include "settings/Settings.h"
 
 namespace zv {
 
 struct GameContext {
-    FormControls& ui;
-    FormVariables& v;
-    Services& s;
+    WindowControls& ui;
+    GameState& state;
+    Settings& settings;
+    KeySounds& sounds;
+    Keyboard& keyboard;
+    Services& services;
 
     // Plays a sound name from the sound folder (the one way the game sounds).
-    void play(std::string_view soundName) { s.sound.play(soundPath(v, soundName)); }
-    void playKey(PianoKey key) { s.sound.play(soundPath(v, keySoundName(v, key))); }
+    void play(std::string_view soundName) { services.sound.play(sounds.path(soundName)); }
+    void playKey(PianoKey key) { services.sound.play(sounds.pathOf(key)); }
+
+    // The keys of the chosen range go back to the player, with REPLAY beside them
+    // (a demonstration leaves REPLAY as it is).
+    void unlockKeyRange() {
+        if (state.phase != Phase::Demonstration) ui.replay->setVisible(true);
+        keyboard.unlockRange(settings.keyRange);
+    }
+    // Every key locked, REPLAY hidden.
+    void lockKeys() {
+        ui.replay->setVisible(false);
+        keyboard.lockAll();
+    }
+    // The score labels follow the score.
+    void showScore() {
+        ui.rights->setCaption(std::to_string(state.score.rights));
+        ui.questions->setCaption(std::to_string(state.score.questions));
+    }
 };
 
 }  // namespace zv

@@ -97,8 +97,8 @@ struct Services {
     RandomSource& random;
     PictureLoader& pictures;
     Application& app;
-    Timer& timer1;  // the sequencer
-    Timer& timer2;  // the one-second countdown
+    Timer& stepTimer;       // drives the banner, the notes and the pauses
+    Timer& countdownTimer;  // the one-second countdown of the time limit
 };
 
 }  // namespace zv

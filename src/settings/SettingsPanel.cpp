@@ -1,38 +1,55 @@
 #include "settings/SettingsPanel.h"
 
-#include "game/GameContext.h"
-#include "keyboard/KeyAvailability.h"
+#include <string>
 
 namespace zv {
 
-std::uint8_t SettingsPanel::notesForDifficulty(int index) {
-    return static_cast<std::uint8_t>((index * index + 3 * index + 6) / 2);
-}
+void SettingsPanel::playFeedback(int whiteKeyIndex) { sound_.play(sounds_.pathOf({KeyColor::White, whiteKeyIndex})); }
 
-void SettingsPanel::Option1_Click(int index) {
+void SettingsPanel::difficultyChosen(int index) {
     if (index < 0 || index > 2) return;
-    ctx_.playKey({KeyColor::White, 2 * index});
-    ctx_.v.NoteCount = notesForDifficulty(index);
+    playFeedback(2 * index);
+    settings_.notesPerQuestion = Settings::notesForDifficulty(index);
 }
 
-void SettingsPanel::Option2_Click(int index) {
+void SettingsPanel::modeChosen(int index) {
     if (index < 0 || index > 1) return;
-    ctx_.playKey({KeyColor::White, 2 * (index + 1)});
-    if (index == 1) ctx_.v.NoteCount = 1;
+    playFeedback(2 * (index + 1));
+    if (index == 1) settings_.notesPerQuestion = 1;
     if (index == 0)
         // Back to melodies: the difficulty still selected gives the count again.
         for (int i = 0; i < 3; ++i)
-            if (ctx_.ui.Option1[i]->value()) ctx_.v.NoteCount = notesForDifficulty(i);
-    ctx_.ui.Frame1->setEnabled(index != 1);
+            if (ui_.difficultyOptions[i]->value()) settings_.notesPerQuestion = Settings::notesForDifficulty(i);
+    ui_.difficultyFrame->setEnabled(index != 1);
 }
 
-void SettingsPanel::Option3_Click(int index) {
+void SettingsPanel::keyRangeChosen(int index) {
     if (index < 0 || index > 3) return;
-    ctx_.playKey({KeyColor::White, index + 1});
-    ctx_.v.KeyRange = static_cast<std::uint8_t>(index);
-    keys_.kenban(ctx_.v.KeyRange);
-    // kenban shows REPLAY for a running game; in the idle window there is nothing to replay.
-    ctx_.ui.Command4->setVisible(false);
+    playFeedback(index + 1);
+    settings_.keyRange = static_cast<std::uint8_t>(index);
+    keyboard_.unlockRange(settings_.keyRange);
+    // The range is chosen in the idle window, which never shows REPLAY.
+    ui_.replay->setVisible(false);
 }
+
+void SettingsPanel::showLimit(const std::string& text) {
+    ui_.limitLabel->setCaption(text);
+    ui_.countdown->setCaption(text);
+}
+
+void SettingsPanel::noLimitClicked() {
+    settings_.noTimeLimit = !settings_.noTimeLimit;
+    showLimit(settings_.noTimeLimit ? std::string(Settings::kInfinity) : std::to_string(settings_.limitSeconds));
+}
+
+void SettingsPanel::timeLimitMoved() {
+    settings_.limitSeconds = Settings::secondsForBarValue(ui_.timeLimitBar->value());
+    settings_.noTimeLimit = false;
+    showLimit(std::to_string(settings_.limitSeconds));
+    // Set from code, so the check box's own click handling does not run.
+    ui_.noLimitCheck->setValue(0);
+}
+
+void SettingsPanel::noteNamesClicked() { keyboard_.showNotePlates(ui_.noteNamesCheck->value() != 0); }
 
 }  // namespace zv

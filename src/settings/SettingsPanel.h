@@ -1,28 +1,40 @@
-// Difficulty, mode and key range: each option sounds its feedback note, then stores
-// the choice (notes per question, key range) that the next game reads.
+// The settings' controls: mode, difficulty and key range (each option sounds its
+// feedback note, then stores the choice), the time-limit bar and its no-limit check
+// box, and the note-names check box. Every choice lands in Settings.
 #pragma once
 
-#include <cstdint>
+#include "controls/WindowControls.h"
+#include "keys/KeySounds.h"
+#include "keys/Keyboard.h"
+#include "platform/Services.h"
+#include "settings/Settings.h"
 
 namespace zv {
 
-struct GameContext;
-class KeyAvailability;
-
 class SettingsPanel {
 public:
-    SettingsPanel(GameContext& ctx, KeyAvailability& keys) : ctx_(ctx), keys_(keys) {}
+    SettingsPanel(WindowControls& ui, Settings& settings, SoundService& sound, const KeySounds& sounds,
+                  Keyboard& keyboard)
+        : ui_(ui), settings_(settings), sound_(sound), sounds_(sounds), keyboard_(keyboard) {}
 
-    void Option1_Click(int index);
-    void Option2_Click(int index);
-    void Option3_Click(int index);
-
-    // Notes per melody for difficulty index 0..2: 3, 5, 8.
-    static std::uint8_t notesForDifficulty(int index);
+    void difficultyChosen(int index);
+    void modeChosen(int index);
+    void keyRangeChosen(int index);
+    // The no-limit check box was clicked: each click switches the limit off or on.
+    void noLimitClicked();
+    // The time-limit bar moved: the limit it shows is on.
+    void timeLimitMoved();
+    void noteNamesClicked();
 
 private:
-    GameContext& ctx_;
-    KeyAvailability& keys_;
+    void playFeedback(int whiteKeyIndex);
+    void showLimit(const std::string& text);
+
+    WindowControls& ui_;
+    Settings& settings_;
+    SoundService& sound_;
+    const KeySounds& sounds_;
+    Keyboard& keyboard_;
 };
 
 }  // namespace zv

@@ -14,52 +14,52 @@ private slots:
     void idleWindowAfterLoad() {
         GameRig rig;
         QVERIFY(rig.isIdle());
-        QCOMPARE(rig.v.NoteCount, 5);
-        QCOMPARE(rig.v.TimeLeft, 30);
-        QCOMPARE(rig.ui.Option1[1]->value(), 1);
+        QCOMPARE(rig.settings.notesPerQuestion, 5);
+        QCOMPARE(rig.state.secondsLeft, 30);
+        QCOMPARE(rig.ui.difficultyOptions[1]->value(), 1);
         QVERIFY(rig.sound.played.empty());  // selecting the default difficulty makes no sound
-        QCOMPARE(rig.timer1.interval(), 10);
-        QCOMPARE(rig.timer2.interval(), 1000);
-        QVERIFY(rig.ui.Picture2[0]->picture() && rig.ui.Picture2[1]->picture() && rig.ui.Picture2[2]->picture());
+        QCOMPARE(rig.stepTimer.interval(), 10);
+        QCOMPARE(rig.countdownTimer.interval(), 1000);
+        QVERIFY(rig.ui.storedPictures[0]->picture() && rig.ui.storedPictures[1]->picture() && rig.ui.storedPictures[2]->picture());
     }
 
     void bannerSlideToFirstNote() {
         GameRig rig;
-        rig.form.Command3_Click();
+        rig.game.startStopClicked();
         QCOMPARE(rig.sound.names(), std::vector<std::string>{"+++do"});
-        QVERIFY(rig.ui.Frame3->visible());
-        QVERIFY(!rig.ui.Frame1->enabled() && !rig.ui.Frame2->enabled() && !rig.ui.Frame4->enabled() &&
-                !rig.ui.Frame5->enabled());
-        QCOMPARE(rig.timer1.interval(), 30);
-        QCOMPARE(rig.v.Phase, phase::Banner);
+        QVERIFY(rig.ui.banner->visible());
+        QVERIFY(!rig.ui.difficultyFrame->enabled() && !rig.ui.modeFrame->enabled() && !rig.ui.timeLimitFrame->enabled() &&
+                !rig.ui.keyRangeFrame->enabled());
+        QCOMPARE(rig.stepTimer.interval(), 30);
+        QCOMPARE(rig.state.phase, Phase::Banner);
         // 16 ticks: the banner is at 9525 - 16*300 = 4725, labels still hidden.
-        for (int i = 0; i < 16; ++i) QVERIFY(rig.tick1());
-        QCOMPARE(rig.ui.Frame3->left(), 4725);
-        QVERIFY(!rig.ui.Label2->visible());
-        QCOMPARE(rig.ui.Command3->caption(), std::string("START"));
+        for (int i = 0; i < 16; ++i) QVERIFY(rig.tickStep());
+        QCOMPARE(rig.ui.banner->left(), 4725);
+        QVERIFY(!rig.ui.countdown->visible());
+        QCOMPARE(rig.ui.startStop->caption(), std::string("START"));
         // Tick 17 (510 ms): left 4425 < 4500, everything appears on this one tick.
-        QVERIFY(rig.tick1());
+        QVERIFY(rig.tickStep());
         QCOMPARE(rig.clock.now(), 510);
-        QVERIFY(rig.ui.Label2->visible() && rig.ui.Label3->visible() && rig.ui.Label4->visible() &&
-                rig.ui.Label5->visible());
-        QVERIFY(!rig.ui.Frame4->visible());
-        QVERIFY(rig.ui.Command4->visible());
-        QCOMPARE(rig.ui.Command3->caption(), std::string("STOP"));
-        QCOMPARE(rig.v.Playing, kFalse);
+        QVERIFY(rig.ui.countdown->visible() && rig.ui.rights->visible() && rig.ui.questions->visible() &&
+                rig.ui.scoreSeparator->visible());
+        QVERIFY(!rig.ui.timeLimitFrame->visible());
+        QVERIFY(rig.ui.replay->visible());
+        QCOMPARE(rig.ui.startStop->caption(), std::string("STOP"));
+        QCOMPARE(rig.state.answering, false);
         // Tick 50 leaves the banner at -5475, not yet past -5505.
-        for (int i = 17; i < 50; ++i) QVERIFY(rig.tick1());
-        QCOMPARE(rig.v.Playing, kFalse);
-        QCOMPARE(rig.v.Phase, phase::Banner);
-        QVERIFY(rig.tick1());  // tick 51, 1530 ms: -5775 < -5505
+        for (int i = 17; i < 50; ++i) QVERIFY(rig.tickStep());
+        QCOMPARE(rig.state.answering, false);
+        QCOMPARE(rig.state.phase, Phase::Banner);
+        QVERIFY(rig.tickStep());  // tick 51, 1530 ms: -5775 < -5505
         QCOMPARE(rig.clock.now(), 1530);
-        QCOMPARE(rig.v.Playing, kTrue);
-        QVERIFY(rig.timer2.enabled());
-        QCOMPARE(rig.timer1.interval(), 500);
-        QCOMPARE(rig.v.Phase, phase::Question);
+        QCOMPARE(rig.state.answering, true);
+        QVERIFY(rig.countdownTimer.enabled());
+        QCOMPARE(rig.stepTimer.interval(), 500);
+        QCOMPARE(rig.state.phase, Phase::Question);
         QVERIFY(rig.allKeysLocked());
-        QVERIFY(!rig.ui.Command4->visible());
+        QVERIFY(!rig.ui.replay->visible());
         QCOMPARE(rig.sound.played.size(), size_t(1));
-        QVERIFY(rig.tick1());
+        QVERIFY(rig.tickStep());
         QCOMPARE(rig.clock.now(), 2030);  // the first note, 500 ms after the banner left
         QCOMPARE(rig.sound.played.size(), size_t(2));
     }
@@ -71,7 +71,7 @@ private slots:
         const auto start = rig.clock.now();
         rig.sound.clear();
         for (int n = 1; n <= 5; ++n) {
-            QVERIFY(rig.tick1());
+            QVERIFY(rig.tickStep());
             QCOMPARE(rig.clock.now(), start + 500 * n);
             QCOMPARE(rig.sound.played.size(), size_t(n));
             if (n < 5) {
@@ -81,11 +81,11 @@ private slots:
         }
         QCOMPARE(rig.sound.names(), (std::vector<std::string>{"do", "so#", "+si", "+si", "+ra#"}));
         QCOMPARE(rig.melody(), (std::vector<std::string>{"白0", "黒3", "白13", "白13", "黒9"}));
-        QVERIFY(!rig.timer1.enabled());
+        QVERIFY(!rig.stepTimer.enabled());
         QVERIFY(rig.keysMatchRange(0));
-        QVERIFY(rig.ui.Command4->visible());
+        QVERIFY(rig.ui.replay->visible());
         QCOMPARE(rig.questions(), 1);
-        QCOMPARE(rig.v.NotePos, 0);
+        QCOMPARE(rig.state.notePos, 0);
     }
 
     void rightAnswerPictureThenNextQuestion() {
@@ -97,17 +97,17 @@ private slots:
         rig.answerRight();
         QCOMPARE(rig.sound.played.size(), size_t(5));  // every press sounds, the last one first
         QCOMPARE(rig.rights(), 1);
-        QVERIFY(rig.ui.Picture1->visible());
-        QCOMPARE(rig.ui.Picture1->picture(), rig.ui.Picture2[0]->picture());
+        QVERIFY(rig.ui.verdictPicture->visible());
+        QCOMPARE(rig.ui.verdictPicture->picture(), rig.ui.storedPictures[0]->picture());
         QVERIFY(rig.allKeysLocked());
-        QCOMPARE(rig.v.Phase, phase::Pause);
-        QCOMPARE(rig.timer1.interval(), 200);
-        QVERIFY(rig.tick1());
+        QCOMPARE(rig.state.phase, Phase::VerdictPause);
+        QCOMPARE(rig.stepTimer.interval(), 200);
+        QVERIFY(rig.tickStep());
         QCOMPARE(rig.clock.now(), t + 200);
-        QVERIFY(!rig.ui.Picture1->visible());
-        QCOMPARE(rig.v.Phase, phase::Question);
+        QVERIFY(!rig.ui.verdictPicture->visible());
+        QCOMPARE(rig.state.phase, Phase::Question);
         QVERIFY(rig.allKeysLocked());
-        QVERIFY(rig.tick1());
+        QVERIFY(rig.tickStep());
         QCOMPARE(rig.clock.now(), t + 700);
         QCOMPARE(rig.sound.played.size(), size_t(6));
     }
@@ -117,11 +117,11 @@ private slots:
         scriptMelody(rig.random, {"白5", "白5", "白5", "白5", "白5"});
         rig.startAndPlayFirstQuestion();
         rig.pressToken("黒0");
-        QCOMPARE(rig.v.NotePos, 0);
+        QCOMPARE(rig.state.notePos, 0);
         QCOMPARE(rig.rights(), 0);
-        QCOMPARE(rig.ui.Picture1->picture(), rig.ui.Picture2[1]->picture());
+        QCOMPARE(rig.ui.verdictPicture->picture(), rig.ui.storedPictures[1]->picture());
         QVERIFY(rig.allKeysLocked());
-        QCOMPARE(rig.v.Phase, phase::Pause);
+        QCOMPARE(rig.state.phase, Phase::VerdictPause);
     }
 
     void repeatedKeyAdvancesOnEachPress() {
@@ -130,12 +130,12 @@ private slots:
         rig.startAndPlayFirstQuestion();
         rig.pressToken("白3");
         rig.pressToken("白3");
-        QCOMPARE(rig.v.NotePos, 2);
+        QCOMPARE(rig.state.notePos, 2);
         rig.pressToken("黒1");
         rig.pressToken("白3");
-        QCOMPARE(rig.v.Phase, phase::Question);
+        QCOMPARE(rig.state.phase, Phase::Question);
         rig.pressToken("白3");
-        QCOMPARE(rig.v.Phase, phase::Pause);
+        QCOMPARE(rig.state.phase, Phase::VerdictPause);
         QCOMPARE(rig.rights(), 1);
     }
 
@@ -145,18 +145,18 @@ private slots:
         const auto melody = rig.melody();
         rig.pressToken(melody[0]);
         rig.pressToken(melody[1]);
-        QCOMPARE(rig.v.NotePos, 2);
+        QCOMPARE(rig.state.notePos, 2);
         rig.sound.clear();
-        rig.form.Command4_Click();
-        QCOMPARE(rig.v.NotePos, 0);
-        QCOMPARE(rig.v.Phase, phase::Replay);
+        rig.game.replayClicked();
+        QCOMPARE(rig.state.notePos, 0);
+        QCOMPARE(rig.state.phase, Phase::Replay);
         QVERIFY(rig.allKeysLocked());
-        QVERIFY(!rig.ui.Command4->visible());
+        QVERIFY(!rig.ui.replay->visible());
         const auto t = rig.clock.now();
         rig.playUntilSequencerStops();
         QCOMPARE(rig.clock.now(), t + 2500);
         std::vector<std::string> expected;
-        for (const auto& token : melody) expected.push_back(keySoundName(rig.v, *readToken(token)));
+        for (const auto& token : melody) expected.push_back(rig.game.sounds().nameOf(*readToken(token)));
         QCOMPARE(rig.sound.names(), expected);
         QCOMPARE(rig.questions(), 2);  // a replay played to its end counts as a question
         QVERIFY(rig.keysMatchRange(0));
@@ -168,55 +168,55 @@ private slots:
     void demonstrationMarksKeysAndOffersTwoButtons() {
         GameRig rig;
         scriptMelody(rig.random, {"白0", "白4", "黒2", "白6", "白4"});
-        rig.ui.Check3->setValue(1);
+        rig.ui.askDemonstrationCheck->setValue(1);
         rig.boxes.answers = {MessageBoxes::kYes};
         rig.startAndPlayFirstQuestion();
         rig.pressToken("白1");  // wrong
-        rig.tick1();       // the pause tick asks
+        rig.tickStep();       // the pause tick asks
         QCOMPARE(rig.boxes.shown.size(), size_t(1));
         QVERIFY(rig.boxes.shown[0].yesNo);
         QCOMPARE(rig.boxes.shown[0].text, std::string("正解を表示しますか?"));
         QCOMPARE(rig.boxes.shown[0].caption, std::string("Zorvanta"));
-        QCOMPARE(rig.v.Phase, phase::Demonstration);
+        QCOMPARE(rig.state.phase, Phase::Demonstration);
         QVERIFY(rig.allKeysLocked());
-        rig.tick1();  // first demonstrated note
-        QCOMPARE(rig.ui.Command1[0]->backColor(), colors::Blue);
-        QCOMPARE(rig.ui.Label7[0]->caption(), std::string("1"));
-        rig.tick1();
-        rig.tick1();
-        QCOMPARE(rig.ui.Command2[2]->backColor(), colors::Blue);
-        QCOMPARE(rig.ui.Label8[2]->caption(), std::string("3"));
+        rig.tickStep();  // first demonstrated note
+        QCOMPARE(rig.ui.whiteKeys[0]->backColor(), colors::Blue);
+        QCOMPARE(rig.ui.whiteKeyMarks[0]->caption(), std::string("1"));
+        rig.tickStep();
+        rig.tickStep();
+        QCOMPARE(rig.ui.blackKeys[2]->backColor(), colors::Blue);
+        QCOMPARE(rig.ui.blackKeyMarks[2]->caption(), std::string("3"));
         rig.playUntilSequencerStops();
-        QCOMPARE(rig.ui.Label7[4]->caption(), std::string("2,5"));
-        QCOMPARE(rig.ui.Label7[6]->caption(), std::string("4"));
-        QCOMPARE(rig.ui.Label7[1]->caption(), std::string(""));
+        QCOMPARE(rig.ui.whiteKeyMarks[4]->caption(), std::string("2,5"));
+        QCOMPARE(rig.ui.whiteKeyMarks[6]->caption(), std::string("4"));
+        QCOMPARE(rig.ui.whiteKeyMarks[1]->caption(), std::string(""));
         QVERIFY(rig.keysMatchRange(0));  // blue marks gone, positions stay
-        QVERIFY(!rig.ui.Command4->visible());
-        QVERIFY(rig.ui.Command5[0]->visible() && rig.ui.Command5[1]->visible());
+        QVERIFY(!rig.ui.replay->visible());
+        QVERIFY(rig.ui.showAnswer->visible() && rig.ui.nextQuestion->visible());
         QCOMPARE(rig.questions(), 1);
         // Presses now only sound, also the right notes in order.
         const auto before = rig.sound.played.size();
         for (const char* t : {"白0", "白4", "黒2", "白6", "白4"}) rig.pressToken(t);
         QCOMPARE(rig.sound.played.size(), before + 5);
         QCOMPARE(rig.rights(), 0);
-        QCOMPARE(rig.v.NotePos, 0);
+        QCOMPARE(rig.state.notePos, 0);
 
         // "正解表示" demonstrates again: labels cleared and refilled, counter unchanged.
-        rig.form.Command5_Click(0);
-        QVERIFY(!rig.ui.Command5[0]->visible() && !rig.ui.Command5[1]->visible());
+        rig.game.showAnswerClicked();
+        QVERIFY(!rig.ui.showAnswer->visible() && !rig.ui.nextQuestion->visible());
         QVERIFY(rig.keysMatchRange(0));
-        rig.tick1();
-        QCOMPARE(rig.ui.Label7[4]->caption(), std::string(""));
+        rig.tickStep();
+        QCOMPARE(rig.ui.whiteKeyMarks[4]->caption(), std::string(""));
         rig.playUntilSequencerStops();
-        QCOMPARE(rig.ui.Label7[4]->caption(), std::string("2,5"));
+        QCOMPARE(rig.ui.whiteKeyMarks[4]->caption(), std::string("2,5"));
         QCOMPARE(rig.questions(), 1);
 
         // "次の問題" plays a new question; the marks stay until its first note.
-        rig.form.Command5_Click(1);
-        QCOMPARE(rig.v.Phase, phase::Question);
-        QCOMPARE(rig.ui.Label7[4]->caption(), std::string("2,5"));
-        rig.tick1();
-        QCOMPARE(rig.ui.Label7[4]->caption(), std::string(""));
+        rig.game.nextQuestionClicked();
+        QCOMPARE(rig.state.phase, Phase::Question);
+        QCOMPARE(rig.ui.whiteKeyMarks[4]->caption(), std::string("2,5"));
+        rig.tickStep();
+        QCOMPARE(rig.ui.whiteKeyMarks[4]->caption(), std::string(""));
         rig.playUntilSequencerStops();
         QCOMPARE(rig.questions(), 2);
     }
@@ -227,19 +227,19 @@ private slots:
     void nextQuestionButtonLocksKeysWhilePlaying() {
         GameRig rig;
         scriptMelody(rig.random, {"白0", "白0", "白0", "白0", "白0", "白2", "白2", "白2", "白2", "白2"});
-        rig.ui.Check3->setValue(1);
+        rig.ui.askDemonstrationCheck->setValue(1);
         rig.boxes.answers = {MessageBoxes::kYes};
         rig.startAndPlayFirstQuestion();
         rig.pressToken("白1");
         rig.playUntilSequencerStops();  // pause tick, then the demonstration
-        QVERIFY(rig.ui.Command5[1]->visible());
-        rig.form.Command5_Click(1);
+        QVERIFY(rig.ui.nextQuestion->visible());
+        rig.game.nextQuestionClicked();
         QVERIFY(rig.allKeysLocked());
         // The PC keyboard cannot reach a locked key; the old melody's first note is 白0.
-        rig.form.Form_KeyDown('Q', 0);
-        QCOMPARE(rig.v.NotePos, 0);
-        QCOMPARE(rig.v.Phase, phase::Question);
-        rig.tick1();
+        rig.game.pcKeyPressed('Q', 0);
+        QCOMPARE(rig.state.notePos, 0);
+        QCOMPARE(rig.state.phase, Phase::Question);
+        rig.tickStep();
         QVERIFY(rig.allKeysLocked());
         rig.playUntilSequencerStops();
         QVERIFY(rig.keysMatchRange(0));
@@ -248,46 +248,46 @@ private slots:
 
     void stopDuringBannerShowsNoSummary() {
         GameRig rig;
-        rig.form.Command3_Click();
-        for (int i = 0; i < 20; ++i) rig.tick1();
-        QCOMPARE(rig.ui.Command3->caption(), std::string("STOP"));
-        rig.form.Command3_Click();
-        QVERIFY(rig.ui.Picture1->visible());
-        QCOMPARE(rig.ui.Picture1->picture(), rig.ui.Picture2[2]->picture());
+        rig.game.startStopClicked();
+        for (int i = 0; i < 20; ++i) rig.tickStep();
+        QCOMPARE(rig.ui.startStop->caption(), std::string("STOP"));
+        rig.game.startStopClicked();
+        QVERIFY(rig.ui.verdictPicture->visible());
+        QCOMPARE(rig.ui.verdictPicture->picture(), rig.ui.storedPictures[2]->picture());
         const auto t = rig.clock.now();
-        rig.tick1();
+        rig.tickStep();
         QCOMPARE(rig.clock.now(), t + 1000);
         QVERIFY(rig.boxes.shown.empty());
         QVERIFY(rig.isIdle());
-        QCOMPARE(rig.ui.Frame3->left(), rig.ui.table.formWidth());
+        QCOMPARE(rig.ui.banner->left(), rig.ui.table.outerWidth());
         QVERIFY(rig.keysMatchRange(0));
-        QVERIFY(rig.ui.Frame1->enabled() && rig.ui.Frame4->visible());
+        QVERIFY(rig.ui.difficultyFrame->enabled() && rig.ui.timeLimitFrame->visible());
     }
 
     void startAgainDuringBannerCarriesOn() {
         GameRig rig;
-        rig.form.Command3_Click();
-        for (int i = 0; i < 5; ++i) rig.tick1();
-        const int left = rig.ui.Frame3->left();
-        rig.form.Command3_Click();
+        rig.game.startStopClicked();
+        for (int i = 0; i < 5; ++i) rig.tickStep();
+        const int left = rig.ui.banner->left();
+        rig.game.startStopClicked();
         QCOMPARE(rig.sound.names(), (std::vector<std::string>{"+++do", "+++do"}));
-        QCOMPARE(rig.ui.Frame3->left(), left);
-        QCOMPARE(rig.v.Phase, phase::Banner);
+        QCOMPARE(rig.ui.banner->left(), left);
+        QCOMPARE(rig.state.phase, Phase::Banner);
     }
 
     // REPLAY shows during the banner before any question exists: pressing it must
     // neither read the empty melody nor stall the game.
     void replayDuringBannerIsIgnored() {
         GameRig rig;
-        rig.form.Command3_Click();
-        for (int i = 0; i < 20; ++i) rig.tick1();
-        QVERIFY(rig.ui.Command4->visible());
-        rig.form.Command4_Click();
-        QCOMPARE(rig.v.Phase, phase::Banner);
+        rig.game.startStopClicked();
+        for (int i = 0; i < 20; ++i) rig.tickStep();
+        QVERIFY(rig.ui.replay->visible());
+        rig.game.replayClicked();
+        QCOMPARE(rig.state.phase, Phase::Banner);
         rig.playUntilSequencerStops();
-        QCOMPARE(rig.v.Playing, kTrue);
+        QCOMPARE(rig.state.answering, true);
         QCOMPARE(rig.questions(), 1);
-        rig.form.Command3_Click();  // STOP still ends the game
+        rig.game.startStopClicked();  // STOP still ends the game
         rig.clock.advance(1000);
         QVERIFY(rig.isIdle());
         QCOMPARE(rig.boxes.shown.size(), size_t(1));
@@ -296,9 +296,9 @@ private slots:
     void stopTwiceDuringGameOverPauseGivesOneSummary() {
         GameRig rig;
         rig.startAndPlayFirstQuestion();
-        rig.form.Command3_Click();
+        rig.game.startStopClicked();
         rig.clock.advance(600);
-        rig.form.Command3_Click();  // STOP again: the pause starts over
+        rig.game.startStopClicked();  // STOP again: the pause starts over
         rig.clock.advance(900);
         QVERIFY(rig.boxes.shown.empty());
         QVERIFY(!rig.isIdle());
@@ -313,10 +313,10 @@ private slots:
         GameRig rig;
         rig.startAndPlayFirstQuestion();
         rig.answerRight();
-        rig.tick1();  // pause tick
-        rig.tick1();  // first note of question 2
-        rig.tick1();
-        rig.form.GameOver();
+        rig.tickStep();  // pause tick
+        rig.tickStep();  // first note of question 2
+        rig.tickStep();
+        rig.game.endGame();
         QCOMPARE(rig.questions(), 1);
         rig.clock.advance(1000);
         QCOMPARE(rig.boxes.shown.size(), size_t(1));
@@ -324,27 +324,27 @@ private slots:
         QCOMPARE(rig.boxes.shown[0].text, std::string("問題数:1\r\n正解数:1\r\n正解率:100%"));
         QVERIFY(rig.isIdle());
         QCOMPARE(rig.questions(), 0);
-        QVERIFY(!rig.ui.Label3->visible());
+        QVERIFY(!rig.ui.rights->visible());
     }
 
     void countdownEndsTheGame() {
         GameRig rig;
-        rig.ui.VScroll1->setValue(90);
-        rig.form.VScroll1_Change();  // 10 seconds
+        rig.ui.timeLimitBar->setValue(90);
+        rig.game.timeLimitChanged();  // 10 seconds
         rig.startAndPlayFirstQuestion();
         const auto bannerEnd = 1530;
         rig.clock.advanceTo(bannerEnd + 9000);
-        QCOMPARE(rig.ui.Label2->caption(), std::string("1"));
+        QCOMPARE(rig.ui.countdown->caption(), std::string("1"));
         rig.clock.advanceTo(bannerEnd + 10000);
-        QCOMPARE(rig.ui.Label2->caption(), std::string("0"));
-        QVERIFY(!rig.timer2.enabled());
-        QCOMPARE(rig.v.Phase, phase::Pause);
-        QCOMPARE(rig.timer1.interval(), 1000);
+        QCOMPARE(rig.ui.countdown->caption(), std::string("0"));
+        QVERIFY(!rig.countdownTimer.enabled());
+        QCOMPARE(rig.state.phase, Phase::GameOverPause);
+        QCOMPARE(rig.stepTimer.interval(), 1000);
         rig.clock.advance(1000);
         QCOMPARE(rig.boxes.shown.size(), size_t(1));
         QCOMPARE(rig.boxes.shown[0].caption, std::string("5音メロディー:10秒"));
         QVERIFY(rig.isIdle());
-        QCOMPARE(rig.v.TimeLeft, 10);
+        QCOMPARE(rig.state.secondsLeft, 10);
     }
 
     // Ticks keep coming while a box is open. The demonstration question held open for
@@ -352,12 +352,12 @@ private slots:
     // keeps it ended, and the game closes with exactly one summary.
     void ticksUnderDemonstrationQuestion() {
         GameRig rig;
-        rig.ui.VScroll1->setValue(88);  // 12 s
-        rig.form.VScroll1_Change();
-        rig.ui.Check3->setValue(1);
+        rig.ui.timeLimitBar->setValue(88);  // 12 s
+        rig.game.timeLimitChanged();
+        rig.ui.askDemonstrationCheck->setValue(1);
         rig.startAndPlayFirstQuestion();  // ends 1530 + 2500
         rig.clock.advanceTo(1530 + 9000);
-        rig.pressToken(rig.wrongTokenFor(rig.v.Melody[0]));
+        rig.pressToken(rig.wrongTokenFor(rig.state.melody[0]));
         int opened = 0;
         rig.boxes.whileOpen = [&] {
             if (++opened == 1) rig.clock.advance(4000);  // the countdown runs out under the box
@@ -366,8 +366,8 @@ private slots:
         rig.clock.advance(200);
         QCOMPARE(rig.boxes.maxOpenAtOnce, 1);
         QCOMPARE(rig.boxes.shown.size(), size_t(1));
-        QCOMPARE(rig.v.Phase, phase::Pause);  // not the demonstration: the game is over
-        QCOMPARE(rig.timer1.interval(), 1000);
+        QCOMPARE(rig.state.phase, Phase::GameOverPause);  // not the demonstration: the game is over
+        QCOMPARE(rig.stepTimer.interval(), 1000);
         rig.clock.advance(1000);
         QCOMPARE(rig.boxes.shown.size(), size_t(2));
         QVERIFY(!rig.boxes.shown[1].yesNo);
@@ -380,16 +380,16 @@ private slots:
     // calls GameOver again; still exactly one summary, and the window ends idle.
     void countdownUnderSummary() {
         GameRig rig;
-        rig.ui.VScroll1->setValue(90);
-        rig.form.VScroll1_Change();
+        rig.ui.timeLimitBar->setValue(90);
+        rig.game.timeLimitChanged();
         rig.startAndPlayFirstQuestion();
         rig.clock.advanceTo(1530 + 8500);
-        rig.form.Command3_Click();  // STOP with 1.5 s left
+        rig.game.startStopClicked();  // STOP with 1.5 s left
         rig.boxes.whileOpen = [&] { rig.clock.advance(3000); };
         rig.clock.advance(1000);
         QCOMPARE(rig.boxes.shown.size(), size_t(1));
         QVERIFY(rig.isIdle());
-        QVERIFY(!rig.ui.Picture1->visible());
+        QVERIFY(!rig.ui.verdictPicture->visible());
         rig.boxes.whileOpen = nullptr;
         rig.clock.advance(10000);
         QCOMPARE(rig.boxes.shown.size(), size_t(1));
@@ -397,36 +397,36 @@ private slots:
 
     void escWithStopEndsGameAndEscIdleQuits() {
         GameRig rig;
-        rig.form.Form_KeyDown(27, 0);
+        rig.game.pcKeyPressed(27, 0);
         QCOMPARE(rig.app.quits, 1);
         rig.startAndPlayFirstQuestion();
-        rig.form.Form_KeyDown(27, 0);
+        rig.game.pcKeyPressed(27, 0);
         QCOMPARE(rig.app.quits, 1);
-        QCOMPARE(rig.v.Phase, phase::Pause);
-        QCOMPARE(rig.timer1.interval(), 1000);
+        QCOMPARE(rig.state.phase, Phase::GameOverPause);
+        QCOMPARE(rig.stepTimer.interval(), 1000);
         rig.clock.advance(1000);
         QCOMPARE(rig.boxes.shown.size(), size_t(1));
     }
 
     void escEarlyInBannerQuits() {
         GameRig rig;
-        rig.form.Command3_Click();
+        rig.game.startStopClicked();
         rig.clock.advance(300);
-        rig.form.Form_KeyDown(27, 0);
+        rig.game.pcKeyPressed(27, 0);
         QCOMPARE(rig.app.quits, 1);
     }
 
-    void commandFiveIgnoredDuringGameOverPause() {
+    void answerButtonsIgnoredDuringGameOverPause() {
         GameRig rig;
-        rig.ui.Check3->setValue(1);
+        rig.ui.askDemonstrationCheck->setValue(1);
         rig.boxes.answers = {MessageBoxes::kYes};
         rig.startAndPlayFirstQuestion();
-        rig.pressToken(rig.wrongTokenFor(rig.v.Melody[0]));
+        rig.pressToken(rig.wrongTokenFor(rig.state.melody[0]));
         rig.playUntilSequencerStops();
-        QVERIFY(rig.ui.Command5[1]->visible());
-        rig.form.GameOver();
-        rig.form.Command5_Click(1);
-        QCOMPARE(rig.v.Phase, phase::Pause);
+        QVERIFY(rig.ui.nextQuestion->visible());
+        rig.game.endGame();
+        rig.game.nextQuestionClicked();
+        QCOMPARE(rig.state.phase, Phase::GameOverPause);
         rig.clock.advance(1000);
         QVERIFY(rig.isIdle());
         QCOMPARE(rig.boxes.shown.size(), size_t(2));  // the question and one summary
@@ -434,27 +434,27 @@ private slots:
 
     void singleNoteQuestionIsOneTick() {
         GameRig rig;
-        rig.form.Option2_Click(1);
-        rig.ui.Option2[1]->setValue(1);
+        rig.game.modeChosen(1);
+        rig.ui.modeOptions[1]->setValue(1);
         rig.startGame();
         rig.sound.clear();
-        rig.tick1();
+        rig.tickStep();
         QCOMPARE(rig.sound.played.size(), size_t(1));
         QCOMPARE(rig.questions(), 1);
-        QVERIFY(!rig.timer1.enabled());
-        rig.pressToken(rig.v.Melody[0]);
+        QVERIFY(!rig.stepTimer.enabled());
+        rig.pressToken(rig.state.melody[0]);
         QCOMPARE(rig.rights(), 1);
-        rig.form.GameOver();
+        rig.game.endGame();
         rig.clock.advance(1000);
         QCOMPARE(rig.boxes.shown[0].caption, std::string("単音:30秒"));
-        QVERIFY(!rig.ui.Frame1->enabled());  // single-note mode keeps the difficulty frame off
+        QVERIFY(!rig.ui.difficultyFrame->enabled());  // single-note mode keeps the difficulty frame off
     }
 
     void tickWithUnknownPhaseDoesNothing() {
         GameRig rig;
-        rig.v.Phase = 7;
-        rig.timer1.setInterval(500);
-        rig.timer1.setEnabled(true);
+        rig.state.phase = static_cast<Phase>(7);
+        rig.stepTimer.setInterval(500);
+        rig.stepTimer.setEnabled(true);
         rig.clock.advance(2000);
         QVERIFY(rig.sound.played.empty());
         QVERIFY(rig.keysMatchRange(0));

@@ -176,26 +176,32 @@ private slots:
         }
     }
 
-    // The checks have teeth: a game whose counter disagrees with what was played, or
-    // whose keys are left in a wrong state, fails the run.
+    // The checks have teeth: a game whose score disagrees with what was played or with
+    // its labels, or whose keys are left in a wrong state, fails the run.
     void driverDetectsBrokenGames() {
         {
             ModelDriver d;
             QVERIFY(!d.apply({Action::Start}));
             QVERIFY(!d.apply({Action::Wait, 5000}));  // banner and one question
-            d.rig().ui.Label4->setCaption("2");      // a question counted twice
+            ++d.rig().state.score.questions;            // a question counted twice
+            d.rig().ui.questions->setCaption("2");
             QVERIFY(!d.apply({Action::Start}));       // STOP
             const auto f = d.apply({Action::Wait, 1000});
             QVERIFY(f && f->find("summary says 2/0") != std::string::npos);
         }
         {
             ModelDriver d;
-            d.rig().ui.Command2[4]->setEnabled(false);  // one key locked in the idle window
+            d.rig().ui.rights->setCaption("1");  // a label that does not show the score
             QVERIFY(d.apply({Action::Wait, 10}).has_value());
         }
         {
             ModelDriver d;
-            d.rig().timer2.setEnabled(true);  // the countdown running while idle
+            d.rig().ui.blackKeys[4]->setEnabled(false);  // one key locked in the idle window
+            QVERIFY(d.apply({Action::Wait, 10}).has_value());
+        }
+        {
+            ModelDriver d;
+            d.rig().countdownTimer.setEnabled(true);  // the countdown running while idle
             QVERIFY(d.apply({Action::Wait, 10}).has_value());
         }
     }

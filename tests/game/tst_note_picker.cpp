@@ -13,12 +13,12 @@ namespace {
 
 // Draws n notes in the given range and returns the count of each token.
 std::map<std::string, int> drawMany(GameRig& rig, std::uint8_t range, int n) {
-    rig.v.KeyRange = range;
+    rig.settings.keyRange = range;
     std::map<std::string, int> counts;
     for (int i = 0; i < n; ++i) {
-        rig.v.NotePos = static_cast<std::uint8_t>(i % 8);
-        rig.form.Otonarasi();
-        ++counts[rig.v.Melody[rig.v.NotePos]];
+        rig.state.notePos = static_cast<std::uint8_t>(i % 8);
+        rig.game.playRandomNote();
+        ++counts[rig.state.melody[rig.state.notePos]];
     }
     return counts;
 }
@@ -26,9 +26,9 @@ std::map<std::string, int> drawMany(GameRig& rig, std::uint8_t range, int n) {
 std::vector<std::string> tokensOfRange(std::uint8_t range) {
     std::vector<std::string> out;
     for (int i = 0; i < 14; ++i)
-        if (KeyAvailability::isWhiteKeyInRange(range, i)) out.push_back(makeToken({KeyColor::White, i}));
+        if (Keyboard::isWhiteKeyInRange(range, i)) out.push_back(makeToken({KeyColor::White, i}));
     for (int i = 0; i < 10; ++i)
-        if (KeyAvailability::isBlackKeyInRange(range, i)) out.push_back(makeToken({KeyColor::Black, i}));
+        if (Keyboard::isBlackKeyInRange(range, i)) out.push_back(makeToken({KeyColor::Black, i}));
     return out;
 }
 
@@ -99,7 +99,7 @@ private slots:
 
     void reseedsBeforeColourAndIndex() {
         GameRig rig;
-        rig.form.Otonarasi();
+        rig.game.playRandomNote();
         QCOMPARE(rig.random.reseeds, 2);
         QCOMPARE(rig.random.draws, 2);
     }

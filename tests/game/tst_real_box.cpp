@@ -25,14 +25,14 @@ private slots:
         ScriptedRandom random;
         FakePictures pictures;
         FakeApplication app;
-        QtTimer timer1, timer2;
+        QtTimer stepTimer, countdownTimer;
         for (const char* f : {"maru.jpg", "batu.jpg", "gameover.jpg"}) pictures.existing.insert(app.cwd + "/" + f);
-        Form1 form(Services{sound, boxes, random, pictures, app, timer1, timer2});
-        QVERIFY(!form.Form_Load());
-        form.ui().Check3->setValue(1);
-        form.Command3_Click();
+        Game game(Services{sound, boxes, random, pictures, app, stepTimer, countdownTimer});
+        QVERIFY(!game.load());
+        game.ui().askDemonstrationCheck->setValue(1);
+        game.startStopClicked();
         // Banner (about 1.5 s) and a five-note question (2.5 s).
-        QTRY_VERIFY_WITH_TIMEOUT(form.vars().Playing == kTrue && !timer1.enabled(), 8000);
+        QTRY_VERIFY_WITH_TIMEOUT(game.state().answering && !stepTimer.enabled(), 8000);
 
         int boxesSeen = 0;
         QString secondsWhenOpened, secondsWhenClosed;
@@ -43,24 +43,24 @@ private slots:
             if (!box || box->property("seen").toBool()) return;
             box->setProperty("seen", true);
             ++boxesSeen;
-            secondsWhenOpened = QString::fromStdString(form.ui().Label2->caption());
+            secondsWhenOpened = QString::fromStdString(game.ui().countdown->caption());
             QCOMPARE(box->text(), QString::fromUtf8("正解を表示しますか?"));
             // Held open for 2.3 s, then closed by a key press on its default button.
             QTimer::singleShot(2300, box, [&, box] {
-                secondsWhenClosed = QString::fromStdString(form.ui().Label2->caption());
+                secondsWhenClosed = QString::fromStdString(game.ui().countdown->caption());
                 QTest::keyClick(box, Qt::Key_Return);
             });
         });
         watch.start();
-        form.Command1_MouseDown(form.vars().Melody[0] == "白0" ? 1 : 0);  // a wrong first note
-        QTRY_VERIFY_WITH_TIMEOUT(form.vars().Phase == phase::Demonstration && !timer1.enabled(), 10000);
+        game.whiteKeyPressed(game.state().melody[0] == "白0" ? 1 : 0);  // a wrong first note
+        QTRY_VERIFY_WITH_TIMEOUT(game.state().phase == Phase::Demonstration && !stepTimer.enabled(), 10000);
         watch.stop();
 
         QCOMPARE(boxesSeen, 1);
         // The countdown ran on under the box: two seconds or more went by.
         QVERIFY2(secondsWhenOpened.toInt() - secondsWhenClosed.toInt() >= 2,
                  qPrintable(secondsWhenOpened + " -> " + secondsWhenClosed));
-        QVERIFY(form.ui().Command5[0]->visible() && form.ui().Command5[1]->visible());
+        QVERIFY(game.ui().showAnswer->visible() && game.ui().nextQuestion->visible());
     }
 };
 

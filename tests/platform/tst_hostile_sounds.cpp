@@ -88,12 +88,12 @@ void makeHostileSoundFolder(const QString& dir) {
 int playWholeGame(GameRig& rig) {
     rig.startAndPlayFirstQuestion();
     rig.answerRight();
-    rig.tick1();
+    rig.tickStep();
     rig.playUntilSequencerStops();
-    rig.form.Command4_Click();
+    rig.game.replayClicked();
     rig.playUntilSequencerStops();
-    rig.pressToken(rig.wrongTokenFor(rig.v.Melody[0]));
-    rig.form.Command3_Click();
+    rig.pressToken(rig.wrongTokenFor(rig.state.melody[0]));
+    rig.game.startStopClicked();
     rig.clock.advance(1000);
     return static_cast<int>(rig.boxes.shown.size());
 }
@@ -112,17 +112,17 @@ private slots:
         TimedSound timed(sdl);
         GameRig rig(false, &timed);
         rig.app.appDir = dir.path().toStdString();
-        QVERIFY(!rig.form.Form_Load());
+        QVERIFY(!rig.game.load());
         // Preloading every name (as start-up does) neither blocks nor fails.
         std::vector<std::string> paths;
-        for (const char* n : kNames) paths.push_back(soundPath(rig.v, n));
+        for (const char* n : kNames) paths.push_back(rig.game.sounds().path(n));
         const auto t0 = std::chrono::steady_clock::now();
         sdl.preload(paths);
         const double preloadMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
         QVERIFY2(preloadMs < 500, qPrintable(QString("preload %1 ms").arg(preloadMs)));
         for (int i = 0; i < 25; ++i) QCOMPARE(sdl.isLoaded(paths[i]), i % 7 == 6);
         for (int i = 0; i < 24; ++i) {
-            if (i < 14) rig.form.Command1_MouseDown(i); else rig.form.Command2_MouseDown(i - 14);
+            if (i < 14) rig.game.whiteKeyPressed(i); else rig.game.blackKeyPressed(i - 14);
         }
         QCOMPARE(playWholeGame(rig), 1);
         QCOMPARE(rig.boxes.shown[0].text, std::string("問題数:3\r\n正解数:1\r\n正解率:33.3%"));
@@ -136,7 +136,7 @@ private slots:
         TimedSound timed(sdl);
         GameRig rig(false, &timed);
         rig.app.appDir = dir.path().toStdString();
-        QVERIFY(!rig.form.Form_Load());
+        QVERIFY(!rig.game.load());
         QCOMPARE(playWholeGame(rig), 1);
         QVERIFY2(timed.worstMs < 50, qPrintable(QString("worst play %1 ms").arg(timed.worstMs)));
     }
@@ -149,7 +149,7 @@ private slots:
         TimedSound timed(sdl);
         GameRig rig(false, &timed);
         rig.app.appDir = qEnvironmentVariable("ZORVANTA_RUNTIME_DIR").toStdString();
-        QVERIFY(!rig.form.Form_Load());
+        QVERIFY(!rig.game.load());
         QCOMPARE(playWholeGame(rig), 1);
         QVERIFY(timed.worstMs < 50);
     }

@@ -18,8 +18,8 @@ private slots:
         const char* sounds[3] = {"do", "mi", "so"};
         for (int i = 0; i < 3; ++i) {
             rig.sound.clear();
-            rig.form.Option1_Click(i);
-            QCOMPARE(rig.v.NoteCount, notes[i]);
+            rig.game.difficultyChosen(i);
+            QCOMPARE(rig.settings.notesPerQuestion, notes[i]);
             QCOMPARE(rig.sound.names(), std::vector<std::string>{sounds[i]});
         }
     }
@@ -35,18 +35,18 @@ private slots:
         QFETCH(int, difficulty);
         QFETCH(int, notes);
         GameRig rig;
-        select(rig, rig.ui.Option1, difficulty);
-        rig.form.Option1_Click(difficulty);
-        rig.ui.Option2[1]->setValue(1);
+        select(rig, rig.ui.difficultyOptions, difficulty);
+        rig.game.difficultyChosen(difficulty);
+        rig.ui.modeOptions[1]->setValue(1);
         rig.sound.clear();
-        rig.form.Option2_Click(1);
-        QCOMPARE(rig.v.NoteCount, 1);
-        QVERIFY(!rig.ui.Frame1->enabled());
-        QCOMPARE(rig.ui.Option1[difficulty]->value(), 1);
-        rig.ui.Option2[0]->setValue(1);
-        rig.form.Option2_Click(0);
-        QCOMPARE(rig.v.NoteCount, notes);
-        QVERIFY(rig.ui.Frame1->enabled());
+        rig.game.modeChosen(1);
+        QCOMPARE(rig.settings.notesPerQuestion, 1);
+        QVERIFY(!rig.ui.difficultyFrame->enabled());
+        QCOMPARE(rig.ui.difficultyOptions[difficulty]->value(), 1);
+        rig.ui.modeOptions[0]->setValue(1);
+        rig.game.modeChosen(0);
+        QCOMPARE(rig.settings.notesPerQuestion, notes);
+        QVERIFY(rig.ui.difficultyFrame->enabled());
         QCOMPARE(rig.sound.names(), (std::vector<std::string>{"so", "mi"}));
     }
 
@@ -55,72 +55,72 @@ private slots:
         const char* sounds[4] = {"re", "mi", "fa", "so"};
         for (int i : {1, 2, 3, 0}) {
             rig.sound.clear();
-            rig.form.Option3_Click(i);
-            QCOMPARE(rig.v.KeyRange, i);
+            rig.game.keyRangeChosen(i);
+            QCOMPARE(rig.settings.keyRange, i);
             QVERIFY(rig.keysMatchRange(static_cast<std::uint8_t>(i)));
-            QVERIFY(!rig.ui.Command4->visible());
+            QVERIFY(!rig.ui.replay->visible());
             QCOMPARE(rig.sound.names(), std::vector<std::string>{sounds[i]});
         }
     }
 
     void gameUsesRangeAndReturnsToIt() {
         GameRig rig;
-        rig.form.Option3_Click(3);
+        rig.game.keyRangeChosen(3);
         rig.startAndPlayFirstQuestion();
         for (const auto& t : rig.melody()) {
             const auto key = readToken(t);
             QVERIFY(key && key->color == KeyColor::White && key->index < 7);
         }
         QVERIFY(rig.keysMatchRange(3));
-        rig.form.GameOver();
+        rig.game.endGame();
         rig.clock.advance(1000);
         QVERIFY(rig.keysMatchRange(3));
-        QVERIFY(!rig.ui.Command4->visible());
+        QVERIFY(!rig.ui.replay->visible());
     }
 
     void limitOffAndOn() {
         GameRig rig;
-        QCOMPARE(rig.ui.Label6->caption(), std::string("30"));
-        rig.ui.Check1->setValue(1);
-        rig.form.Check1_Click();
-        QCOMPARE(rig.ui.Label6->caption(), std::string("∞"));
-        QCOMPARE(rig.ui.Label2->caption(), std::string("∞"));
-        QCOMPARE(rig.v.TimeLeft, 30);
+        QCOMPARE(rig.ui.limitLabel->caption(), std::string("30"));
+        rig.ui.noLimitCheck->setValue(1);
+        rig.game.noLimitClicked();
+        QCOMPARE(rig.ui.limitLabel->caption(), std::string("∞"));
+        QCOMPARE(rig.ui.countdown->caption(), std::string("∞"));
+        QCOMPARE(rig.state.secondsLeft, 30);
         rig.startAndPlayFirstQuestion();
-        QVERIFY(!rig.timer2.enabled());
-        QCOMPARE(rig.ui.Label2->caption(), std::string("∞"));
+        QVERIFY(!rig.countdownTimer.enabled());
+        QCOMPARE(rig.ui.countdown->caption(), std::string("∞"));
         rig.clock.advance(120000);
-        QCOMPARE(rig.v.Phase, phase::Question);  // no limit: the game waits for the answer
-        rig.form.Command3_Click();
+        QCOMPARE(rig.state.phase, Phase::Question);  // no limit: the game waits for the answer
+        rig.game.startStopClicked();
         rig.clock.advance(1000);
         QVERIFY(rig.isIdle());
-        rig.ui.Check1->setValue(0);
-        rig.form.Check1_Click();
-        QCOMPARE(rig.ui.Label6->caption(), std::string("30"));
-        QCOMPARE(rig.ui.Label2->caption(), std::string("30"));
+        rig.ui.noLimitCheck->setValue(0);
+        rig.game.noLimitClicked();
+        QCOMPARE(rig.ui.limitLabel->caption(), std::string("30"));
+        QCOMPARE(rig.ui.countdown->caption(), std::string("30"));
     }
 
     void scrollSwitchesLimitOn() {
         GameRig rig;
-        rig.ui.Check1->setValue(1);
-        rig.form.Check1_Click();
-        rig.ui.VScroll1->setValue(55);
-        rig.form.VScroll1_Change();
-        QCOMPARE(rig.ui.Check1->value(), 0);
-        QCOMPARE(rig.ui.Label6->caption(), std::string("45"));
-        QCOMPARE(rig.ui.Label2->caption(), std::string("45"));
-        QCOMPARE(rig.v.TimeLeft, 45);
+        rig.ui.noLimitCheck->setValue(1);
+        rig.game.noLimitClicked();
+        rig.ui.timeLimitBar->setValue(55);
+        rig.game.timeLimitChanged();
+        QCOMPARE(rig.ui.noLimitCheck->value(), 0);
+        QCOMPARE(rig.ui.limitLabel->caption(), std::string("45"));
+        QCOMPARE(rig.ui.countdown->caption(), std::string("45"));
+        QCOMPARE(rig.state.secondsLeft, 45);
         // Dragging: each scroll event updates the labels.
         for (int v = 56; v <= 60; ++v) {
-            rig.ui.VScroll1->setValue(v);
-            rig.form.VScroll1_Scroll();
-            QCOMPARE(rig.ui.Label6->caption(), std::to_string(100 - v));
+            rig.ui.timeLimitBar->setValue(v);
+            rig.game.timeLimitDragged();
+            QCOMPARE(rig.ui.limitLabel->caption(), std::to_string(100 - v));
         }
     }
 
     void scrollRangeFitsEveryLimit() {
         GameRig rig;
-        Control& s = *rig.ui.VScroll1;
+        Control& s = *rig.ui.timeLimitBar;
         QCOMPARE(s.minimum(), 10);
         QCOMPARE(s.maximum(), 90);
         s.setValue(0);

@@ -1,4 +1,4 @@
-// A whole game in virtual time: Form1 with every service replaced by a double.
+// A whole game in virtual time: Game with every service replaced by a double.
 // Helpers drive it the way a player and the clock would.
 #pragma once
 
@@ -8,46 +8,47 @@
 
 #include "platform/doubles/Fakes.h"
 #include "platform/doubles/VirtualTime.h"
-#include "window/Form1.h"
+#include "game/Game.h"
 
 namespace zv::test {
 
 struct GameRig {
     VirtualClock clock;
-    VirtualTimer timer1{clock};
-    VirtualTimer timer2{clock};
+    VirtualTimer stepTimer{clock};
+    VirtualTimer countdownTimer{clock};
     RecordingSound sound{&clock};
     ScriptedBoxes boxes{&clock};
     ScriptedRandom random;
     FakePictures pictures;
     FakeApplication app;
     SoundService* soundInUse;  // the recording double unless a test brings a real one
-    Form1 form;
-    FormVariables& v = form.vars();
-    FormControls& ui = form.ui();
+    Game game;
+    GameState& state = game.state();
+    Settings& settings = game.settings();
+    WindowControls& ui = game.ui();
 
     explicit GameRig(bool load = true, SoundService* realSound = nullptr)
         : soundInUse(realSound ? realSound : &sound),
-          form(Services{*soundInUse, boxes, random, pictures, app, timer1, timer2}) {
+          game(Services{*soundInUse, boxes, random, pictures, app, stepTimer, countdownTimer}) {
         for (const char* f : {"maru.jpg", "batu.jpg", "gameover.jpg"}) pictures.existing.insert(app.cwd + "/" + f);
-        if (load) form.Form_Load();
+        if (load) game.load();
     }
 
-    // Runs the clock to Timer1's next tick (countdown ticks due before it run too).
-    bool tick1() {
-        if (!timer1.enabled()) return false;
-        clock.advanceTo(timer1.due());
+    // Runs the clock to the step timer's next tick (countdown ticks due before it run too).
+    bool tickStep() {
+        if (!stepTimer.enabled()) return false;
+        clock.advanceTo(stepTimer.due());
         return true;
     }
-    // START, then run the banner until the first question begins (Phase 1 armed).
+    // START, then run the banner until the first question begins.
     void startGame() {
-        form.Command3_Click();
-        while (v.Phase == phase::Banner && tick1()) {
+        game.startStopClicked();
+        while (state.phase == Phase::Banner && tickStep()) {
         }
     }
-    // Runs the clock until Timer1 stops (a question, replay or demonstration played).
+    // Runs the clock until the step timer stops (a question, replay or demonstration played).
     void playUntilSequencerStops() {
-        while (tick1()) {
+        while (tickStep()) {
         }
     }
     // startGame + the first question played to its end.
@@ -60,46 +61,48 @@ struct GameRig {
         const auto key = readToken(token);
         QVERIFY2(key.has_value(), token.c_str());
         if (key->color == KeyColor::White)
-            form.Command1_MouseDown(key->index);
+            game.whiteKeyPressed(key->index);
         else
-            form.Command2_MouseDown(key->index);
+            game.blackKeyPressed(key->index);
     }
     // Any key of the range that differs from the token.
     std::string wrongTokenFor(const std::string& token) const {
         return token == "白0" ? "白1" : "白0";
     }
     void answerRight() {
-        const int n = v.NoteCount;
-        const auto melody = v.Melody;
+        const int n = settings.notesPerQuestion;
+        const auto melody = state.melody;
         for (int i = 0; i < n; ++i) pressToken(melody[i]);
     }
-    std::vector<std::string> melody() const { return {v.Melody.begin(), v.Melody.begin() + v.NoteCount}; }
-    int questions() const { return std::stoi(ui.Label4->caption()); }
-    int rights() const { return std::stoi(ui.Label3->caption()); }
+    std::vector<std::string> melody() const { return {state.melody.begin(), state.melody.begin() + settings.notesPerQuestion}; }
+    // The score as the labels show it.
+    int questions() const { return std::stoi(ui.questions->caption()); }
+    int rights() const { return std::stoi(ui.rights->caption()); }
     bool allKeysLocked() const {
-        for (Control* k : ui.Command1)
+        for (Control* k : ui.whiteKeys)
             if (k->enabled() || k->backColor() != colors::LightGrey) return false;
-        for (Control* k : ui.Command2)
+        for (Control* k : ui.blackKeys)
             if (k->enabled() || k->backColor() != colors::Grey) return false;
         return true;
     }
     // Exactly the keys of the range usable in white/black, the rest locked in greys.
     bool keysMatchRange(std::uint8_t range) const {
         for (int i = 0; i < 14; ++i) {
-            const bool in = KeyAvailability::isWhiteKeyInRange(range, i);
-            if (ui.Command1[i]->enabled() != in) return false;
-            if (ui.Command1[i]->backColor() != (in ? colors::White : colors::LightGrey)) return false;
+            const bool in = Keyboard::isWhiteKeyInRange(range, i);
+            if (ui.whiteKeys[i]->enabled() != in) return false;
+            if (ui.whiteKeys[i]->backColor() != (in ? colors::White : colors::LightGrey)) return false;
         }
         for (int i = 0; i < 10; ++i) {
-            const bool in = KeyAvailability::isBlackKeyInRange(range, i);
-            if (ui.Command2[i]->enabled() != in) return false;
-            if (ui.Command2[i]->backColor() != (in ? colors::Black : colors::Grey)) return false;
+            const bool in = Keyboard::isBlackKeyInRange(range, i);
+            if (ui.blackKeys[i]->enabled() != in) return false;
+            if (ui.blackKeys[i]->backColor() != (in ? colors::Black : colors::Grey)) return false;
         }
         return true;
     }
     bool isIdle() const {
-        return ui.Command3->caption() == "START" && !timer1.enabled() && !timer2.enabled() && v.Playing == kFalse &&
-               !ui.Command4->visible() && !ui.Command5[0]->visible() && !ui.Command5[1]->visible();
+        return ui.startStop->caption() == "START" && !state.inProgress && !stepTimer.enabled() &&
+               !countdownTimer.enabled() && !state.answering &&
+               !ui.replay->visible() && !ui.showAnswer->visible() && !ui.nextQuestion->visible();
     }
 };
 

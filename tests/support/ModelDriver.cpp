@@ -64,32 +64,32 @@ void ModelDriver::afterEvent() {
     boxesSeen_ = 0;
     nextHoldMs_ = 0;
     GameRig& rig = *rig_;
-    rig.timer1.setTickHandler([this] {
+    rig.stepTimer.setTickHandler([this] {
         GameRig& r = *rig_;
-        const std::uint8_t phaseBefore = r.v.Phase;
-        const std::uint8_t posBefore = r.v.NotePos;
-        const bool boxOpen = r.form.sequencer().boxOpen();
+        const Phase phaseBefore = r.state.phase;
+        const std::uint8_t posBefore = r.state.notePos;
+        const bool boxOpen = r.game.sequencer().boxOpen();
         const std::size_t soundsBefore = r.sound.played.size();
-        r.form.Timer1_Timer();
+        r.game.onStepTimer();
         ++events_;
         if (!boxOpen && gameOverSeen_ && r.sound.played.size() > soundsBefore && !boxFailure_)
             boxFailure_ = "a note played after game over";
-        if (!boxOpen && (phaseBefore == phase::Question || phaseBefore == phase::Replay) &&
+        if (!boxOpen && (phaseBefore == Phase::Question || phaseBefore == Phase::Replay) &&
             r.sound.played.size() > soundsBefore) {
             if (posBefore == 0) notesInPlayback_ = 0;
-            if (++notesInPlayback_ == r.v.NoteCount) {
+            if (++notesInPlayback_ == r.settings.notesPerQuestion) {
                 ++questions_;
                 notesInPlayback_ = 0;
             }
         }
         if (!boxFailure_)
-            if (auto f = check()) boxFailure_ = "after a Timer1 tick: " + *f;
+            if (auto f = check()) boxFailure_ = "after a step-timer tick: " + *f;
     });
-    rig.timer2.setTickHandler([this] {
-        rig_->form.Timer2_Timer();
+    rig.countdownTimer.setTickHandler([this] {
+        rig_->game.onCountdownTimer();
         ++events_;
         if (!boxFailure_)
-            if (auto f = check()) boxFailure_ = "after a Timer2 tick: " + *f;
+            if (auto f = check()) boxFailure_ = "after a countdown tick: " + *f;
     });
     rig.boxes.whileOpen = [this] {
         GameRig& r = *rig_;
@@ -104,7 +104,7 @@ void ModelDriver::afterEvent() {
 
 bool ModelDriver::idle() const {
     const GameRig& r = *rig_;
-    return r.ui.Command3->caption() == "START" && !r.timer1.enabled();
+    return r.ui.startStop->caption() == "START" && !r.stepTimer.enabled();
 }
 
 void ModelDriver::observeSummary(const std::string& text) {
@@ -129,37 +129,43 @@ void ModelDriver::observeSummary(const std::string& text) {
 
 std::optional<std::string> ModelDriver::check() {
     const GameRig& r = *rig_;
-    if (r.ui.Picture1->visible() && r.ui.Picture1->picture() == r.ui.Picture2[2]->picture()) gameOverSeen_ = true;
-    const FormVariables& v = r.v;
-    const FormControls& ui = r.ui;
-    if (!(v.NoteCount == 1 || v.NoteCount == 3 || v.NoteCount == 5 || v.NoteCount == 8))
-        return fail("NoteCount " + std::to_string(v.NoteCount));
-    // NotePos indexes Melody's eight slots. In the idle window it keeps the last
+    if (r.ui.verdictPicture->visible() && r.ui.verdictPicture->picture() == r.ui.storedPictures[2]->picture()) gameOverSeen_ = true;
+    const GameState& state = r.state;
+    const Settings& settings = r.settings;
+    const WindowControls& ui = r.ui;
+    // The score labels show the score.
+    if (ui.questions->caption() != std::to_string(state.score.questions) ||
+        ui.rights->caption() != std::to_string(state.score.rights))
+        return fail("score labels differ from the score");
+    if (state.inProgress != (ui.startStop->caption() == "STOP")) return fail("START/STOP caption differs from the game");
+    if (!(settings.notesPerQuestion == 1 || settings.notesPerQuestion == 3 || settings.notesPerQuestion == 5 || settings.notesPerQuestion == 8))
+        return fail("notes per question " + std::to_string(settings.notesPerQuestion));
+    // The note position indexes the melody's eight slots. In the idle window it keeps the last
     // game's value (unused until the next game resets it), so it is held to the
     // note count only while answers are judged.
-    if (v.NotePos > kMelodySlots) return fail("NotePos beyond Melody");
-    if (v.Playing != kFalse && v.NotePos > v.NoteCount) return fail("NotePos beyond NoteCount");
+    if (state.notePos > kMelodySlots) return fail("note position beyond the melody");
+    if (state.answering && state.notePos > settings.notesPerQuestion) return fail("note position beyond the notes per question");
     if (r.boxes.maxOpenAtOnce > 1) return fail("two message boxes open at once");
-    if (v.TimeLeft > 90) return fail("TimeLeft " + std::to_string(v.TimeLeft) + " (wrapped?)");
-    if (r.timer2.enabled() && v.TimeLeft == 0) return fail("countdown running at zero");
+    if (state.secondsLeft > 90) return fail("seconds left " + std::to_string(state.secondsLeft) + " (wrapped?)");
+    if (r.countdownTimer.enabled() && state.secondsLeft == 0) return fail("countdown running at zero");
     if (idle()) {
-        if (r.timer2.enabled()) return fail("countdown running in the idle window");
-        if (ui.Command4->visible()) return fail("REPLAY visible in the idle window");
-        if (ui.Command5[0]->visible() || ui.Command5[1]->visible()) return fail("answer buttons in the idle window");
-        if (!ui.Frame2->enabled() || !ui.Frame4->enabled() || !ui.Frame5->enabled() || !ui.Frame4->visible())
+        if (r.countdownTimer.enabled()) return fail("countdown running in the idle window");
+        if (ui.replay->visible()) return fail("REPLAY visible in the idle window");
+        if (ui.showAnswer->visible() || ui.nextQuestion->visible()) return fail("answer buttons in the idle window");
+        if (!ui.modeFrame->enabled() || !ui.timeLimitFrame->enabled() || !ui.keyRangeFrame->enabled() || !ui.timeLimitFrame->visible())
             return fail("settings locked in the idle window");
-        if (ui.Frame1->enabled() != (ui.Option2[0]->value() != 0)) return fail("difficulty frame does not follow mode");
-        if (v.Playing != kFalse) return fail("Playing in the idle window");
-        if (ui.Label2->visible() || ui.Label3->visible()) return fail("score shown in the idle window");
+        if (ui.difficultyFrame->enabled() != (ui.modeOptions[0]->value() != 0)) return fail("difficulty frame does not follow mode");
+        if (state.answering) return fail("answers judged in the idle window");
+        if (ui.countdown->visible() || ui.rights->visible()) return fail("score shown in the idle window");
     }
-    const bool demonstrating = v.Phase == phase::Demonstration && r.timer1.enabled();
+    const bool demonstrating = state.phase == Phase::Demonstration && r.stepTimer.enabled();
     int enabled = 0, matching = 0;
     for (int i = 0; i < 24; ++i) {
         const bool white = i < 14;
         const int k = white ? i : i - 14;
-        const Control* key = white ? ui.Command1[k] : ui.Command2[k];
-        const bool inRange = white ? KeyAvailability::isWhiteKeyInRange(v.KeyRange, k)
-                                   : KeyAvailability::isBlackKeyInRange(v.KeyRange, k);
+        const Control* key = white ? ui.whiteKeys[k] : ui.blackKeys[k];
+        const bool inRange = white ? Keyboard::isWhiteKeyInRange(settings.keyRange, k)
+                                   : Keyboard::isBlackKeyInRange(settings.keyRange, k);
         const Rgb usable = white ? colors::White : colors::Black;
         const Rgb locked = white ? colors::LightGrey : colors::Grey;
         const Rgb c = key->backColor();
@@ -177,34 +183,34 @@ std::optional<std::string> ModelDriver::check() {
 
 std::optional<std::string> ModelDriver::apply(const Action& act) {
     GameRig& r = *rig_;
-    FormControls& ui = r.ui;
-    Form1& form = r.form;
+    WindowControls& ui = r.ui;
+    Game& game = r.game;
     const bool wasIdle = idle();
     auto usable = [](const Control* c) { return c->shownOnScreen() && c->effectivelyEnabled(); };
-    const auto pictureBefore = ui.Picture1->visible() ? ui.Picture1->picture() : nullptr;
+    const auto pictureBefore = ui.verdictPicture->visible() ? ui.verdictPicture->picture() : nullptr;
     bool press = false;
     switch (act.kind) {
         case Action::MouseWhite:
-            if (act.a >= 0 && act.a < 14 && usable(ui.Command1[act.a])) {
-                form.Command1_MouseDown(act.a, act.b);
+            if (act.a >= 0 && act.a < 14 && usable(ui.whiteKeys[act.a])) {
+                game.whiteKeyPressed(act.a, MouseDown{act.b});
                 press = true;
             }
             break;
         case Action::MouseBlack:
-            if (act.a >= 0 && act.a < 10 && usable(ui.Command2[act.a])) {
-                form.Command2_MouseDown(act.a, act.b);
+            if (act.a >= 0 && act.a < 10 && usable(ui.blackKeys[act.a])) {
+                game.blackKeyPressed(act.a, MouseDown{act.b});
                 press = true;
             }
             break;
         case Action::Plate:
-            if (act.a >= 0 && act.a < 14 && ui.Picture3[act.a]->shownOnScreen()) {
-                form.Picture3_MouseDown(act.a, 1);
+            if (act.a >= 0 && act.a < 14 && ui.notePlates[act.a]->shownOnScreen()) {
+                game.notePlatePressed(act.a, MouseDown{1});
                 press = true;
             }
             break;
         case Action::PcKey: {
             const int quitsBefore = r.app.quits;
-            form.Form_KeyDown(act.a, act.b);
+            game.pcKeyPressed(act.a, act.b);
             press = true;
             if (r.app.quits != quitsBefore) {
                 // The program ends; the next action meets a freshly started one.
@@ -215,17 +221,17 @@ std::optional<std::string> ModelDriver::apply(const Action& act) {
             break;
         }
         case Action::RightNote:
-            if (r.v.NotePos < kMelodySlots)
-                if (auto key = readToken(r.v.Melody[r.v.NotePos])) {
+            if (r.state.notePos < kMelodySlots)
+                if (auto key = readToken(r.state.melody[r.state.notePos])) {
                     const bool white = key->color == KeyColor::White;
-                    Control* button = white ? ui.Command1[key->index] : ui.Command2[key->index];
+                    Control* button = white ? ui.whiteKeys[key->index] : ui.blackKeys[key->index];
                     if (usable(button)) {
                         if (act.a == 1)
-                            form.Form_KeyDown(white ? "QWERTYUZXCVBNM"[key->index] : "23567SDGHJ"[key->index], 0);
+                            game.pcKeyPressed(white ? "QWERTYUZXCVBNM"[key->index] : "23567SDGHJ"[key->index], 0);
                         else if (white)
-                            form.Command1_MouseDown(key->index);
+                            game.whiteKeyPressed(key->index);
                         else
-                            form.Command2_MouseDown(key->index);
+                            game.blackKeyPressed(key->index);
                         press = true;
                     }
                 }
@@ -235,55 +241,56 @@ std::optional<std::string> ModelDriver::apply(const Action& act) {
                 inGame_ = true;
                 questions_ = rights_ = summariesThisGame_ = notesInPlayback_ = 0;
             }
-            form.Command3_Click();
+            game.startStopClicked();
             break;
         case Action::Replay:
-            if (usable(ui.Command4)) {
-                form.Command4_Click();
+            if (usable(ui.replay)) {
+                game.replayClicked();
                 notesInPlayback_ = 0;
             }
             break;
         case Action::Answer:
-            if (act.a >= 0 && act.a < 2 && usable(ui.Command5[act.a])) form.Command5_Click(act.a);
+            if (act.a == 0 && usable(ui.showAnswer)) game.showAnswerClicked();
+            if (act.a == 1 && usable(ui.nextQuestion)) game.nextQuestionClicked();
             break;
         case Action::Difficulty:
-            if (act.a >= 0 && act.a < 3 && usable(ui.Option1[act.a])) {
-                ui.Option1[act.a]->setValue(1);
-                form.Option1_Click(act.a);
+            if (act.a >= 0 && act.a < 3 && usable(ui.difficultyOptions[act.a])) {
+                ui.difficultyOptions[act.a]->setValue(1);
+                game.difficultyChosen(act.a);
             }
             break;
         case Action::Mode:
-            if (act.a >= 0 && act.a < 2 && usable(ui.Option2[act.a])) {
-                ui.Option2[act.a]->setValue(1);
-                form.Option2_Click(act.a);
+            if (act.a >= 0 && act.a < 2 && usable(ui.modeOptions[act.a])) {
+                ui.modeOptions[act.a]->setValue(1);
+                game.modeChosen(act.a);
             }
             break;
         case Action::Range:
-            if (act.a >= 0 && act.a < 4 && usable(ui.Option3[act.a])) {
-                ui.Option3[act.a]->setValue(1);
-                form.Option3_Click(act.a);
+            if (act.a >= 0 && act.a < 4 && usable(ui.keyRangeOptions[act.a])) {
+                ui.keyRangeOptions[act.a]->setValue(1);
+                game.keyRangeChosen(act.a);
             }
             break;
         case Action::ToggleLimit:
-            if (usable(ui.Check1)) {
-                ui.Check1->setValue(!ui.Check1->value());
-                form.Check1_Click();
+            if (usable(ui.noLimitCheck)) {
+                ui.noLimitCheck->setValue(!ui.noLimitCheck->value());
+                game.noLimitClicked();
             }
             break;
         case Action::ToggleNames:
-            ui.Check2->setValue(!ui.Check2->value());
-            form.Check2_Click();
+            ui.noteNamesCheck->setValue(!ui.noteNamesCheck->value());
+            game.noteNamesClicked();
             break;
-        case Action::ToggleAsk: ui.Check3->setValue(!ui.Check3->value()); break;
+        case Action::ToggleAsk: ui.askDemonstrationCheck->setValue(!ui.askDemonstrationCheck->value()); break;
         case Action::Scroll:
-            if (usable(ui.VScroll1)) {
-                const int before = ui.VScroll1->value();
-                ui.VScroll1->setValue(act.a);
-                if (ui.VScroll1->value() != before) {
+            if (usable(ui.timeLimitBar)) {
+                const int before = ui.timeLimitBar->value();
+                ui.timeLimitBar->setValue(act.a);
+                if (ui.timeLimitBar->value() != before) {
                     if (act.b)
-                        form.VScroll1_Scroll();
+                        game.timeLimitDragged();
                     else
-                        form.VScroll1_Change();
+                        game.timeLimitChanged();
                 }
             }
             break;
@@ -294,10 +301,10 @@ std::optional<std::string> ModelDriver::apply(const Action& act) {
     }
     ++events_;
     if (boxFailure_) return boxFailure_;
-    if (press && ui.Picture1->visible() && ui.Picture1->picture() != pictureBefore && r.v.Phase == phase::Pause &&
-        r.timer1.interval() == 200) {
+    if (press && ui.verdictPicture->visible() && ui.verdictPicture->picture() != pictureBefore && r.state.phase == Phase::VerdictPause &&
+        r.stepTimer.interval() == 200) {
         ++judgedSeen_;
-        if (ui.Picture1->picture() == ui.Picture2[0]->picture()) ++rights_;
+        if (ui.verdictPicture->picture() == ui.storedPictures[0]->picture()) ++rights_;
     }
     if (auto f = check()) return f;
     if (idle()) gameOverSeen_ = false;

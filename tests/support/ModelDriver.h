@@ -21,16 +21,16 @@ struct Action {
         MouseBlack,   // a = key, b = mouse button
         Plate,        // a = plate
         PcKey,        // a = virtual-key code, b = modifier state
-        Start,        // Command3
-        Replay,       // Command4
-        Answer,       // Command5(a)
-        Difficulty,   // Option1(a)
-        Mode,         // Option2(a)
-        Range,        // Option3(a)
-        ToggleLimit,  // Check1
-        ToggleNames,  // Check2
-        ToggleAsk,    // Check3
-        Scroll,       // VScroll1 to a; b = 1 while dragging
+        Start,        // START/STOP
+        Replay,       // REPLAY
+        Answer,       // a = 0 show the answer again, 1 next question
+        Difficulty,   // difficulty option a
+        Mode,         // mode option a
+        Range,        // key-range option a
+        ToggleLimit,  // the no-limit check box
+        ToggleNames,  // the note-names check box
+        ToggleAsk,    // the ask-before-demonstrating check box
+        Scroll,       // the time-limit bar to a; b = 1 while dragging
         Wait,         // a ms of time pass
         NextBoxYes,   // the next Yes/No box is answered Yes (a = 1) or No
         NextBoxHold,  // the next box stays open for a ms

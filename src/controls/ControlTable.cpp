@@ -1,0 +1,133 @@
+#include "controls/ControlTable.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace zv {
+
+Control::Control(ControlTable& owner, ControlRole role, int index, ControlKind kind, Control* container)
+    : owner_(owner), role_(role), index_(index), kind_(kind), container_(container) {}
+
+std::string Control::id() const {
+    const std::string name = roleName(role_);
+    return index_ < 0 ? name : name + "(" + std::to_string(index_) + ")";
+}
+
+void Control::changed(Prop p) { owner_.notify(*this, p); }
+
+void Control::setCaption(std::string text) {
+    if (text == caption_) return;
+    caption_ = std::move(text);
+    changed(Prop::Caption);
+}
+
+void Control::setVisible(bool on) {
+    if (on == visible_) return;
+    visible_ = on;
+    changed(Prop::Visible);
+}
+
+bool Control::shownOnScreen() const {
+    for (const Control* c = this; c; c = c->container_)
+        if (!c->visible_) return false;
+    return true;
+}
+
+void Control::setEnabled(bool on) {
+    if (on == enabled_) return;
+    enabled_ = on;
+    changed(Prop::Enabled);
+}
+
+bool Control::effectivelyEnabled() const {
+    for (const Control* c = this; c; c = c->container_)
+        if (!c->enabled_) return false;
+    return true;
+}
+
+void Control::setGeometry(int left, int top, int width, int height) {
+    left_ = left;
+    top_ = top;
+    width_ = width;
+    height_ = height;
+    changed(Prop::Geometry);
+}
+
+void Control::setLeft(int left) {
+    if (left == left_) return;
+    left_ = left;
+    changed(Prop::Geometry);
+}
+
+void Control::setBackColor(Rgb c) {
+    if (hasBackColor_ && c == backColor_) return;
+    hasBackColor_ = true;
+    backColor_ = c;
+    changed(Prop::BackColor);
+}
+
+void Control::setValue(int v) {
+    if (kind_ == ControlKind::VerticalScrollBar) v = std::clamp(v, min_, max_);
+    if (kind_ == ControlKind::OptionButton || kind_ == ControlKind::CheckBox) v = v ? 1 : 0;
+    if (v == value_) return;
+    value_ = v;
+    changed(Prop::Value);
+    // Option buttons of one role in one container form a group: one selected at a time.
+    if (kind_ == ControlKind::OptionButton && v) {
+        for (auto& other : owner_.controls_)
+            if (other.get() != this && other->kind_ == ControlKind::OptionButton && other->role_ == role_ &&
+                other->container_ == container_ && other->value_) {
+                other->value_ = 0;
+                other->changed(Prop::Value);
+            }
+    }
+}
+
+void Control::setRange(int min, int max, int smallChange, int largeChange) {
+    min_ = min;
+    max_ = max;
+    smallChange_ = smallChange;
+    largeChange_ = largeChange;
+    value_ = std::clamp(value_, min_, max_);
+}
+
+void Control::setPicture(std::shared_ptr<const Picture> p) {
+    if (p == picture_) return;
+    picture_ = std::move(p);
+    changed(Prop::Picture);
+}
+
+void Control::printText(const std::string& text) {
+    printedText_ += text;
+    changed(Prop::PrintedText);
+}
+
+Control& ControlTable::add(ControlRole role, int index, ControlKind kind, Control* container) {
+    controls_.push_back(std::make_unique<Control>(*this, role, index, kind, container));
+    return *controls_.back();
+}
+
+Control* ControlTable::find(ControlRole role, int index) {
+    for (auto& c : controls_)
+        if (c->role() == role && c->index() == index) return c.get();
+    return nullptr;
+}
+
+const Control* ControlTable::find(ControlRole role, int index) const {
+    return const_cast<ControlTable*>(this)->find(role, index);
+}
+
+Control& ControlTable::at(ControlRole role, int index) {
+    if (Control* c = find(role, index)) return *c;
+    throw std::out_of_range(std::string("no control ") + roleName(role) + "(" + std::to_string(index) + ")");
+}
+
+const Control& ControlTable::at(ControlRole role, int index) const {
+    return const_cast<ControlTable*>(this)->at(role, index);
+}
+
+void ControlTable::focusWindow() {
+    if (focusListener_) focusListener_();
+}
+
+}  // namespace zv

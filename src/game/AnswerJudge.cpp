@@ -1,0 +1,53 @@
+#include "game/AnswerJudge.h"
+
+#include "game/GameContext.h"
+
+namespace zv {
+
+void AnswerJudge::judgeAnswer(bool right) {
+    WindowControls& ui = ctx_.ui;
+    ui.verdictPicture->setPicture(ui.storedPictures[right ? 0 : 1]->picture());
+    ui.verdictPicture->setVisible(true);
+    if (right) {
+        ++ctx_.state.score.rights;
+        ctx_.showScore();
+    }
+    ctx_.services.stepTimer.setInterval(200);
+    ctx_.state.phase = Phase::VerdictPause;
+    ctx_.lockKeys();
+    ctx_.services.stepTimer.setEnabled(true);
+}
+
+bool AnswerJudge::askDemonstration() {
+    return ctx_.services.boxes.askYesNo("正解を表示しますか?") == MessageBoxes::kYes;
+}
+
+std::string AnswerJudge::summaryCaption(int notesPerQuestion, int limitSeconds) {
+    std::string caption =
+        notesPerQuestion == 1 ? std::string("単音:") : std::to_string(notesPerQuestion) + "音メロディー:";
+    return caption + std::to_string(limitSeconds) + "秒";
+}
+
+std::string AnswerJudge::rateText(long questions, long rights) {
+    if (questions <= 0) return "0";
+    // Cut toward zero at one decimal, never rounded up: 2 of 3 is 66.6.
+    const long tenths = rights * 1000 / questions;
+    const long whole = tenths / 10;
+    const long fraction = tenths % 10;
+    std::string text = std::to_string(whole);
+    if (fraction != 0) text += "." + std::to_string(fraction < 0 ? -fraction : fraction);
+    return text;
+}
+
+std::string AnswerJudge::summaryText(long questions, long rights) {
+    return "問題数:" + std::to_string(questions) + "\r\n正解数:" + std::to_string(rights) + "\r\n正解率:" +
+           rateText(questions, rights) + "%";
+}
+
+void AnswerJudge::showSummary() {
+    const Score& score = ctx_.state.score;
+    ctx_.services.boxes.information(summaryCaption(ctx_.settings.notesPerQuestion, ctx_.settings.limitSeconds),
+                                    summaryText(score.questions, score.rights));
+}
+
+}  // namespace zv

@@ -1,0 +1,99 @@
+// The game behind the main window: owns the window's controls as data, the game's
+// state, the settings and the parts of the game, and handles every window event
+// (WindowEvents) and both timers' ticks. The view mirrors the control table and
+// reports user actions here; tests call the same methods with test doubles for
+// every service.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "controls/ControlTable.h"
+#include "controls/WindowControls.h"
+#include "game/AnswerJudge.h"
+#include "game/Countdown.h"
+#include "game/GameContext.h"
+#include "game/GameFlow.h"
+#include "game/GameState.h"
+#include "game/NoteSequencer.h"
+#include "game/PianoInput.h"
+#include "game/WindowEvents.h"
+#include "keys/KeySounds.h"
+#include "keys/Keyboard.h"
+#include "platform/Services.h"
+#include "settings/Settings.h"
+#include "settings/SettingsPanel.h"
+
+namespace zv {
+
+class Game final : public WindowEvents {
+public:
+    explicit Game(Services services);
+    Game(const Game&) = delete;
+    Game& operator=(const Game&) = delete;
+
+    // Prepares the window; on failure, the picture file that could not be loaded.
+    std::optional<std::string> load() { return flow_.load(); }
+
+    // Window events.
+    void pcKeyPressed(int keyCode, int /*modifiers*/ = 0) override { input_.pcKeyPressed(keyCode); }
+    void whiteKeyPressed(int index, MouseDown = {}) override { input_.whiteKeyPressed(index); }
+    void blackKeyPressed(int index, MouseDown = {}) override { input_.blackKeyPressed(index); }
+    void notePlatePressed(int index, MouseDown = {}) override { input_.notePlatePressed(index); }
+    void startStopClicked() override { flow_.startStopClicked(); }
+    void replayClicked() override { flow_.replayClicked(); }
+    void showAnswerClicked() override { flow_.showAnswerClicked(); }
+    void nextQuestionClicked() override { flow_.nextQuestionClicked(); }
+    void difficultyChosen(int index) override { settingsPanel_.difficultyChosen(index); }
+    void modeChosen(int index) override { settingsPanel_.modeChosen(index); }
+    void keyRangeChosen(int index) override { settingsPanel_.keyRangeChosen(index); }
+    void noLimitClicked() override { settingsPanel_.noLimitClicked(); }
+    void noteNamesClicked() override { settingsPanel_.noteNamesClicked(); }
+    void timeLimitChanged() override;
+    void timeLimitDragged() override { timeLimitChanged(); }
+
+    // A piano key pressed on another input device: the same press as its PC key.
+    void pianoKeyPressed(PianoKey key) { input_.pianoKeyPressed(key); }
+
+    // The timers' ticks.
+    void onStepTimer() { sequencer_.onStepTimer(); }
+    void onCountdownTimer() { countdown_.onCountdownTimer(); }
+
+    // Steps of the game, reachable for tests.
+    void judgeAnswer(bool right) { judge_.judgeAnswer(right); }
+    void endGame() { flow_.endGame(); }
+    void resetToIdle() { flow_.resetToIdle(); }
+    void unlockKeyRange() { ctx_.unlockKeyRange(); }
+    void lockKeys() { ctx_.lockKeys(); }
+    void playRandomNote() { sequencer_.playRandomNote(); }
+
+    ControlTable& table() { return *table_; }
+    WindowControls& ui() { return ui_; }
+    GameState& state() { return state_; }
+    const GameState& state() const { return state_; }
+    Settings& settings() { return settings_; }
+    const Settings& settings() const { return settings_; }
+    const KeySounds& sounds() const { return sounds_; }
+    Services& services() { return services_; }
+    const NoteSequencer& sequencer() const { return sequencer_; }
+    const GameFlow& flow() const { return flow_; }
+
+private:
+    Services services_;
+    std::unique_ptr<ControlTable> table_;
+    WindowControls ui_;
+    GameState state_;
+    Settings settings_;
+    KeySounds sounds_;
+    Keyboard keyboard_;
+    GameContext ctx_;
+    AnswerJudge judge_;
+    GameFlow flow_;
+    NoteSequencer sequencer_;
+    PianoInput input_;
+    Countdown countdown_;
+    SettingsPanel settingsPanel_;
+};
+
+}  // namespace zv

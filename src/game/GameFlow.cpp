@@ -1,0 +1,127 @@
+#include "game/GameFlow.h"
+
+#include <array>
+
+#include "game/GameContext.h"
+
+namespace zv {
+
+namespace {
+constexpr std::array<const char*, 3> kPictureFiles = {"maru.jpg", "batu.jpg", "gameover.jpg"};
+// The step timer's interval during the pause after game over.
+constexpr int kGameOverPauseMs = 1000;
+}  // namespace
+
+std::optional<std::string> GameFlow::load() {
+    WindowControls& ui = ctx_.ui;
+    ctx_.state.answering = false;
+    ctx_.keyboard.paintNotePlates();
+    ctx_.sounds.load(ctx_.services.app.applicationDir());
+    // Selected from code: the difficulty's click handling (and its feedback note) does not run.
+    ui.difficultyOptions[1]->setValue(1);
+    ctx_.settings.notesPerQuestion = 5;
+    ctx_.state.secondsLeft = 30;
+    // Pictures are looked up in the current folder first, then beside the program, so
+    // a game started from a desktop menu (current folder: home) still finds them.
+    for (std::size_t i = 0; i < kPictureFiles.size(); ++i) {
+        std::shared_ptr<const Picture> picture;
+        for (const std::string& dir : {ctx_.services.app.currentDir(), ctx_.services.app.applicationDir()}) {
+            picture = ctx_.services.pictures.load(dir + "/" + kPictureFiles[i]);
+            if (picture) break;
+        }
+        if (!picture) return std::string(kPictureFiles[i]);
+        ui.storedPictures[i]->setPicture(std::move(picture));
+    }
+    return std::nullopt;
+}
+
+void GameFlow::resetToIdle() {
+    WindowControls& ui = ctx_.ui;
+    GameState& state = ctx_.state;
+    ui.verdictPicture->setVisible(false);
+    ui.replay->setVisible(false);
+    ctx_.unlockKeyRange();
+    ctx_.services.countdownTimer.setEnabled(false);
+    ctx_.services.stepTimer.setEnabled(false);
+    state.secondsLeft = static_cast<std::uint8_t>(ctx_.settings.limitSeconds);
+    // The difficulty frame follows the mode: usable only in melody mode.
+    ui.difficultyFrame->setEnabled(ui.modeOptions[0]->value() != 0);
+    ui.keyRangeFrame->setEnabled(true);
+    ui.modeFrame->setEnabled(true);
+    ui.timeLimitFrame->setEnabled(true);
+    ui.timeLimitFrame->setVisible(true);
+    state.score = {};
+    ctx_.showScore();
+    for (Control* label : {ui.countdown, ui.rights, ui.questions, ui.scoreSeparator}) label->setVisible(false);
+    state.inProgress = false;
+    ui.startStop->setCaption("START");
+    // Unlocking the keys shows REPLAY; the idle window never does.
+    ui.replay->setVisible(false);
+    ui.showAnswer->setVisible(false);
+    ui.nextQuestion->setVisible(false);
+    ui.banner->setLeft(ui.table.outerWidth());
+    state.answering = false;
+    for (Control* label : ui.whiteKeyMarks) label->setCaption("");
+    for (Control* label : ui.blackKeyMarks) label->setCaption("");
+}
+
+void GameFlow::startStopClicked() {
+    WindowControls& ui = ctx_.ui;
+    if (ctx_.state.inProgress) {
+        endGame();
+        return;
+    }
+    ctx_.play(KeySounds::kStartChime);
+    ui.modeFrame->setEnabled(false);
+    ui.difficultyFrame->setEnabled(false);
+    ui.timeLimitFrame->setEnabled(false);
+    ui.keyRangeFrame->setEnabled(false);
+    ui.banner->setVisible(true);
+    ctx_.services.stepTimer.setInterval(30);
+    ctx_.state.phase = Phase::Banner;
+    ctx_.services.stepTimer.setEnabled(true);
+    ui.verdictPicture->setVisible(false);
+}
+
+void GameFlow::endGame() {
+    WindowControls& ui = ctx_.ui;
+    ui.verdictPicture->setPicture(ui.storedPictures[2]->picture());
+    ctx_.services.stepTimer.setEnabled(false);
+    ui.verdictPicture->setVisible(true);
+    ctx_.lockKeys();
+    ctx_.services.stepTimer.setInterval(kGameOverPauseMs);
+    ctx_.state.phase = Phase::GameOverPause;
+    ctx_.services.stepTimer.setEnabled(true);
+}
+
+bool GameFlow::inGameOverPause() const { return ctx_.state.phase == Phase::GameOverPause; }
+
+void GameFlow::replayClicked() {
+    // REPLAY shows part-way through the START! banner, before this game has asked
+    // anything: there is nothing to replay yet, and stopping the banner would leave
+    // the game without a way on. The press is ignored; the banner carries on.
+    if (ctx_.state.phase == Phase::Banner) return;
+    ctx_.state.phase = Phase::Replay;
+    ctx_.services.stepTimer.setInterval(500);
+    ctx_.lockKeys();
+    ctx_.state.notePos = 0;
+    ctx_.services.stepTimer.setEnabled(true);
+}
+
+void GameFlow::afterDemonstration(bool showAgain) {
+    // The two buttons stay on screen during the pause after game over; a click then
+    // must not bring the ended game back.
+    if (inGameOverPause()) return;
+    WindowControls& ui = ctx_.ui;
+    ctx_.state.phase = showAgain ? Phase::Demonstration : Phase::Question;
+    ui.nextQuestion->setVisible(false);
+    ui.showAnswer->setVisible(false);
+    // The next question plays with the keys locked, like every other question: a press
+    // made while it plays would be judged against a note of the previous question.
+    // The repeated demonstration keeps the keys usable; its presses only sound.
+    if (!showAgain) ctx_.lockKeys();
+    ctx_.services.stepTimer.setInterval(500);
+    ctx_.services.stepTimer.setEnabled(true);
+}
+
+}  // namespace zv

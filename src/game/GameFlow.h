@@ -1,0 +1,37 @@
+// A game from load to idle: loading the window, resetting it to the idle window,
+// START/STOP, game over, REPLAY and the two buttons after a demonstration.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace zv {
+
+struct GameContext;
+
+class GameFlow {
+public:
+    explicit GameFlow(GameContext& ctx) : ctx_(ctx) {}
+
+    // Builds the sound tables, sets the defaults and loads the three pictures. Returns
+    // the name of the first picture that could be found and decoded in neither the
+    // current folder nor the application's folder; the window must then not open.
+    std::optional<std::string> load();
+    void resetToIdle();
+    void startStopClicked();
+    void endGame();
+    void replayClicked();
+    // After a demonstration: show it again, or go on to the next question.
+    void showAnswerClicked() { afterDemonstration(true); }
+    void nextQuestionClicked() { afterDemonstration(false); }
+
+    // The one-second pause after game over is running.
+    bool inGameOverPause() const;
+
+private:
+    void afterDemonstration(bool showAgain);
+
+    GameContext& ctx_;
+};
+
+}  // namespace zv

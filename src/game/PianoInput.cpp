@@ -1,0 +1,61 @@
+#include "game/PianoInput.h"
+
+#include "game/AnswerJudge.h"
+#include "game/GameContext.h"
+#include "game/GameFlow.h"
+#include "keys/PcKeyMap.h"
+
+namespace zv {
+
+void PianoInput::press(PianoKey key) {
+    GameState& state = ctx_.state;
+    ctx_.ui.table.focusWindow();
+    ctx_.playKey(key);
+    if (!state.answering || state.phase == Phase::Demonstration) return;
+    // Only a press while an answer is awaited can be judged; the keys are locked at
+    // every other moment of a game, so this bound only guards the melody's slots.
+    if (state.notePos >= ctx_.settings.notesPerQuestion || state.notePos >= kMelodySlots) return;
+    if (makeToken(key) == state.melody[state.notePos]) {
+        ++state.notePos;
+        if (state.notePos == ctx_.settings.notesPerQuestion) judge_.judgeAnswer(true);
+    } else {
+        judge_.judgeAnswer(false);
+    }
+}
+
+void PianoInput::whiteKeyPressed(int index) {
+    if (index >= 0 && index < kWhiteKeyCount) press({KeyColor::White, index});
+}
+
+void PianoInput::blackKeyPressed(int index) {
+    if (index >= 0 && index < kBlackKeyCount) press({KeyColor::Black, index});
+}
+
+void PianoInput::notePlatePressed(int index) {
+    // A plate plays its white key only while that key itself could be played: a
+    // locked key stays silent whichever way it is reached, as with its PC key.
+    if (index < 0 || index >= kWhiteKeyCount || !ctx_.ui.whiteKeys[index]->effectivelyEnabled()) return;
+    whiteKeyPressed(index);
+}
+
+void PianoInput::pcKeyPressed(int keyCode) {
+    if (keyCode == keycode::Escape) {
+        if (ctx_.state.inProgress)
+            flow_.endGame();
+        else
+            ctx_.services.app.quit();
+        return;
+    }
+    if (const auto key = pianoKeyForKeyCode(keyCode)) pianoKeyPressed(*key);
+}
+
+void PianoInput::pianoKeyPressed(PianoKey key) {
+    if (key.index < 0) return;
+    Control* button = key.color == KeyColor::White
+                          ? (key.index < kWhiteKeyCount ? ctx_.ui.whiteKeys[key.index] : nullptr)
+                          : (key.index < kBlackKeyCount ? ctx_.ui.blackKeys[key.index] : nullptr);
+    if (!button || !button->enabled()) return;
+    press(key);
+}
+
+}  // namespace zv

@@ -1,0 +1,36 @@
+// Playing the piano: a mouse-down on a white or black key or on a note plate, and
+// the PC keyboard. A press sounds first, then, during a game that waits for an
+// answer, is compared with the next note of the question.
+#pragma once
+
+#include "keys/PianoKey.h"
+
+namespace zv {
+
+struct GameContext;
+class AnswerJudge;
+class GameFlow;
+
+class PianoInput {
+public:
+    PianoInput(GameContext& ctx, AnswerJudge& judge, GameFlow& flow) : ctx_(ctx), judge_(judge), flow_(flow) {}
+
+    // Any mouse button; the index is checked.
+    void whiteKeyPressed(int index);
+    void blackKeyPressed(int index);
+    void notePlatePressed(int index);
+    // A key code of the PC keyboard (keys/PcKeyMap.h): the key of a piano key plays
+    // it when that key is usable; Esc stops a game, or quits the idle window.
+    void pcKeyPressed(int keyCode);
+    // A piano key pressed on another device: exactly what its PC key does.
+    void pianoKeyPressed(PianoKey key);
+
+private:
+    void press(PianoKey key);
+
+    GameContext& ctx_;
+    AnswerJudge& judge_;
+    GameFlow& flow_;
+};
+
+}  // namespace zv

@@ -1,0 +1,33 @@
+// The on-screen piano's keys and plates as the player sees them.
+//  unlockRange(range): keys of the range usable (white / black), the rest locked in
+//                      greys;
+//  lockAll():          every key locked in greys;
+//  paintNotePlates():  the note names printed on the 14 plates (hidden until shown);
+//  showNotePlates():   all 14 plates shown or hidden.
+// Key ranges: 0 all 24 keys, 1 the white keys, 2 the lower octave, 3 the lower
+// octave's white keys.
+#pragma once
+
+#include <cstdint>
+
+#include "controls/WindowControls.h"
+
+namespace zv {
+
+class Keyboard {
+public:
+    explicit Keyboard(WindowControls& ui) : ui_(ui) {}
+
+    void unlockRange(std::uint8_t range);
+    void lockAll();
+    void paintNotePlates();
+    void showNotePlates(bool show);
+
+    static bool isWhiteKeyInRange(std::uint8_t range, int index);
+    static bool isBlackKeyInRange(std::uint8_t range, int index);
+
+private:
+    WindowControls& ui_;
+};
+
+}  // namespace zv

@@ -1,0 +1,428 @@
+#include "view/MainWindow.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <cmath>
+#include <vector>
+
+#include "game/Game.h"
+#include "keys/PcKeyMap.h"
+#include "platform/real/QtPictures.h"
+#include "view/BlockedCloseWatcher.h"
+#include "view/KeyCodes.h"
+#include "view/KeyWidgets.h"
+
+namespace zv {
+
+namespace {
+
+QString text(const std::string& s) { return QString::fromStdString(s); }
+
+QColor toColor(Rgb c) { return QColor(c.r, c.g, c.b); }
+
+// A mouse press as the mouse handlers take it: button, modifiers and the position in
+// the control's own twips.
+MouseDown mouseDown(const QMouseEvent& e) {
+    return {mouseButtonCode(e.button()), shiftState(e.modifiers()),
+            static_cast<float>(e.position().x() * MainWindow::kTwipsPerPixel),
+            static_cast<float>(e.position().y() * MainWindow::kTwipsPerPixel)};
+}
+
+// What a screen reader says for the controls that show no text of their own. A key
+// and the plate under it are named by their note, the upper octave's with "高い"
+// in front; the kind of key and the PC key that plays it are its description.
+constexpr const char* kWhiteNotes[7] = {"ド", "レ", "ミ", "ファ", "ソ", "ラ", "シ"};
+constexpr const char* kBlackNotes[5] = {"ド#", "レ#", "ファ#", "ソ#", "ラ#"};
+// The pictures the stored-picture boxes hold and the verdict box shows: right,
+// wrong, game over.
+constexpr const char* kVerdictNames[3] = {"正解", "不正解", "ゲームオーバー"};
+constexpr const char* kVerdictBoxName = "判定";
+constexpr const char* kTimeLimitName = "制限時間";
+
+QString keyName(bool white, int index) {
+    const int perOctave = white ? 7 : 5;
+    if (index < 0 || index >= 2 * perOctave) return {};
+    const QString note = QString::fromUtf8(white ? kWhiteNotes[index % perOctave] : kBlackNotes[index % perOctave]);
+    return index < perOctave ? note : QString::fromUtf8("高い") + note;
+}
+
+QString keyDescription(bool white, int index) {
+    QString description = QString::fromUtf8(white ? "白鍵" : "黒鍵");
+    // The PC keys are letters and digits of the main block: the inverse of the key map.
+    const PianoKey wanted{white ? KeyColor::White : KeyColor::Black, index};
+    for (int code = '0'; code <= 'Z'; ++code)
+        if (pianoKeyForKeyCode(code) == wanted) return description + QString::fromUtf8("、PCキー ") + QChar(code);
+    return description;
+}
+
+}  // namespace
+
+int MainWindow::toPixels(int twips) { return static_cast<int>(std::lround(twips / double(kTwipsPerPixel))); }
+
+void MainWindow::installFontSubstitution() {
+    QFont::insertSubstitution(QString::fromUtf8(kDesignFamily), QString::fromUtf8(kFontFace));
+}
+
+QFont MainWindow::designFont(const FontSpec& font) {
+    installFontSubstitution();
+    QFont f(QString::fromUtf8(kDesignFamily));
+    f.setPointSizeF(font.points > 0 ? font.points : kDefaultPoints);
+    f.setWeight(static_cast<QFont::Weight>(font.weight));
+    f.setItalic(false);
+    f.setUnderline(false);
+    f.setStrikeOut(false);
+    return f;
+}
+
+MainWindow::MainWindow(ControlTable& table, WindowEvents& events, QWidget* parent)
+    : QWidget(parent), table_(table), events_(events) {
+    build();
+}
+
+MainWindow::MainWindow(Game& game, QWidget* parent) : MainWindow(game.table(), game, parent) {}
+
+MainWindow::~MainWindow() {
+    qApp->removeEventFilter(this);
+    table_.setListener(nullptr);
+    table_.setFocusListener(nullptr);
+}
+
+QWidget* MainWindow::widget(ControlRole role, int index) const {
+    const Control* c = table_.find(role, index);
+    if (!c) return nullptr;
+    auto it = widgets_.find(c);
+    return it == widgets_.end() ? nullptr : it->second;
+}
+
+void MainWindow::build() {
+    setWindowTitle(QString::fromUtf8(ControlTable::kCaption));
+    setFixedSize(toPixels(ControlTable::kClientWidth), toPixels(ControlTable::kClientHeight));
+    setFont(designFont({}));
+    setFocusPolicy(Qt::NoFocus);
+    // The icon beside the program, with its large size for screens of high density.
+    QIcon icon;
+    for (const char* file : {"icon/zorvanta.png", "icon/zorvanta-256.png"}) {
+        const QString path = QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromLatin1(file));
+        if (QFileInfo(path).isFile()) icon.addFile(path);
+    }
+    if (!icon.isNull()) setWindowIcon(icon);
+
+    // The table lists containers before their contents and each container's
+    // controls bottom to top; creating the widgets in that order stacks them so.
+    for (const auto& c : table_.all()) {
+        QWidget* parent = this;
+        if (c->container()) parent = widgets_.at(c->container());
+        QWidget* w = create(*c, parent);
+        w->setObjectName(text(c->id()));
+        nameForScreenReaders(*c, w);
+        widgets_.emplace(c.get(), w);
+    }
+    for (const auto& c : table_.all()) {
+        applyAll(*c);
+        connectHandlers(*c, widgets_.at(c.get()));
+    }
+
+    // START comes first in the tab order and so has the focus when the window opens.
+    std::vector<QWidget*> chain;
+    if (QWidget* start = widget(ControlRole::StartStopButton)) chain.push_back(start);
+    for (const auto& c : table_.all()) {
+        QWidget* w = widgets_.at(c.get());
+        if (w->focusPolicy() != Qt::NoFocus && (chain.empty() || w != chain.front())) chain.push_back(w);
+    }
+    for (size_t i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
+    if (!chain.empty()) chain.front()->setFocus(Qt::OtherFocusReason);
+
+    table_.setListener([this](Control& c, Prop p) { apply(c, p); });
+    table_.setFocusListener([this] { setFocus(Qt::OtherFocusReason); });
+    qApp->installEventFilter(this);
+    // The window manager's close while a message box blocks the window ends the
+    // program too, as any other close does.
+    blockedClose_ = std::make_unique<BlockedCloseWatcher>(this, [this] {
+        if (onClose_) onClose_();
+    });
+}
+
+QWidget* MainWindow::create(Control& c, QWidget* parent) {
+    switch (c.kind()) {
+    case ControlKind::Button:
+        if (c.role() == ControlRole::WhiteKey || c.role() == ControlRole::BlackKey) return new KeyButton(parent);
+        {
+            auto* b = new QPushButton(parent);
+            b->setAutoDefault(false);
+            return b;
+        }
+    case ControlKind::Label: {
+        auto* l = new QLabel(parent);
+        l->setTextFormat(Qt::PlainText);
+        // The right-answer count sits against the "/" (its left edge lies under the
+        // key-range frame); the seconds are centred.
+        Qt::Alignment horizontal = Qt::AlignLeft;
+        if (c.role() == ControlRole::RightsLabel) horizontal = Qt::AlignRight;
+        if (c.role() == ControlRole::CountdownLabel || c.role() == ControlRole::LimitLabel) horizontal = Qt::AlignHCenter;
+        l->setAlignment(horizontal | Qt::AlignTop);
+        l->setWordWrap(true);
+        return l;
+    }
+    case ControlKind::Frame: {
+        // Opaque: the banner frame must hide the settings it slides over.
+        auto* g = new QGroupBox(parent);
+        g->setAutoFillBackground(true);
+        return g;
+    }
+    case ControlKind::OptionButton: {
+        auto* r = new QRadioButton(parent);
+        // The options are sized for a narrow gap between the circle and the text.
+        r->setStyleSheet(QStringLiteral("QRadioButton { spacing: 3px; }"));
+        // Options of one role in one container form a group, as in the table.
+        const std::string key = std::string(roleName(c.role())) + "@" +
+                                std::to_string(reinterpret_cast<std::uintptr_t>(c.container()));
+        QButtonGroup*& group = optionGroups_[key];
+        if (!group) {
+            group = new QButtonGroup(this);
+            group->setExclusive(true);
+        }
+        group->addButton(r);
+        return r;
+    }
+    case ControlKind::CheckBox: {
+        auto* b = new QCheckBox(parent);
+        b->setStyleSheet(QStringLiteral("QCheckBox { spacing: 3px; }"));
+        return b;
+    }
+    case ControlKind::PictureBox: return new PictureBox(parent);
+    case ControlKind::VerticalScrollBar: return new QScrollBar(Qt::Vertical, parent);
+    }
+    return new QWidget(parent);
+}
+
+void MainWindow::connectHandlers(Control& c, QWidget* w) {
+    const ControlRole role = c.role();
+    const int i = c.index();
+    Control* ctl = &c;
+    if (auto* key = dynamic_cast<KeyButton*>(w)) {
+        if (role == ControlRole::WhiteKey)
+            key->setPressHandler([this, i](QMouseEvent& e) { events_.whiteKeyPressed(i, mouseDown(e)); });
+        else
+            key->setPressHandler([this, i](QMouseEvent& e) { events_.blackKeyPressed(i, mouseDown(e)); });
+        return;
+    }
+    if (auto* box = dynamic_cast<PictureBox*>(w)) {
+        if (role == ControlRole::NotePlate)
+            box->setPressHandler([this, i](QMouseEvent& e) { events_.notePlatePressed(i, mouseDown(e)); });
+        return;
+    }
+    if (auto* radio = qobject_cast<QRadioButton*>(w)) {
+        // clicked, not toggled: a value set by the game must not run the handler.
+        connect(radio, &QAbstractButton::clicked, this, [this, ctl, role, i] {
+            if (ctl->value()) {  // already selected: nothing changes, no handler
+                apply(*ctl, Prop::Value);
+                return;
+            }
+            ctl->setValue(1);  // the handler reads the choice from the table
+            apply(*ctl, Prop::Value);
+            switch (role) {
+            case ControlRole::DifficultyOption: events_.difficultyChosen(i); break;
+            case ControlRole::ModeOption: events_.modeChosen(i); break;
+            case ControlRole::KeyRangeOption: events_.keyRangeChosen(i); break;
+            default: break;
+            }
+        });
+        return;
+    }
+    if (auto* check = qobject_cast<QCheckBox*>(w)) {
+        connect(check, &QAbstractButton::clicked, this, [this, ctl, role](bool checked) {
+            ctl->setValue(checked ? 1 : 0);
+            if (role == ControlRole::NoLimitCheck) events_.noLimitClicked();
+            else if (role == ControlRole::NoteNamesCheck) events_.noteNamesClicked();
+        });
+        return;
+    }
+    if (auto* bar = qobject_cast<QScrollBar*>(w)) {
+        // Dragging the thumb reports each move and one change when let go; arrows,
+        // page clicks, the wheel and the keyboard report a change.
+        connect(bar, &QAbstractSlider::sliderPressed, this, [this, ctl] { scrollValueAtPress_ = ctl->value(); });
+        connect(bar, &QAbstractSlider::sliderMoved, this, [this, ctl](int v) {
+            ctl->setValue(v);
+            events_.timeLimitDragged();
+        });
+        connect(bar, &QAbstractSlider::sliderReleased, this, [this, ctl, bar] {
+            ctl->setValue(bar->value());
+            if (ctl->value() != scrollValueAtPress_) events_.timeLimitChanged();
+        });
+        connect(bar, &QAbstractSlider::valueChanged, this, [this, ctl, bar](int v) {
+            if (bar->isSliderDown()) return;  // a drag: sliderMoved reports it
+            ctl->setValue(v);
+            events_.timeLimitChanged();
+        });
+        return;
+    }
+    if (auto* button = qobject_cast<QPushButton*>(w)) {
+        void (WindowEvents::*clicked)() = nullptr;
+        switch (role) {
+        case ControlRole::StartStopButton: clicked = &WindowEvents::startStopClicked; break;
+        case ControlRole::ReplayButton: clicked = &WindowEvents::replayClicked; break;
+        case ControlRole::ShowAnswerButton: clicked = &WindowEvents::showAnswerClicked; break;
+        case ControlRole::NextQuestionButton: clicked = &WindowEvents::nextQuestionClicked; break;
+        default: return;
+        }
+        connect(button, &QAbstractButton::clicked, this, [this, clicked] { (events_.*clicked)(); });
+    }
+}
+
+// Buttons, options, check boxes, labels and frames are read by their captions; the
+// keys, picture boxes and the scroll bar get names here.
+void MainWindow::nameForScreenReaders(Control& c, QWidget* w) {
+    const ControlRole role = c.role();
+    if (role == ControlRole::WhiteKey || role == ControlRole::BlackKey) {
+        const bool white = role == ControlRole::WhiteKey;
+        w->setAccessibleName(keyName(white, c.index()));
+        w->setAccessibleDescription(keyDescription(white, c.index()));
+    } else if (role == ControlRole::NotePlate) {
+        w->setAccessibleName(keyName(true, c.index()));
+    } else if (role == ControlRole::StoredPicture && c.index() >= 0 && c.index() < 3) {
+        w->setAccessibleName(QString::fromUtf8(kVerdictNames[c.index()]));
+    } else if (role == ControlRole::VerdictPicture) {
+        w->setAccessibleName(QString::fromUtf8(kVerdictBoxName));
+    } else if (c.kind() == ControlKind::VerticalScrollBar) {
+        w->setAccessibleName(QString::fromUtf8(kTimeLimitName));
+    }
+}
+
+// The verdict box shows one of the stored pictures; it is named after that one.
+void MainWindow::nameShownVerdict() {
+    Control* shown = table_.find(ControlRole::VerdictPicture);
+    if (!shown) return;
+    auto it = widgets_.find(shown);
+    if (it == widgets_.end()) return;
+    QString name = QString::fromUtf8(kVerdictBoxName);
+    for (int i = 0; i < 3; ++i) {
+        const Control* held = table_.find(ControlRole::StoredPicture, i);
+        if (held && shown->picture() && held->picture() == shown->picture()) name = QString::fromUtf8(kVerdictNames[i]);
+    }
+    QWidget* w = it->second;
+    if (w->accessibleName() == name) return;
+    w->setAccessibleName(name);
+    // A screen reader that follows the box hears the new verdict.
+    QAccessibleEvent changed(w, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&changed);
+}
+
+void MainWindow::applyAll(Control& c) {
+    QWidget* w = widgets_.at(&c);
+    w->setFont(designFont(c.font()));
+    if (!c.toolTip().empty()) w->setToolTip(text(c.toolTip()));
+    if (auto* bar = qobject_cast<QScrollBar*>(w)) {
+        const QSignalBlocker block(bar);
+        bar->setRange(c.minimum(), c.maximum());
+        bar->setSingleStep(c.smallChange());
+        bar->setPageStep(c.largeChange());
+    }
+    for (Prop p : {Prop::Caption, Prop::Geometry, Prop::BackColor, Prop::Value, Prop::Picture, Prop::PrintedText,
+                   Prop::Enabled, Prop::Visible})
+        apply(c, p);
+}
+
+void MainWindow::apply(Control& c, Prop p) {
+    auto it = widgets_.find(&c);
+    if (it == widgets_.end()) return;
+    QWidget* w = it->second;
+    switch (p) {
+    case Prop::Caption:
+        if (auto* b = qobject_cast<QAbstractButton*>(w)) b->setText(text(c.caption()));
+        else if (auto* l = qobject_cast<QLabel*>(w)) l->setText(text(c.caption()));
+        else if (auto* g = qobject_cast<QGroupBox*>(w)) g->setTitle(text(c.caption()));
+        break;
+    case Prop::Visible: w->setVisible(c.visible()); break;
+    case Prop::Enabled: w->setEnabled(c.enabled()); break;
+    case Prop::Geometry:
+        w->setGeometry(toPixels(c.left()), toPixels(c.top()), toPixels(c.width()), toPixels(c.height()));
+        break;
+    case Prop::BackColor:
+        if (!c.hasBackColor()) break;
+        if (auto* key = dynamic_cast<KeyButton*>(w)) {
+            key->setFaceColor(toColor(c.backColor()));
+        } else if (auto* box = dynamic_cast<PictureBox*>(w)) {
+            box->setBackColor(toColor(c.backColor()));
+        } else if (auto* b = qobject_cast<QPushButton*>(w)) {
+            b->setStyleSheet(QStringLiteral("QPushButton { background-color: %1; }").arg(toColor(c.backColor()).name()));
+        } else {
+            QPalette pal = w->palette();
+            pal.setColor(w->backgroundRole(), toColor(c.backColor()));
+            w->setPalette(pal);
+            w->setAutoFillBackground(true);
+        }
+        break;
+    case Prop::Value: {
+        const QSignalBlocker block(w);
+        if (auto* r = qobject_cast<QRadioButton*>(w)) {
+            if (r->isChecked() == (c.value() != 0)) break;
+            QButtonGroup* group = r->group();
+            // An exclusive group refuses to clear its checked button; the table may.
+            if (group && !c.value()) group->setExclusive(false);
+            r->setChecked(c.value() != 0);
+            if (group && !c.value()) group->setExclusive(true);
+        } else if (auto* check = qobject_cast<QCheckBox*>(w)) {
+            check->setChecked(c.value() != 0);
+        } else if (auto* bar = qobject_cast<QScrollBar*>(w)) {
+            bar->setValue(c.value());
+        }
+        break;
+    }
+    case Prop::Picture:
+        if (auto* box = dynamic_cast<PictureBox*>(w)) {
+            auto* pic = dynamic_cast<const QtPicture*>(c.picture().get());
+            box->setImage(pic ? pic->image : QImage());
+        }
+        if (c.role() == ControlRole::VerdictPicture || c.role() == ControlRole::StoredPicture) nameShownVerdict();
+        break;
+    case Prop::PrintedText:
+        if (auto* box = dynamic_cast<PictureBox*>(w)) box->setPrintedText(text(c.printedText()));
+        break;
+    }
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::ShortcutOverride:
+    case QEvent::KeyRelease:
+        lastKeyPress_ = nullptr;  // a new key event: the next press is a new one
+        break;
+    case QEvent::KeyPress: previewKey(watched, event); break;
+    default: break;
+    }
+    return false;  // the key goes on to the control with the focus
+}
+
+// Key preview: each key press for this window reaches the game's key handler once,
+// before the control that has the focus sees it.
+void MainWindow::previewKey(QObject* watched, QEvent* event) {
+    auto* w = qobject_cast<QWidget*>(watched);
+    if (!w || w->window() != this) return;
+    if (event == lastKeyPress_ && lastKeyReceiver_ && w->isAncestorOf(lastKeyReceiver_)) {
+        lastKeyReceiver_ = w;  // the same press, passed on to a parent
+        return;
+    }
+    lastKeyPress_ = event;
+    lastKeyReceiver_ = w;
+    const auto* key = static_cast<const QKeyEvent*>(event);
+    if (const int code = virtualKeyCode(*key)) events_.pcKeyPressed(code, shiftState(key->modifiers()));
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    event->accept();
+    if (onClose_) onClose_();
+}
+
+}  // namespace zv

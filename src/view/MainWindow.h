@@ -1,0 +1,76 @@
+// The main window on Qt Widgets: one widget per control of the control table, kept
+// in step with it through the table's listener, and the user's actions reported to
+// the game through WindowEvents.
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "controls/ControlTable.h"
+#include "game/WindowEvents.h"
+
+class QButtonGroup;
+
+namespace zv {
+
+class BlockedCloseWatcher;
+class Game;
+
+class MainWindow final : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int kTwipsPerPixel = 15;
+    // The window's design font, and the face that stands in for it on this system.
+    static constexpr const char* kDesignFamily = "ＭＳ Ｐゴシック";
+    static constexpr const char* kFontFace = "IPAPGothic";
+    static constexpr double kDefaultPoints = 9;
+
+    // Mirrors the table and reports to events; both must outlive the window.
+    MainWindow(ControlTable& table, WindowEvents& events, QWidget* parent = nullptr);
+    // The game's window: mirrors the game's table and reports to the game.
+    explicit MainWindow(Game& game, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The widget of a control (null for a control that does not exist).
+    QWidget* widget(ControlRole role, int index = -1) const;
+
+    // Runs when the window is closed by any means (the program ends then).
+    void setCloseHandler(std::function<void()> handler) { onClose_ = std::move(handler); }
+
+    static int toPixels(int twips);
+    static void installFontSubstitution();
+    static QFont designFont(const FontSpec& font);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void build();
+    QWidget* create(Control& c, QWidget* parent);
+    void connectHandlers(Control& c, QWidget* w);
+    void apply(Control& c, Prop p);
+    void applyAll(Control& c);
+    void nameForScreenReaders(Control& c, QWidget* w);
+    void nameShownVerdict();
+    void previewKey(QObject* watched, QEvent* event);
+
+    ControlTable& table_;
+    WindowEvents& events_;
+    std::unordered_map<const Control*, QWidget*> widgets_;
+    std::unordered_map<std::string, QButtonGroup*> optionGroups_;  // by role and container
+    std::function<void()> onClose_;
+    std::unique_ptr<BlockedCloseWatcher> blockedClose_;
+    int scrollValueAtPress_ = 0;
+    // The key press seen last and where: Qt hands an unhandled press on to the
+    // parent widgets, and the handler must see each press once.
+    const QEvent* lastKeyPress_ = nullptr;
+    QPointer<QWidget> lastKeyReceiver_;
+};
+
+}  // namespace zv
