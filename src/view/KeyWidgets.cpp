@@ -1,5 +1,6 @@
 #include "view/KeyWidgets.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -41,6 +42,33 @@ void KeyButton::mousePressEvent(QMouseEvent* event) {
 
 // A quick second press arrives as a double click; it is a press all the same.
 void KeyButton::mouseDoubleClickEvent(QMouseEvent* event) { mousePressEvent(event); }
+
+namespace {
+bool isEnter(const QKeyEvent& e) { return e.key() == Qt::Key_Return || e.key() == Qt::Key_Enter; }
+}  // namespace
+
+GameButton::GameButton(QWidget* parent) : QPushButton(parent) { setAutoDefault(false); }
+
+void GameButton::keyPressEvent(QKeyEvent* event) {
+    if (!isEnter(*event)) {
+        QPushButton::keyPressEvent(event);
+        return;
+    }
+    // A held Enter presses once, as a held space bar does.
+    if (!event->isAutoRepeat()) setDown(true);
+    event->accept();
+}
+
+void GameButton::keyReleaseEvent(QKeyEvent* event) {
+    if (!isEnter(*event)) {
+        QPushButton::keyReleaseEvent(event);
+        return;
+    }
+    event->accept();
+    if (event->isAutoRepeat() || !isDown()) return;
+    setDown(false);
+    click();
+}
 
 PictureBox::PictureBox(QWidget* parent) : QWidget(parent) { setFocusPolicy(Qt::NoFocus); }
 

@@ -1,5 +1,5 @@
-// The two widgets the window needs beyond Qt's own: a piano key that acts on the
-// mouse button going down, and a picture box.
+// The widgets the window needs beyond Qt's own: a piano key that acts on the mouse
+// button going down, a push button that Enter presses, and a picture box.
 #pragma once
 
 #include <QColor>
@@ -34,6 +34,18 @@ protected:
 private:
     PressHandler onPress_;
     QColor face_;
+};
+
+// A push button that Enter and the keypad's Enter press while it has the focus,
+// exactly as the space bar does: held down while the key is down, clicked when it
+// comes up. Qt's own buttons take Enter only as a dialog's default button.
+class GameButton final : public QPushButton {
+public:
+    explicit GameButton(QWidget* parent = nullptr);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
 };
 
 // A box that shows a picture scaled to fit (smoothly, keeping its proportions) over

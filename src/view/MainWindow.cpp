@@ -158,11 +158,7 @@ QWidget* MainWindow::create(Control& c, QWidget* parent) {
     switch (c.kind()) {
     case ControlKind::Button:
         if (c.role() == ControlRole::WhiteKey || c.role() == ControlRole::BlackKey) return new KeyButton(parent);
-        {
-            auto* b = new QPushButton(parent);
-            b->setAutoDefault(false);
-            return b;
-        }
+        return new GameButton(parent);
     case ControlKind::Label: {
         auto* l = new QLabel(parent);
         l->setTextFormat(Qt::PlainText);

@@ -459,6 +459,128 @@ private slots:
         QVERIFY(rig.sound.played.empty());
         QVERIFY(rig.keysMatchRange(0));
     }
+
+    // The PC key of a key outside the chosen range does nothing during a game: no
+    // sound, no verdict, the answer still waits for its first note.
+    void keysOutsideTheRangeDoNothing_data() {
+        QTest::addColumn<int>("range");
+        QTest::addColumn<QString>("keys");
+        QTest::newRow("white keys") << 1 << "23567SDGHJ";
+        QTest::newRow("lower octave") << 2 << "ZXCVBNMSDGHJ";
+        QTest::newRow("lower octave's white keys") << 3 << "23567ZXCVBNMSDGHJ";
+    }
+    void keysOutsideTheRangeDoNothing() {
+        QFETCH(int, range);
+        QFETCH(QString, keys);
+        GameRig rig;
+        rig.game.keyRangeChosen(range);
+        rig.startAndPlayFirstQuestion();
+        rig.sound.clear();
+        for (const QChar key : keys) rig.game.pcKeyPressed(key.toLatin1(), 0);
+        QVERIFY(rig.sound.played.empty());
+        QCOMPARE(rig.state.notePos, 0);
+        QVERIFY(!rig.ui.verdictPicture->visible());
+        QVERIFY(rig.keysMatchRange(static_cast<std::uint8_t>(range)));
+    }
+
+    // STOP with half a second left: the countdown reaches zero inside the pause after
+    // game over and ends the game again; there is still exactly one summary and the
+    // game stays over.
+    void stopWithUnderASecondLeft() {
+        GameRig rig;
+        rig.ui.timeLimitBar->setValue(90);
+        rig.game.timeLimitChanged();  // 10 s, counting from the banner's end at 1530
+        rig.startAndPlayFirstQuestion();
+        rig.clock.advanceTo(1530 + 9500);
+        rig.game.startStopClicked();
+        rig.clock.advanceTo(1530 + 10000);
+        QCOMPARE(rig.ui.countdown->caption(), std::string("0"));
+        QCOMPARE(rig.state.phase, Phase::GameOverPause);
+        QCOMPARE(rig.boxes.shown.size(), size_t(0));
+        rig.clock.advance(1000);
+        QCOMPARE(rig.boxes.shown.size(), size_t(1));
+        QVERIFY(rig.isIdle());
+        rig.clock.advance(10000);
+        QCOMPARE(rig.boxes.shown.size(), size_t(1));
+        QVERIFY(rig.isIdle());
+    }
+
+    // Whole games answered right, each 120 ms after its question, until the countdown
+    // runs out: it ends the game while a question is still playing, through the
+    // countdown timer. That question is not counted and plays no further note.
+    void countdownEndsAWholeGameMidQuestion_data() {
+        QTest::addColumn<int>("barValue");  // -1: the default limit
+        QTest::addColumn<int>("seconds");
+        QTest::newRow("default 30 s") << -1 << 30;
+        QTest::newRow("10 s") << 90 << 10;
+    }
+    void countdownEndsAWholeGameMidQuestion() {
+        QFETCH(int, barValue);
+        QFETCH(int, seconds);
+        GameRig rig;
+        if (barValue >= 0) {
+            rig.ui.timeLimitBar->setValue(barValue);
+            rig.game.timeLimitChanged();
+        }
+        rig.startGame();
+        int answered = 0;
+        while (rig.state.phase != Phase::GameOverPause) {
+            while (rig.stepTimer.enabled() && rig.state.phase != Phase::GameOverPause) rig.clock.step();
+            if (rig.state.phase == Phase::GameOverPause) break;
+            rig.clock.advance(120);  // the answer starts 120 ms after the last note
+            rig.answerRight();
+            ++answered;
+        }
+        QCOMPARE(rig.clock.now(), std::int64_t(1530 + 1000 * seconds));
+        QVERIFY(rig.state.notePos > 0 && rig.state.notePos < 5);  // mid-question
+        const std::size_t sounds = rig.sound.played.size();
+        rig.clock.advance(1000);
+        QCOMPARE(rig.sound.played.size(), sounds);
+        QCOMPARE(rig.boxes.shown.size(), size_t(1));
+        QCOMPARE(rig.boxes.shown[0].caption, "5音メロディー:" + std::to_string(seconds) + "秒");
+        QCOMPARE(rig.boxes.shown[0].text, "問題数:" + std::to_string(answered) + "\r\n正解数:" +
+                                              std::to_string(answered) + "\r\n正解率:100%");
+        QVERIFY(rig.isIdle());
+    }
+
+    // "Yes" on the demonstration question, the box held open for three seconds: the
+    // demonstration's first note comes 500 ms after the box closes.
+    void demonstrationStartsHalfASecondAfterYes() {
+        GameRig rig;
+        rig.ui.askDemonstrationCheck->setValue(1);
+        rig.startAndPlayFirstQuestion();
+        const auto melody = rig.melody();
+        rig.pressToken(rig.wrongTokenFor(melody[0]));
+        std::int64_t closed = -1;
+        rig.boxes.answers = {MessageBoxes::kYes};
+        rig.boxes.whileOpen = [&] {
+            rig.clock.advance(3000);
+            closed = rig.clock.now();
+        };
+        rig.sound.clear();
+        rig.clock.advance(200 + 3000 + 500);
+        QCOMPARE(rig.boxes.shown.size(), size_t(1));
+        QCOMPARE(rig.state.phase, Phase::Demonstration);
+        QCOMPARE(rig.sound.played.size(), size_t(1));
+        QCOMPARE(rig.sound.played[0].at, closed + 500);
+        QCOMPARE(rig.sound.names()[0], rig.game.sounds().nameOf(*readToken(melody[0])));
+    }
+
+    // The ask-before-demonstrating box ticked in the middle of a game: the question
+    // comes at the next answer, not before.
+    void askBoxTickedMidGame() {
+        GameRig rig;
+        rig.startAndPlayFirstQuestion();
+        rig.answerRight();
+        rig.playUntilSequencerStops();  // the next question, no box on the way
+        QCOMPARE(rig.boxes.shown.size(), size_t(0));
+        rig.ui.askDemonstrationCheck->setValue(1);
+        rig.answerRight();
+        rig.clock.advance(200);
+        QCOMPARE(rig.boxes.shown.size(), size_t(1));
+        QVERIFY(rig.boxes.shown[0].yesNo);
+        QCOMPARE(rig.boxes.shown[0].text, std::string("正解を表示しますか?"));
+    }
 };
 
 QTEST_APPLESS_MAIN(GameFlowTest)

@@ -275,6 +275,38 @@ private slots:
         QVERIFY(rec_->log.isEmpty());
     }
 
+    // Enter and the keypad's Enter press the focused button as the space bar does,
+    // and nothing else: a focused check box or option stays as it is.
+    void enterPressesTheFocusedButton_data() {
+        QTest::addColumn<int>("role");
+        QTest::addColumn<QString>("click");
+        QTest::newRow("START/STOP") << int(ControlRole::StartStopButton) << "StartStop";
+        QTest::newRow("REPLAY") << int(ControlRole::ReplayButton) << "Replay";
+        QTest::newRow("show the answer") << int(ControlRole::ShowAnswerButton) << "ShowAnswer";
+        QTest::newRow("next question") << int(ControlRole::NextQuestionButton) << "NextQuestion";
+        QTest::newRow("no-limit box") << int(ControlRole::NoLimitCheck) << "";
+        QTest::newRow("key-range option") << int(ControlRole::KeyRangeOption) << "";
+    }
+    void enterPressesTheFocusedButton() {
+        QFETCH(int, role);
+        QFETCH(QString, click);
+        showWindow();
+        const auto r = static_cast<ControlRole>(role);
+        const int index = r == ControlRole::KeyRangeOption ? 1 : -1;
+        c(r, index).setVisible(true);
+        QWidget* target = w(r, index);
+        target->setFocus();
+        QCOMPARE(QApplication::focusWidget(), target);
+        for (const auto modifiers : {Qt::KeyboardModifiers(Qt::NoModifier), Qt::KeyboardModifiers(Qt::KeypadModifier)}) {
+            rec_->log.clear();
+            QTest::keyClick(target, modifiers ? Qt::Key_Enter : Qt::Key_Return, modifiers);
+            QStringList expected{"Key(13,0)"};
+            if (!click.isEmpty()) expected << click;
+            QCOMPARE(rec_->log, expected);
+        }
+        QCOMPARE(c(r, index).value(), 0);  // nothing toggled or chosen
+    }
+
     void keysActOnAnyMouseButtonGoingDown() {
         showWindow();
         QTest::mousePress(w(ControlRole::WhiteKey, 3), Qt::LeftButton);
