@@ -10,7 +10,8 @@
 #   4. `zorvanta` from the PATH (/usr/games), started in an empty folder on Xvfb,
 #      opens its window and quits on Esc; with the tests built, its keys must sound
 #      too (packaging/smoke-test.sh);
-#   5. dpkg removes the package again, also when a step before fails.
+#   5. dpkg removes the package again, also when a step before fails; one that a
+#      killed check left installed is removed at the start of the next.
 # Installs and removes the package on this machine: root, or sudo otherwise.
 #   scripts/package-check.sh <build dir>
 set -euo pipefail
@@ -30,10 +31,18 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 package=zorvanta
 app_id=io.github.zorvanta.Zorvanta
+# Written before the package is installed and deleted once it is removed: a check
+# that was killed in between left it, and the package installed is then its own.
+marker="$build/package-check-installed"
 if dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "installed"; then
-  echo "package-check: the package $package is installed already; remove it first (dpkg -r $package)" >&2
-  exit 1
+  if [ ! -f "$marker" ]; then
+    echo "package-check: the package $package is installed already; remove it first (dpkg -r $package)" >&2
+    exit 1
+  fi
+  echo "package-check: removing the package an interrupted check left installed"
+  $sudo dpkg -r "$package"
 fi
+rm -f "$marker"
 
 work=$(mktemp -d)
 installed_here=0
@@ -47,6 +56,8 @@ finish() {
     elif [ -e /usr/games/zorvanta ] || [ -e /usr/lib/zorvanta ]; then
       echo "package-check: files are left after dpkg -r" >&2
       status=1
+    else
+      rm -f "$marker"
     fi
   fi
   rm -rf "$work"
@@ -104,6 +115,7 @@ echo "lintian, manual page, metainfo in the package: clean"
 
 echo "== 3. installing it"
 installed_here=1
+touch "$marker"
 if ! $sudo dpkg -i "$deb"; then
   echo "dpkg -i left dependencies missing; fetching them"
   $sudo apt-get update -q
