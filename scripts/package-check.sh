@@ -22,8 +22,10 @@ fi
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$(realpath "$1")
 [ -f "$build/CMakeCache.txt" ] || { echo "package-check: $build is not a configured build folder" >&2; exit 1; }
+# lintian and the other tools come from the project's package list.
+"$root/scripts/install-deps.sh"
 for tool in desktop-file-validate appstreamcli cpack dpkg dpkg-shlibdeps file lintian man xvfb-run xdotool; do
-  command -v "$tool" >/dev/null || { echo "package-check: '$tool' is missing; run scripts/install-deps.sh" >&2; exit 1; }
+  command -v "$tool" >/dev/null || { echo "package-check: '$tool' is missing after scripts/install-deps.sh" >&2; exit 1; }
 done
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then
