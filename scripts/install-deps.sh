@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev libgl-dev libsdl2-dev libsdl2-mixer-dev
   fonts-ipafont-gothic
   xvfb xauth xdotool x11-utils imagemagick
-  valgrind desktop-file-utils appstream dpkg-dev file
+  valgrind desktop-file-utils appstream dpkg-dev file lintian man-db
 )
 
 missing=()
@@ -24,5 +24,7 @@ if [ "$(id -u)" -ne 0 ]; then
   sudo="sudo"
 fi
 echo "Installing: ${missing[*]}"
-$sudo apt-get update -q
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+# Waits for another apt or dpkg run (an unattended upgrade) instead of failing at once.
+lock=(-o DPkg::Lock::Timeout=600)
+$sudo apt-get "${lock[@]}" update -q
+DEBIAN_FRONTEND=noninteractive $sudo apt-get "${lock[@]}" install -y -q --no-install-recommends "${missing[@]}"

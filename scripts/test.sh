@@ -1,23 +1,32 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything with warnings as errors, and runs the
-# whole test suite headless (offscreen Qt, SDL's dummy/disk audio, Xvfb for the
-# real binary, valgrind), checks the desktop files and the Debian package, then runs
-# the suite again under AddressSanitizer + UBSan.
+# Installs what is missing, builds everything in build-test/ with warnings as errors,
+# and runs the whole test suite headless (offscreen Qt, SDL's dummy/disk audio, Xvfb
+# for the real binary, valgrind, the play command's own build in build-play/), checks
+# the desktop files and the Debian package, then builds in build-asan/ and runs the
+# suite again under AddressSanitizer + UBSan (ZORVANTA_SKIP_SANITIZERS=1 skips that).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 jobs="$(nproc)"
 "$root/scripts/install-deps.sh"
+# shellcheck source=build-dir.sh
+. "$root/scripts/build-dir.sh"
 
-cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVANTA_WERROR=ON
-cmake --build "$root/build" -j "$jobs"
-(cd "$root/build" && ctest --output-on-failure -j "$jobs")
-# The desktop files validate, and the Debian package installs, starts and uninstalls.
-"$root/scripts/package-check.sh" "$root/build"
+# -Werror belongs to these builds only: a newer compiler's new warning must not stop
+# a player's build (play.sh).
+build="$root/build-test"
+zv_configure "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVANTA_WERROR=ON -DZORVANTA_SANITIZE=OFF \
+  -DZORVANTA_TESTS=ON -DZORVANTA_BENCH=ON -DZORVANTA_ASSETS=ON
+cmake --build "$build" -j "$jobs"
+(cd "$build" && ctest --output-on-failure -j "$jobs")
+# The desktop files validate, and the Debian package passes lintian, installs, starts
+# and uninstalls.
+"$root/scripts/package-check.sh" "$build"
 
 if [ "${ZORVANTA_SKIP_SANITIZERS:-0}" != "1" ]; then
-  cmake -S "$root" -B "$root/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZORVANTA_WERROR=ON \
-        -DZORVANTA_SANITIZE=ON -DZORVANTA_BENCH=OFF
-  cmake --build "$root/build-asan" -j "$jobs"
-  (cd "$root/build-asan" && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  asan="$root/build-asan"
+  zv_configure "$asan" -DCMAKE_BUILD_TYPE=Debug -DZORVANTA_WERROR=ON -DZORVANTA_SANITIZE=ON \
+    -DZORVANTA_TESTS=ON -DZORVANTA_BENCH=OFF -DZORVANTA_ASSETS=ON
+  cmake --build "$asan" -j "$jobs"
+  (cd "$asan" && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
      ctest --output-on-failure -j "$jobs" -LE nosanitize)
 fi

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix whose path has a space and a "#" in it,
-# checks the installed tree (the link in bin/, every asset beside the executable
-# byte for byte, the desktop entry, metainfo and theme icons) and starts the
-# installed command from an empty folder (packaging/smoke-test.sh).
+# checks the installed tree (the link in bin/ and none in games/, every asset beside
+# the executable byte for byte, the desktop entry, metainfo, theme icons, manual page
+# and the copyright and changelog) and starts the installed command from an empty
+# folder (packaging/smoke-test.sh).
 #   run_install_tree.sh <build dir> <source dir> <audio_activity>
 set -euo pipefail
 build=$1
@@ -28,6 +29,8 @@ same() {
 app="$prefix/lib/zorvanta"
 [ "$(readlink "$prefix/bin/zorvanta")" = ../lib/zorvanta/zorvanta ] \
   || fail "bin/zorvanta is not the relative link ../lib/zorvanta/zorvanta"
+# games/ is the Debian package's folder for the link; a plain install has none.
+[ ! -e "$prefix/games" ] || fail "a plain install made games/"
 [ -f "$app/zorvanta" ] && [ ! -L "$app/zorvanta" ] && [ -x "$app/zorvanta" ] \
   || fail "lib/zorvanta/zorvanta is not an executable file"
 if readelf -d "$app/zorvanta" | grep -E 'R(UN)?PATH' | grep -qF "$build"; then
@@ -50,6 +53,12 @@ same "$source/packaging/$id.metainfo.xml" "$share/metainfo/$id.metainfo.xml"
 same "$source/assets/icon/zorvanta.png" "$share/icons/hicolor/48x48/apps/$id.png"
 same "$source/assets/icon/zorvanta-256.png" "$share/icons/hicolor/256x256/apps/$id.png"
 same "$source/assets/icon/zorvanta.svg" "$share/icons/hicolor/scalable/apps/$id.svg"
+same "$source/packaging/copyright" "$share/doc/zorvanta/copyright"
+for f in zorvanta.6:man/man6 changelog:doc/zorvanta; do
+  gz="$share/${f#*:}/${f%%:*}.gz"
+  gzip -dc "$gz" 2>/dev/null | cmp -s - "$source/packaging/${f%%:*}" \
+    || fail "${gz#"$prefix"/} is missing or does not hold packaging/${f%%:*}"
+done
 # The launcher runs the command on the PATH and shows the theme icon installed above.
 grep -qx 'Exec=zorvanta' "$share/applications/$id.desktop" || fail "the desktop entry does not run zorvanta"
 grep -qx "Icon=$id" "$share/applications/$id.desktop" || fail "the desktop entry's icon is not $id"
