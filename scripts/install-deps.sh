@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev libgl-dev libsdl2-dev
   fonts-ipafont-gothic
   xvfb xauth xdotool x11-utils imagemagick
+  pulseaudio pulseaudio-utils
   valgrind desktop-file-utils appstream dpkg-dev file
 )
 
