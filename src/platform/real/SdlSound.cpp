@@ -107,7 +107,7 @@ SdlSound::~SdlSound() {
 std::uint16_t SdlSound::deviceFormat() const { return AUDIO_S16SYS; }
 
 std::string SdlSound::failure() const {
-    std::lock_guard lock(const_cast<std::mutex&>(controlMutex_));
+    std::lock_guard lock(controlMutex_);
     return failure_;
 }
 
@@ -212,8 +212,7 @@ void SdlSound::workerLoop() {
     }
     lock.unlock();
     closeDevice();
-    if (subsystem_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    subsystem_ = false;
+    stopSubsystem();
 }
 
 void SdlSound::openDevice() {
@@ -240,8 +239,7 @@ void SdlSound::openDevice() {
         device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
         if (device_) break;
         error = SDL_GetError();
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        subsystem_ = false;
+        stopSubsystem();
         if (!stale) break;
         stale = false;
     }
@@ -296,10 +294,11 @@ void SdlSound::watchDevice() {
         }
     }
     if (!close) return;
-    closeDevice();
     if (lost) {
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        subsystem_ = false;
+        closeDevice();
+        stopSubsystem();
+    } else {
+        closeDeviceAside();
     }
 }
 
@@ -309,6 +308,25 @@ void SdlSound::closeDevice() {
     device_ = 0;
     std::lock_guard lock(voiceMutex_);
     open_ = false;
+}
+
+void SdlSound::closeDeviceAside() {
+    // Closing waits for SDL's audio thread, and PulseAudio's driver sometimes keeps
+    // that thread waiting for the server for over a second. On a thread of its own
+    // the close keeps this one free to open the next device for a sound that comes
+    // meanwhile (under a new device id; PulseAudio's driver serialises the two under
+    // its main-loop lock). Paused first,
+    // the old device calls the callback no more, so it never takes from the voice.
+    SDL_PauseAudioDevice(device_, 1);
+    if (closer_.joinable()) closer_.join();
+    closer_ = std::thread([device = device_] { SDL_CloseAudioDevice(device); });
+    device_ = 0;
+}
+
+void SdlSound::stopSubsystem() {
+    if (closer_.joinable()) closer_.join();
+    if (subsystem_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    subsystem_ = false;
 }
 
 }  // namespace zv

@@ -95,6 +95,8 @@ private:
     void openDevice();
     void watchDevice();
     void closeDevice();
+    void closeDeviceAside();
+    void stopSubsystem();
     static void fill(void* self, std::uint8_t* stream, int len);
 
     const int bufferFrames_;
@@ -110,7 +112,7 @@ private:
     std::atomic<bool> open_{false};  // written under voiceMutex_
 
     // Requests to the background thread, and what it reports.
-    std::mutex controlMutex_;
+    mutable std::mutex controlMutex_;
     std::condition_variable wake_;
     std::condition_variable settled_;
     bool startWanted_ = false;
@@ -124,6 +126,7 @@ private:
     // Owned by the background thread.
     bool subsystem_ = false;
     std::uint32_t device_ = 0;
+    std::thread closer_;  // closing the device before the last one
     bool reportedFailure_ = false;
 };
 
