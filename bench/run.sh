@@ -231,6 +231,12 @@ if [ -f "$out" ]; then
   history="$(awk '/<!-- history:start -->/ {on=1} on {print} /<!-- history:end -->/ {on=0}' "$out")"
 fi
 [ -n "$history" ] || history="$(printf '<!-- history:start -->\n_No changes recorded yet._\n<!-- history:end -->')"
+# The real-sound-server figures come from bench/sound_server.sh; kept as they are.
+sound_server=""
+if [ -f "$out" ]; then
+  sound_server="$(awk '/<!-- sound-server:start -->/ {on=1} on {print} /<!-- sound-server:end -->/ {on=0}' "$out")"
+fi
+[ -n "$sound_server" ] || sound_server="$(printf '<!-- sound-server:start -->\n<!-- sound-server:end -->')"
 
 mkdir -p "$(dirname "$out")"
 cat >"$out" <<EOF
@@ -321,6 +327,8 @@ $(t run_paints10).
 6. **Logic throughput** — \`bench_logic_throughput\`: the model test's randomized driver
    (10,000,000 events, every invariant checked after each) and a plain loop of 200,000
    whole games on Form1 with virtual timers (timer ticks and key presses as events).
+
+$sound_server
 
 ## Fixes, causes and open targets
 
