@@ -207,9 +207,12 @@ How each row is measured:
   --presses $presses --seed 1\`, timed to the audio callback's buffer as in row 1.
 
 During S3 and S4 \`parec -d cap.monitor --latency-msec=5\` listens on the sink's
-monitor. Without a listener the null sink renders in blocks of 2 s, and a stream that
-starts between two of them waits for the next: a property of the null sink (a sound
-card's sink renders every few milliseconds), which the listener removes.
+monitor. Without a listener the null sink, idle before, went on rendering in blocks
+of up to 2 s, and a stream that started between two of them could wait for the next
+(seen here: 1.4–1.8 s in some rounds, the game's own side done within 6 ms). That is
+the null sink's way of working, not the program's; the listener keeps the sink
+rendering every few milliseconds, so that the rows show what the program controls.
+S3 and S4 end when the buffer is handed over, not when it leaves the sink.
 <!-- sound-server:end -->
 EOF
 )"
