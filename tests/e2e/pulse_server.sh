@@ -14,7 +14,8 @@ pulse_private_env() {
 }
 
 pulse_start() {
-  pulseaudio -n --daemonize=no --exit-idle-time=-1 --log-target=stderr \
+  # No session bus: the daemon would try to start one through X11 (and leave it behind).
+  DBUS_SESSION_BUS_ADDRESS="unix:path=$1/no-bus" pulseaudio -n --daemonize=no --exit-idle-time=-1 --log-target=stderr \
     --load=module-native-protocol-unix \
     --load="module-null-sink sink_name=cap rate=48000 channels=2" >>"$1/pa.log" 2>&1 &
   pa=$!

@@ -213,6 +213,8 @@ void SdlSound::workerLoop() {
     lock.unlock();
     closeDevice();
     stopSubsystem();
+    // SDL keeps per-thread data (its error message) that only its own threads free.
+    SDL_TLSCleanup();
 }
 
 void SdlSound::openDevice() {
@@ -319,7 +321,10 @@ void SdlSound::closeDeviceAside() {
     // the old device calls the callback no more, so it never takes from the voice.
     SDL_PauseAudioDevice(device_, 1);
     if (closer_.joinable()) closer_.join();
-    closer_ = std::thread([device = device_] { SDL_CloseAudioDevice(device); });
+    closer_ = std::thread([device = device_] {
+        SDL_CloseAudioDevice(device);
+        SDL_TLSCleanup();
+    });
     device_ = 0;
 }
 
