@@ -2,15 +2,16 @@
 // the game window's size, built with the same flags, that reports its first paint
 // the way the game does (ZORVANTA_REPORT_FIRST_PAINT).
 //   bench_minimal_window                            Qt Widgets only
-//   bench_mixer_window --sounds DIR [--frames F] [--pause]   the same window, linked to
-//       SDL2_mixer, which it opens with the game's settings to decode the game's 25
-//       sounds first; --pause then pauses the audio device (what an idle game could do)
+//   bench_audio_window --sounds DIR [--frames F] [--pause]   the same window, linked to
+//       SDL2, which opens an audio device with the game's settings and decodes the
+//       game's 25 sounds first; --pause then pauses the device
 #include <QApplication>
 #include <QTimer>
 #include <QWidget>
-#ifdef ZORVANTA_BENCH_MIXER
+#ifdef ZORVANTA_BENCH_AUDIO
 #include <SDL.h>
-#include <SDL_mixer.h>
+
+#include "support/SdlWav.h"
 #endif
 
 #include "support/BenchSupport.h"
@@ -50,40 +51,31 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
 
-#ifdef ZORVANTA_BENCH_MIXER
+#ifdef ZORVANTA_BENCH_AUDIO
     const std::string dir = arg(argc, argv, "--sounds", "");
     const int frames = static_cast<int>(argInt(argc, argv, "--frames", 256));
-    std::vector<Mix_Chunk*> chunks;
-    bool audio = false;
+    std::vector<std::vector<std::uint8_t>> sounds;
+    SDL_AudioDeviceID device = 0;
     if (!dir.empty()) {
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-        audio = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0 &&
-                Mix_OpenAudioDevice(48000, AUDIO_S16SYS, 2, frames, nullptr,
-                                    SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE) == 0;
-        if (!audio) {
+        SDL_AudioSpec want{}, have{};
+        want.freq = 48000;
+        want.format = AUDIO_S16SYS;
+        want.channels = 2;
+        want.samples = static_cast<Uint16>(frames);
+        want.callback = [](void*, Uint8* stream, int len) { std::memset(stream, 0, static_cast<std::size_t>(len)); };
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0 || (device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0)) == 0) {
             std::fprintf(stderr, "baseline: no audio: %s\n", SDL_GetError());
             return 1;
         }
-        Mix_AllocateChannels(1);
         for (const auto& name : soundNames()) {
-            const std::string path = dir + "/" + name;
-            Mix_Chunk* c = Mix_LoadWAV(path.c_str());
-            if (!c) {
-                std::fprintf(stderr, "baseline: cannot decode %s\n", path.c_str());
+            sounds.push_back(decodeForDevice(dir + "/" + name));
+            if (sounds.back().empty()) {
+                std::fprintf(stderr, "baseline: cannot decode %s/%s\n", dir.c_str(), name.c_str());
                 return 1;
             }
-            chunks.push_back(c);
         }
-        if (hasFlag(argc, argv, "--pause")) {
-            // SDL_mixer 2.6 does not tell its device; it is the first one opened after
-            // the legacy id 1, and this program opens no other.
-            const SDL_AudioDeviceID device = 2;
-            if (SDL_GetAudioDeviceStatus(device) != SDL_AUDIO_PLAYING) {
-                std::fprintf(stderr, "baseline: cannot find the mixer's device\n");
-                return 1;
-            }
-            SDL_PauseAudioDevice(device, 1);
-        }
+        if (!hasFlag(argc, argv, "--pause")) SDL_PauseAudioDevice(device, 0);
     }
 #endif
 
@@ -94,10 +86,9 @@ int main(int argc, char** argv) {
     if (std::getenv("ZORVANTA_REPORT_FIRST_PAINT")) report = std::make_unique<FirstPaintReport>(&window);
     window.show();
     const int status = QApplication::exec();
-#ifdef ZORVANTA_BENCH_MIXER
-    if (audio) {
-        for (Mix_Chunk* c : chunks) Mix_FreeChunk(c);
-        Mix_CloseAudio();
+#ifdef ZORVANTA_BENCH_AUDIO
+    if (device) {
+        SDL_CloseAudioDevice(device);
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
     }
 #endif

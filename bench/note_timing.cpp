@@ -1,5 +1,5 @@
 // Note timing of real games: the real window, Game, the real Qt timers and
-// SDL2_mixer (dummy driver unless SDL_AUDIODRIVER says else). Every mixed buffer is
+// SDL2 sound (dummy driver unless SDL_AUDIODRIVER says else). Every mixed buffer is
 // read through the post-mix hook; a buffer that starts with a sound's first samples is
 // that sound's onset, stamped with the monotonic clock. Each game: START (time limit
 // off), then per question: the question plays, REPLAY plays it again, the answer is

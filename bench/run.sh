@@ -37,11 +37,11 @@ difficulty="${BENCH_DIFFICULTY:-2}"
 if [ "$do_build" = 1 ]; then
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVANTA_WERROR=ON \
         -DZORVANTA_BENCH=ON >/dev/null
-  cmake --build "$build" --target zorvanta bench_probe bench_mixer_floor bench_minimal_window \
-        bench_mixer_window bench_press_latency bench_note_timing bench_logic_throughput bench_startup_phases
+  cmake --build "$build" --target zorvanta bench_probe bench_audio_floor bench_minimal_window \
+        bench_audio_window bench_press_latency bench_note_timing bench_logic_throughput bench_startup_phases
 fi
 bin="$build/bin"
-for b in zorvanta bench_probe bench_mixer_floor bench_minimal_window bench_mixer_window \
+for b in zorvanta bench_probe bench_audio_floor bench_minimal_window bench_audio_window \
          bench_press_latency bench_note_timing bench_logic_throughput bench_startup_phases; do
   [ -x "$bin/$b" ] || { echo "missing $bin/$b: build first" >&2; exit 1; }
 done
@@ -80,7 +80,7 @@ fi
 load_before="$(load)"
 started="$(date -u '+%Y-%m-%d %H:%M UTC')"
 
-# 1. Press-to-sound latency, the game beside the bare SDL2_mixer floor, alternating
+# 1. Press-to-sound latency, the game beside the bare SDL2 floor, alternating
 #    which goes first in each round.
 frames=""
 for r in $(seq 1 "$rounds"); do
@@ -90,7 +90,7 @@ for r in $(seq 1 "$rounds"); do
       --out-mouse "$work/mouse.$r" --out-key "$work/key.$r" >"$work/game.$r.log" 2>/dev/null
   }
   run_floor() {
-    ./bench_mixer_floor --sounds sound --presses "$presses" --seed "$r" --frames "${frames:-256}" \
+    ./bench_audio_floor --sounds sound --presses "$presses" --seed "$r" --frames "${frames:-256}" \
       --out "$work/floor.$r" >"$work/floor.$r.log" 2>/dev/null
   }
   if [ $((r % 2)) = 1 ]; then run_game; run_floor; else run_floor; run_game; fi
@@ -127,7 +127,7 @@ probe_once() {
   awk '$1 == "run" {print $4}' "$work/probe.out" >>"$work/start.$name"
   awk '$1 == "phase" && $2 == "main" {print $3}' "$work/probe.out" >>"$work/main.$name"
 }
-for p in ./zorvanta ./bench_minimal_window ./bench_mixer_window ./bench_startup_phases; do
+for p in ./zorvanta ./bench_minimal_window ./bench_audio_window ./bench_startup_phases; do
   ./bench_probe --runs 1 --hold-ms 200 -- "$p" >/dev/null
 done
 compare_label="${BENCH_COMPARE:-}"
@@ -138,18 +138,18 @@ for i in $(seq 1 "$startup_runs"); do
   if [ -n "${BENCH_COMPARE:-}" ]; then probe_once other "$compare_path"; fi
   probe_once game ./zorvanta
   probe_once minimal ./bench_minimal_window
-  probe_once mixer ./bench_mixer_window
+  probe_once mixer ./bench_audio_window
 done
 # Where the game's start-up goes: main()'s steps, timed from the spawn.
 ./bench_probe --runs 5 --hold-ms 300 -- ./bench_startup_phases >"$work/phases.out"
 phase_median() { awk -v n="$1" '$1 == "phase" && $2 == n {print $3}' "$work/phases.out" >"$work/phase.tmp"; field "$(stats "$work/phase.tmp")" 3; }
 phases_line=""
-for ph in main QApplication SdlSound-open pictures-loaded window-built first-paint-event sounds-decoded; do
+for ph in main QApplication SdlSound-built pictures-loaded window-built first-paint-event sounds-decoded; do
   phases_line="$phases_line${phases_line:+ → }$ph $(phase_median "$ph")"
 done
 phases_paint="$(awk '$1 == "run" {print $4}' "$work/phases.out" >"$work/phase.tmp"; field "$(stats "$work/phase.tmp")" 3)"
 libs() { ldd "$1" | grep -c '=>' || true; }
-libs_game="$(libs ./zorvanta)"; libs_min="$(libs ./bench_minimal_window)"; libs_mix="$(libs ./bench_mixer_window)"
+libs_game="$(libs ./zorvanta)"; libs_min="$(libs ./bench_minimal_window)"; libs_mix="$(libs ./bench_audio_window)"
 main_min="$(field "$(stats "$work/main.minimal")" 3)"
 main_mix="$(field "$(stats "$work/main.mixer")" 3)"
 start_game="$(stats "$work/start.game")"
@@ -162,14 +162,14 @@ start_ratio_mix="$(ratio "$(field "$start_game" 3)" "$(field "$start_mix" 3)")"
 log "footprint and idle cost (10 s stretches)"
 for i in 1 2 3; do
   ./bench_probe --runs 1 --hold-ms 1000 -- ./zorvanta | awk '$1 == "run" {print $8}' >>"$work/rss.game"
-  ./bench_probe --runs 1 --hold-ms 1000 -- ./bench_mixer_window --sounds sound --frames "${frames:-256}" |
+  ./bench_probe --runs 1 --hold-ms 1000 -- ./bench_audio_window --sounds sound --frames "${frames:-256}" |
     awk '$1 == "run" {print $8}' >>"$work/rss.base"
 done
 for i in 1 2; do
   ./bench_probe --runs 1 --hold-ms 1000 --idle-s 10 -- ./zorvanta | awk '$1 == "run" {print $6}' >>"$work/idle.game"
-  ./bench_probe --runs 1 --hold-ms 1000 --idle-s 10 -- ./bench_mixer_window --sounds sound --frames "${frames:-256}" |
+  ./bench_probe --runs 1 --hold-ms 1000 --idle-s 10 -- ./bench_audio_window --sounds sound --frames "${frames:-256}" |
     awk '$1 == "run" {print $6}' >>"$work/idle.base"
-  ./bench_probe --runs 1 --hold-ms 1000 --idle-s 10 -- ./bench_mixer_window --sounds sound --frames "${frames:-256}" --pause |
+  ./bench_probe --runs 1 --hold-ms 1000 --idle-s 10 -- ./bench_audio_window --sounds sound --frames "${frames:-256}" --pause |
     awk '$1 == "run" {print $6}' >>"$work/idle.paused"
 done
 rss_game="$(stats "$work/rss.game")"
@@ -205,7 +205,7 @@ fi
 table="$(cat <<EOF
 | # | Measure | Result | Beside | Target | Verdict |
 |---|---|---|---|---|---|
-| 1 | Press-to-sound latency, game (mouse + PC key, $(field "$game_s" 1) presses): median / p99 / max | $(field "$game_s" 3) / $(field "$game_s" 4) / $(field "$game_s" 5) ms | bare SDL2_mixer floor ($(field "$floor_s" 1) plays): $(field "$floor_s" 3) / $(field "$floor_s" 4) / $(field "$floor_s" 5) ms | median ≤ 1.1 × floor, p99 ≤ 1.5 × floor | median ×$lat_med_ratio $(verdict "$lat_med_ratio" 1.1), p99 ×$lat_p99_ratio $(verdict "$lat_p99_ratio" 1.5) |
+| 1 | Press-to-sound latency, game (mouse + PC key, $(field "$game_s" 1) presses): median / p99 / max | $(field "$game_s" 3) / $(field "$game_s" 4) / $(field "$game_s" 5) ms | bare SDL2 floor ($(field "$floor_s" 1) plays): $(field "$floor_s" 3) / $(field "$floor_s" 4) / $(field "$floor_s" 5) ms | median ≤ 1.1 × floor, p99 ≤ 1.5 × floor | median ×$lat_med_ratio $(verdict "$lat_med_ratio" 1.1), p99 ×$lat_p99_ratio $(verdict "$lat_p99_ratio" 1.5) |
 | 1a | … mouse-downs only ($(field "$mouse_s" 1)): median / p99 / max | $(field "$mouse_s" 3) / $(field "$mouse_s" 4) / $(field "$mouse_s" 5) ms | | | |
 | 1b | … PC keys only ($(field "$key_s" 1)): median / p99 / max | $(field "$key_s" 3) / $(field "$key_s" 4) / $(field "$key_s" 5) ms | | | |
 | 2 | Note intervals ($(t timing_intervals) in $(t timing_playbacks) questions and replays of $(t timing_notes) notes): \|interval − 500 ms\| median / p99 / max | $(t timing_dev_median) / $(t timing_dev_p99) / $(t timing_dev_max) ms (intervals $(t timing_interval_min)–$(t timing_interval_max) ms) | one buffer = $buffer_ms ms | p99 ≤ one buffer | $(verdict "$(t timing_dev_p99)" "$buffer_ms") |
@@ -213,12 +213,12 @@ table="$(cat <<EOF
 | 2″ | … from each of those ticks to its note's onset (the audio side): median / p99 / max | $(t timing_onset_median) / $(t timing_onset_p99) / $(t timing_onset_max) ms | | | |
 | 2a | First note after the START! banner ($(t timing_banner_n) games): min / median / max | $(t timing_banner_min) / $(t timing_banner_median) / $(t timing_banner_max) ms | | 500 ms to 500 ms + one buffer | $banner_ok |
 | 2b | First note after any start (banner, answer, REPLAY; $(t timing_first_n)): min / median / max | $(t timing_first_min) / $(t timing_first_median) / $(t timing_first_max) ms | | | |
-| 3 | Start-up to first paint, median of $startup_runs (min / median / max) | $(ms3 "$start_game") ms | minimal Qt window: $(ms3 "$start_min") ms; the same linked to SDL2_mixer: $(ms3 "$start_mix") ms | ≤ 1.5 × minimal window | ×$start_ratio $(verdict "$start_ratio" 1.5) (×$start_ratio_mix against the SDL2_mixer-linked window) |
+| 3 | Start-up to first paint, median of $startup_runs (min / median / max) | $(ms3 "$start_game") ms | minimal Qt window: $(ms3 "$start_min") ms; the same with an SDL2 audio device: $(ms3 "$start_mix") ms | ≤ 1.5 × minimal window | ×$start_ratio $(verdict "$start_ratio" 1.5) (×$start_ratio_mix against the window with an SDL2 audio device) |
 ${compare_row}${compare_row:+
-}| 3′ | Where the start-up goes: ms from the spawn to the end of each step of \`main()\` (median of 5 runs of \`bench_startup_phases\`, the same steps) | $phases_line; first paint $phases_paint | libraries loaded (\`main()\` entered): minimal window $main_min ms, linked to SDL2_mixer $main_mix ms; shared libraries (ldd): game $libs_game, minimal window $libs_min, linked to SDL2_mixer $libs_mix | | |
-| 4 | Peak resident memory, median of 3 | $(mk "$(field "$rss_game" 3)") MiB | minimal window + SDL2_mixer holding the 25 sounds: $(mk "$(field "$rss_base" 3)") MiB | ≤ 1.3 × | ×$rss_ratio $(verdict "$rss_ratio" 1.3) |
-| 5 | CPU time over 10 s of the idle window (2 runs: min / max) | $(field "$idle_game" 2) / $(field "$idle_game" 5) ms | minimal window + SDL2_mixer, idle: $(field "$idle_base" 2) / $(field "$idle_base" 5) ms | ≤ 20 ms | $(verdict "$(field "$idle_game" 5)" 20) |
-| 5′ | … the same minimal window + SDL2_mixer with its audio device paused (2 runs: min / max) | $(field "$idle_paused" 2) / $(field "$idle_paused" 5) ms | | | |
+}| 3′ | Where the start-up goes: ms from the spawn to the end of each step of \`main()\` (median of 5 runs of \`bench_startup_phases\`, the same steps) | $phases_line; first paint $phases_paint | libraries loaded (\`main()\` entered): minimal window $main_min ms, with an SDL2 audio device $main_mix ms; shared libraries (ldd): game $libs_game, minimal window $libs_min, with an SDL2 audio device $libs_mix | | |
+| 4 | Peak resident memory, median of 3 | $(mk "$(field "$rss_game" 3)") MiB | minimal window + an SDL2 audio device and the 25 decoded sounds: $(mk "$(field "$rss_base" 3)") MiB | ≤ 1.3 × | ×$rss_ratio $(verdict "$rss_ratio" 1.3) |
+| 5 | CPU time over 10 s of the idle window (2 runs: min / max) | $(field "$idle_game" 2) / $(field "$idle_game" 5) ms | minimal window + an open SDL2 audio device, idle: $(field "$idle_base" 2) / $(field "$idle_base" 5) ms | ≤ 20 ms | $(verdict "$(field "$idle_game" 5)" 20) |
+| 5′ | … the same minimal window with its SDL2 audio device paused (2 runs: min / max) | $(field "$idle_paused" 2) / $(field "$idle_paused" 5) ms | | | |
 | 5a | CPU over the first 10 s of a running game (START, banner, questions) | $run_cpu10 ms = $run_pct10 % of a core (whole run: $(t run_cpu_all_pct) % over $(t run_wall_s) s) | | ≤ 2 % | $(verdict "$run_pct10" 2) |
 | 6 | Logic throughput, headless core | model driver: $(result logic_model_events_per_s "$work/logic.log") events/s; plain games: $(result logic_plain_events_per_s "$work/logic.log") events/s ($(result logic_plain_games_per_s "$work/logic.log") games/s) | | | |
 EOF
@@ -231,6 +231,12 @@ if [ -f "$out" ]; then
   history="$(awk '/<!-- history:start -->/ {on=1} on {print} /<!-- history:end -->/ {on=0}' "$out")"
 fi
 [ -n "$history" ] || history="$(printf '<!-- history:start -->\n_No changes recorded yet._\n<!-- history:end -->')"
+# The real-sound-server figures come from bench/sound_server.sh; kept as they are.
+sound_server=""
+if [ -f "$out" ]; then
+  sound_server="$(awk '/<!-- sound-server:start -->/ {on=1} on {print} /<!-- sound-server:end -->/ {on=0}' "$out")"
+fi
+[ -n "$sound_server" ] || sound_server="$(printf '<!-- sound-server:start -->\n<!-- sound-server:end -->')"
 
 mkdir -p "$(dirname "$out")"
 cat >"$out" <<EOF
@@ -257,7 +263,7 @@ bench/run.sh --build-dir DIR --no-build   # or: cmake --build DIR --target bench
 | CPU | $cpu_model, $(nproc) CPUs online |
 | Memory | $mem |
 | Kernel | $(uname -r) |
-| Qt / SDL2 / SDL2_mixer | $(ver libqt6core6) / $(ver libsdl2-2.0-0) / $(ver libsdl2-mixer-2.0-0) |
+| Qt / SDL2 | $(ver libqt6core6) / $(ver libsdl2-2.0-0) |
 | Load average (1/5/15 min) | before: $load_before; after: $load_after |
 | Environment | QT_QPA_PLATFORM=offscreen, SDL_AUDIODRIVER=dummy (paces like a device, discards the sound) |
 
@@ -275,19 +281,20 @@ $(t run_paints10).
 ## How each figure is measured
 
 1. **Press-to-sound latency** — \`bench_press_latency --presses $presses --seed R\` and
-   \`bench_mixer_floor --sounds sound --presses $presses --seed R --frames ${frames:-256}\`, $rounds rounds
+   \`bench_audio_floor --sounds sound --presses $presses --seed R --frames ${frames:-256}\`, $rounds rounds
    (R = 1..$rounds), alternating which runs first. The game program builds the game as
    \`main()\` does (real services, the game, sounds decoded, the real window shown) and hands
    each press to the window through Qt's delivery (\`QTest::mousePress\` on a key's button
    or \`QTest::keyPress\` to the focus widget: both go through \`QApplication::notify\`,
    the window's key preview filter and the game's handlers down to \`SdlSound::play\`).
    The clock starts just before delivery and stops in SdlSound's post-mix hook at the
-   first mixed buffer that begins with the pressed key's own first samples (SDL_mixer
-   copies a sound into the silent stream unchanged at full volume on one channel, so
-   that buffer is the onset; the sounds' prefixes are checked to be distinct and not
-   silent). The floor is a bare SDL2_mixer program (48 kHz, 16-bit stereo, the same
-   buffer frames, one channel) that calls \`Mix_PlayChannel\` on a preloaded chunk and
-   is timed the same way. Presses are 10–40 ms apart (random), on random keys.
+   first mixed buffer that begins with the pressed key's own first samples (the single
+   voice is copied into the stream unchanged, so that buffer is the onset; the sounds'
+   prefixes are checked to be distinct and not silent). An untimed sound opens the
+   audio device first (it stays open while sounds keep coming; the first sound after
+   an idle spell is measured on the real sound server, below). The floor is a bare SDL2
+   program (48 kHz, 16-bit stereo, the same buffer frames) whose audio callback copies
+   one preloaded sound, swapped in on demand, and is timed the same way. Presses are 10–40 ms apart (random), on random keys.
 2. **Note timing** — \`bench_note_timing --games $games --questions $questions --difficulty $difficulty\`:
    real games on real Qt timers with the time limit off; each question plays, then REPLAY plays it
    again, then it is answered right on the keys; Esc ends each game (message boxes
@@ -302,24 +309,26 @@ $(t run_paints10).
    interleaved: from just before \`posix_spawn\` to the \`first-paint\` line the program
    prints (with \`ZORVANTA_REPORT_FIRST_PAINT=1\`) in the event-loop turn after its
    window's first frame was painted and flushed. \`bench_minimal_window\` is a bare
-   QWidget of the game window's size (Qt Widgets only); \`bench_mixer_window\` is the
-   same source linked to SDL2 and SDL2_mixer. Both print when \`main()\` is entered,
+   QWidget of the game window's size (Qt Widgets only); \`bench_audio_window\` is the
+   same source linked to SDL2, opening an audio device and decoding the 25 sounds. Both print when \`main()\` is entered,
    which splits off the loading of the shared libraries. \`bench_probe --runs 5
    --hold-ms 300 -- ./bench_startup_phases\` times the steps of \`main()\` the same way
    (the same calls in the same order, each followed by a mark).
 4. **Footprint** — \`bench_probe --runs 1 --hold-ms 1000 -- PROGRAM\`: \`ru_maxrss\` of
    the ended process, one second after its first paint; the yardstick is
-   \`bench_mixer_window --sounds sound\` (the minimal window plus SDL2_mixer opened with
-   the game's settings and the same 25 sounds decoded).
+   \`bench_audio_window --sounds sound\` (the minimal window plus an SDL2 audio device
+   opened with the game's settings and the same 25 sounds decoded).
 5. **Idle cost** — \`bench_probe --runs 1 --hold-ms 1000 --idle-s 10 -- PROGRAM\`: CPU
    time of all the process's threads (\`clock_getcpuclockid\`) over 10 s, starting one
-   second after the first paint; the paused variant is \`bench_mixer_window --sounds
+   second after the first paint; the paused variant is \`bench_audio_window --sounds
    sound --pause\`, which pauses its audio device after decoding. The running-game figure is the process's own CPU
    time over the first 10 s after START in \`bench_note_timing\` (so it includes the
    benchmark's post-mix hook, a few prefix compares per buffer).
 6. **Logic throughput** — \`bench_logic_throughput\`: the model test's randomized driver
    (10,000,000 events, every invariant checked after each) and a plain loop of 200,000
    whole games on the game core with virtual timers (timer ticks and key presses as events).
+
+$sound_server
 
 ## Fixes, causes and open targets
 

@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
     styleApplication();
     phase("style-and-font");
     zv::SdlSound sound;
-    phase("SdlSound-open");
+    phase("SdlSound-built");
     zv::QtMessageBoxes boxes;
     zv::ClockRandom random;
     zv::QtPictures pictures;

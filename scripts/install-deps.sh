@@ -5,9 +5,10 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev libgl-dev libsdl2-dev libsdl2-mixer-dev
+  qt6-base-dev libgl-dev libsdl2-dev
   fonts-ipafont-gothic
   xvfb xauth xdotool x11-utils imagemagick
+  pulseaudio pulseaudio-utils
   valgrind desktop-file-utils appstream dpkg-dev file lintian man-db
 )
 

@@ -32,9 +32,8 @@ inline std::int64_t processCpuNs() {
 // Sets a variable only when the caller's environment does not choose it.
 inline void defaultEnv(const char* name, const char* value) { setenv(name, value, 0); }
 
-// With one mixing channel at full volume, SDL_mixer copies a chunk into the silent
-// stream sample for sample, so the first buffer mixed after a play() starts with
-// exactly the chunk's first bytes. A post-mix buffer equal to a sound's prefix is
+// The single voice is copied into the stream sample for sample, so the first buffer
+// mixed after a play() starts with exactly the decoded sound's first bytes. A post-mix buffer equal to a sound's prefix is
 // therefore that sound's onset; the middle of a sound, silence or another sound
 // never equals it (checked when the prefixes are added).
 class OnsetMatcher {

@@ -8,7 +8,7 @@
 #include <QStyleFactory>
 #include <QTest>
 #include <QTimer>
-#include <SDL_mixer.h>
+#include <SDL.h>
 
 #include <memory>
 #include <stdexcept>
@@ -64,14 +64,12 @@ struct RealGame {
         return sound.bufferFrames() * sound.deviceChannels() * static_cast<int>(SDL_AUDIO_BITSIZE(sound.deviceFormat()) / 8);
     }
 
-    // Adds the prefix of every path to m, decoded the way SdlSound decodes them (same
-    // device, same conversion), in the order given.
+    // Adds the prefix of every path to m, as SdlSound decoded them, in the order given.
     void addPrefixes(OnsetMatcher& m, const std::vector<std::string>& paths) const {
         for (const auto& p : paths) {
-            Mix_Chunk* c = Mix_LoadWAV(p.c_str());
-            const bool ok = c && m.add(c->abuf, c->alen, static_cast<std::size_t>(bufferBytes()));
-            if (c) Mix_FreeChunk(c);
-            if (!ok) throw std::runtime_error("cannot recognise the sound " + p);
+            const zv::SdlSound::Samples* s = sound.samples(p);
+            if (!s || !m.add(s->data(), s->size(), static_cast<std::size_t>(bufferBytes())))
+                throw std::runtime_error("cannot recognise the sound " + p);
         }
     }
 

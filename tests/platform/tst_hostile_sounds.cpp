@@ -144,7 +144,8 @@ private slots:
     void noAudioDevice() {
         qputenv("SDL_AUDIODRIVER", "no-such-driver");
         SdlSound sdl;
-        qputenv("SDL_AUDIODRIVER", "dummy");
+        sdl.preload({});  // starts the audio subsystem, which fails
+        QVERIFY(sdl.waitSettled(5000));
         QVERIFY(!sdl.available());
         TimedSound timed(sdl);
         GameRig rig(false, &timed);
@@ -152,6 +153,9 @@ private slots:
         QVERIFY(!rig.game.load());
         QCOMPARE(playWholeGame(rig), 1);
         QVERIFY(timed.worstMs < 50);
+        QVERIFY(sdl.waitSettled(5000));
+        qputenv("SDL_AUDIODRIVER", "dummy");
+        QVERIFY(!sdl.available());
     }
 };
 

@@ -1,6 +1,7 @@
-// SdlSound against the real SDL2_mixer on SDL's dummy driver: one voice, instant
-// play, bad files and a missing device. The mixed stream is read through the
-// post-mix hook and analysed for its tones.
+// SdlSound against SDL2's dummy driver: one voice, instant play, formats converted
+// once, bad files, the device closed while idle and opened again, and a missing or
+// unreachable device. The mixed stream is read through the post-mix hook and
+// analysed for its tones.
 #include <SDL.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,23 +25,35 @@ using zv::SdlSound;
 
 namespace {
 
-// 16-bit mono PCM WAV of a sine tone (freq 0: silence).
-QByteArray wavTone(double freq, double seconds, int rate = 48000) {
-    const int n = int(seconds * rate);
-    QByteArray pcm(n * 2, Qt::Uninitialized);
+// A WAV of a sine tone: 8-bit unsigned, 16-bit signed or 32-bit float samples
+// (bits 8, 16 or -32), in every channel.
+QByteArray wav(double freq, double seconds, int rate = 48000, int bits = 16, int channels = 1) {
+    const int n = int(seconds * rate), bytes = std::abs(bits) / 8;
+    QByteArray pcm;
     for (int i = 0; i < n; ++i) {
-        const auto v = qint16(freq > 0 ? 12000 * std::sin(2 * M_PI * freq * i / rate) : 0);
-        pcm[2 * i] = char(v & 0xff);
-        pcm[2 * i + 1] = char((v >> 8) & 0xff);
+        const double x = freq > 0 ? 0.37 * std::sin(2 * M_PI * freq * i / rate) : 0;
+        for (int c = 0; c < channels; ++c) {
+            if (bits == 8) {
+                pcm += char(quint8(128 + x * 127));
+            } else if (bits == 16) {
+                const auto v = qint16(x * 32767);
+                pcm += QByteArray(reinterpret_cast<const char*>(&v), 2);
+            } else {
+                const auto v = float(x);
+                pcm += QByteArray(reinterpret_cast<const char*>(&v), 4);
+            }
+        }
     }
     auto u32 = [](quint32 x) { return QByteArray(reinterpret_cast<const char*>(&x), 4); };
     auto u16 = [](quint16 x) { return QByteArray(reinterpret_cast<const char*>(&x), 2); };
     QByteArray w;
     w += "RIFF" + u32(36 + pcm.size()) + "WAVE";
-    w += "fmt " + u32(16) + u16(1) + u16(1) + u32(rate) + u32(rate * 2) + u16(2) + u16(16);
+    w += "fmt " + u32(16) + u16(bits < 0 ? 3 : 1) + u16(quint16(channels)) + u32(rate) +
+         u32(quint32(rate * channels * bytes)) + u16(quint16(channels * bytes)) + u16(quint16(std::abs(bits)));
     w += "data" + u32(pcm.size()) + pcm;
     return w;
 }
+QByteArray wavTone(double freq, double seconds) { return wav(freq, seconds); }
 
 // Signal power at one frequency (Goertzel), normalised by length.
 double power(const std::vector<float>& x, double freq, int rate) {
@@ -144,10 +157,19 @@ private slots:
         QVERIFY2(peak < 0.45, "two voices summed");
     }
 
+    // play() hands the device's opening to another thread: it returns at once with
+    // the device closed, open, or unreachable (a sound server that is not there).
+    void playNeverWaits_data() {
+        QTest::addColumn<QByteArray>("driver");
+        QTest::newRow("dummy") << QByteArray("dummy");
+        QTest::newRow("sound server gone") << QByteArray("pulseaudio");
+    }
     void playNeverWaits() {
+        QFETCH(QByteArray, driver);
         const QString a = write("long", wavTone(440, 2));
+        qputenv("SDL_AUDIODRIVER", driver);
+        qputenv("PULSE_SERVER", QFile::encodeName(files_.path("no-server")));
         SdlSound sound;
-        QVERIFY(sound.available());
         sound.preload({s(a)});
         std::vector<qint64> ns;
         QElapsedTimer t;
@@ -155,15 +177,48 @@ private slots:
             t.start();
             sound.play(s(a));
             ns.push_back(t.nsecsElapsed());
+            if (i % 20 == 0) QThread::msleep(5);  // let the other thread try to open
         }
+        QVERIFY(sound.waitSettled(5000));
+        qunsetenv("PULSE_SERVER");
+        qputenv("SDL_AUDIODRIVER", "dummy");
+        QCOMPARE(sound.available(), driver == "dummy");
         std::sort(ns.begin(), ns.end());
         qInfo("play(): median %.1f us, max %.1f us", ns[ns.size() / 2] / 1e3, ns.back() / 1e3);
         QVERIFY(ns[ns.size() / 2] < 1'000'000);
         QVERIFY(ns.back() < 20'000'000);
     }
 
-    // Files that cannot be played leave the mix silent and return at once; a FIFO,
-    // which would block open(), is never opened.
+    // Any WAV that SDL reads is converted once to the device format, at its length.
+    void formatsConvertToTheDeviceFormat_data() {
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<int>("bits");
+        QTest::addColumn<int>("channels");
+        QTest::newRow("8 kHz 8-bit mono") << 8000 << 8 << 1;
+        QTest::newRow("44.1 kHz 16-bit stereo") << 44100 << 16 << 2;
+        QTest::newRow("48 kHz float mono") << 48000 << -32 << 1;
+    }
+    void formatsConvertToTheDeviceFormat() {
+        QFETCH(int, rate);
+        QFETCH(int, bits);
+        QFETCH(int, channels);
+        const std::string path = s(write(QString("f%1-%2-%3").arg(rate).arg(bits).arg(channels),
+                                         wav(440, 0.5, rate, bits, channels)));
+        SdlSound sound;
+        sound.preload({path});
+        const SdlSound::Samples* samples = sound.samples(path);
+        QVERIFY(samples);
+        const double seconds = double(samples->size()) / (SdlSound::kRate * SdlSound::kChannels * 2);
+        QVERIFY2(std::fabs(seconds - 0.5) < 0.01, qPrintable(QString::number(seconds)));
+        std::vector<float> left;
+        const auto* p = reinterpret_cast<const qint16*>(samples->data());
+        for (size_t i = 0; i < samples->size() / 2; i += SdlSound::kChannels) left.push_back(p[i] / 32768.0f);
+        QVERIFY(power(left, 440, SdlSound::kRate) > 100 * power(left, 1000, SdlSound::kRate));
+    }
+
+    // Files that cannot be played are silent, return at once and open no device; a
+    // FIFO, which would block open(), is never opened; a file that would convert to
+    // more than the limit is refused before converting.
     void badFilesPlayNothing() {
         QByteArray truncated = wavTone(440, 1);
         truncated.truncate(truncated.size() / 2);
@@ -172,13 +227,14 @@ private slots:
         const QString fifo = files_.path("fifo");
         QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
         QDir(files_.folder()).mkdir("folder");
+        // 8 kHz 8-bit mono grows 24-fold: 3 MB of it would take 72 MB.
+        const double hugeSeconds = 3.0 * 1024 * 1024 / 8000;
         const std::vector<std::string> paths = {s(files_.path("missing")), s(write("empty", {})),
                                                 s(write("garbage", garbage)), s(write("truncated", truncated)),
-                                                s(files_.path("folder")), s(fifo)};
+                                                s(files_.path("folder")), s(fifo),
+                                                s(write("silent-header", wav(440, 0))),
+                                                s(write("grows-too-large", wav(440, hugeSeconds, 8000, 8)))};
         SdlSound sound;
-        QVERIFY(sound.available());
-        Capture cap;
-        cap.install(sound);
         QElapsedTimer t;
         t.start();
         for (const auto& p : paths) {
@@ -186,11 +242,22 @@ private slots:
             QVERIFY2(sound.isCached(p) && !sound.isLoaded(p), p.c_str());
         }
         QVERIFY(t.elapsed() < 1000);
-        QThread::msleep(100);
-        const auto mixed = cap.slice(0, cap.size());
-        QVERIFY(!mixed.empty());
-        QVERIFY(std::all_of(mixed.begin(), mixed.end(), [](float v) { return v == 0; }));
+        QVERIFY(sound.waitSettled(1000));
+        QVERIFY(!sound.deviceOpen());
+
+        // Nor do they cut a sound that plays.
+        const std::string good = s(write("good-tone", wavTone(440, 1)));
+        Capture cap;
+        cap.install(sound);
+        sound.play(good);
+        QThread::msleep(150);
+        sound.play(paths[2]);
+        QThread::msleep(150);
         sound.setPostMixHook({});
+        const int rate = sound.deviceRate();
+        QVERIFY(cap.size() > size_t(rate / 5));
+        const auto last = cap.slice(cap.size() - rate / 20, rate / 20);
+        QVERIFY(power(last, 440, rate) > 1e-3);
     }
 
     // A failed load is remembered: the file appearing later is not read again.
@@ -207,8 +274,41 @@ private slots:
         QVERIFY(sound.isLoaded(good));
     }
 
+    // Nothing is open until a sound plays; the device closes once the linger after
+    // the last sound has passed, not while a sound plays, and the next sound opens
+    // it again and is heard from its start.
+    void deviceOpensOnDemandAndClosesWhenIdle() {
+        const std::string tone = s(write("short", wavTone(440, 0.3)));
+        const std::string other = s(write("short2", wavTone(1000, 0.3)));
+        SdlSound sound(SdlSound::kDefaultBufferFrames, 200);
+        sound.preload({tone, other});
+        QVERIFY(sound.waitSettled(2000));
+        QVERIFY(!sound.deviceOpen());
+        Capture cap;
+        cap.install(sound);
+        sound.play(tone);
+        QVERIFY(sound.waitSettled(2000));
+        QVERIFY(sound.deviceOpen());
+        QThread::msleep(400);  // past the sound's end, within its linger
+        QVERIFY(sound.deviceOpen());
+        QTRY_VERIFY_WITH_TIMEOUT(!sound.deviceOpen(), 2000);
+
+        const size_t before = cap.size();
+        sound.play(other);
+        QTRY_VERIFY_WITH_TIMEOUT(cap.size() >= before + size_t(sound.deviceRate() / 10), 2000);
+        sound.setPostMixHook({});
+        const int rate = sound.deviceRate();
+        // The first buffer after the reopen is the sound's own start.
+        const auto first = cap.slice(before, sound.bufferFrames());
+        const SdlSound::Samples* expected = sound.samples(other);
+        const auto* e = reinterpret_cast<const qint16*>(expected->data());
+        for (int i = 0; i < sound.bufferFrames(); i += 17) QCOMPARE(first[size_t(i)], e[i * 2] / 32768.0f);
+        const auto heard = cap.slice(before, rate / 10);
+        QVERIFY(power(heard, 1000, rate) > 100 * power(heard, 440, rate));
+    }
+
     // No device ("nonexistent"), or ALSA on a machine without a card: silent, still
-    // usable, one line of our own and none of alsa-lib's.
+    // usable, one line of our own and none of alsa-lib's, however many sounds.
     void noDeviceRunsSilentWithOneLine_data() {
         QTest::addColumn<QByteArray>("driver");
         QTest::newRow("no such driver") << QByteArray("nonexistent");
@@ -216,18 +316,23 @@ private slots:
     }
     void noDeviceRunsSilentWithOneLine() {
         QFETCH(QByteArray, driver);
+        const std::string good = s(write("good2", wavTone(440, 0.2)));
         qputenv("SDL_AUDIODRIVER", driver);
         std::unique_ptr<SdlSound> sound;
-        const QByteArray err = captureStderr([&] { sound = std::make_unique<SdlSound>(); });
+        const QByteArray err = captureStderr([&] {
+            sound = std::make_unique<SdlSound>();
+            sound->preload({good});
+            for (int i = 0; i < 5; ++i) {
+                sound->play(good);
+                QVERIFY(sound->waitSettled(5000));
+            }
+        });
         qputenv("SDL_AUDIODRIVER", "dummy");
         if (sound->available()) QSKIP("this machine has an ALSA device");
+        QVERIFY(!sound->deviceOpen());
         QCOMPARE(err.count('\n'), 1);
         QVERIFY2(err.startsWith("zorvanta: no audio device (") && err.trimmed().endsWith("running silent"), err.constData());
-        const std::string good = s(write("good2", wavTone(440, 0.2)));
-        sound->preload({good});
-        sound->play(good);
-        sound->setPostMixHook([](const std::uint8_t*, int) {});
-        QVERIFY(!sound->isCached(good));  // nothing is decoded without a device
+        QVERIFY(!sound->failure().empty());
     }
 };
 

@@ -1,26 +1,42 @@
-// The floor of press-to-sound latency: a bare SDL2_mixer program with the game's
-// audio settings (48 kHz, 16-bit, the same buffer, one channel) that plays a
-// preloaded sound on demand. Timed like the game: from just before the play call to
-// the post-mix call of the first buffer that starts with the sound's first samples.
-//   bench_mixer_floor --sounds DIR [--presses N] [--frames F] [--seed S] [--out FILE]
+// The floor of press-to-sound latency: a bare SDL2 program with the game's audio
+// settings (48 kHz, 16-bit stereo, the same buffer) whose audio callback copies one
+// preloaded sound into the stream, started on demand. Timed like the game: from just
+// before the play to the callback's buffer that starts with the sound's first samples.
+//   bench_audio_floor --sounds DIR [--presses N] [--frames F] [--seed S] [--out FILE]
 #include <SDL.h>
-#include <SDL_mixer.h>
 
 #include <atomic>
+#include <mutex>
 #include <random>
 #include <thread>
 
 #include "support/BenchSupport.h"
+#include "support/SdlWav.h"
 
 using namespace zvbench;
 
 namespace {
 
-std::atomic<int> pending{-1};           // the sound awaited in the mix, -1 none
-std::atomic<std::int64_t> heardAt{0};   // when its first buffer was mixed
+std::atomic<int> pending{-1};          // the sound awaited in the mix, -1 none
+std::atomic<std::int64_t> heardAt{0};  // when its first buffer was mixed
 const OnsetMatcher* matcher = nullptr;
 
-void postMix(void*, Uint8* stream, int len) {
+std::mutex voiceMutex;
+const std::vector<std::uint8_t>* voice = nullptr;
+std::size_t position = 0;
+
+void fill(void*, Uint8* stream, int len) {
+    std::size_t n = 0;
+    {
+        std::lock_guard lock(voiceMutex);
+        if (voice) {
+            n = std::min(static_cast<std::size_t>(len), voice->size() - position);
+            std::memcpy(stream, voice->data() + position, n);
+            position += n;
+            if (position == voice->size()) voice = nullptr;
+        }
+    }
+    std::memset(stream + n, 0, static_cast<std::size_t>(len) - n);
     const int want = pending.load(std::memory_order_acquire);
     if (want < 0 || !matcher->is(want, stream, len)) return;
     heardAt.store(monoNs(), std::memory_order_relaxed);
@@ -42,31 +58,32 @@ int main(int argc, char** argv) {
     }
 
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0 ||
-        Mix_OpenAudioDevice(48000, AUDIO_S16SYS, 2, frames, nullptr,
-                            SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE) != 0) {
+    SDL_AudioSpec want{}, have{};
+    want.freq = 48000;
+    want.format = AUDIO_S16SYS;
+    want.channels = 2;
+    want.samples = static_cast<Uint16>(frames);
+    want.callback = &fill;
+    SDL_AudioDeviceID device = 0;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0 || (device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0)) == 0) {
         std::fprintf(stderr, "floor: no audio: %s\n", SDL_GetError());
         return 1;
     }
-    Mix_AllocateChannels(1);
-    int rate = 0, channels = 0;
-    Uint16 format = 0;
-    Mix_QuerySpec(&rate, &format, &channels);
-    const int bufferBytes = frames * channels * static_cast<int>(SDL_AUDIO_BITSIZE(format) / 8);
+    const int bufferBytes = frames * 2 * 2;
 
-    std::vector<Mix_Chunk*> chunks;
+    std::vector<std::vector<std::uint8_t>> sounds;
     OnsetMatcher m;
     for (const auto& name : soundNames()) {
         const std::string path = dir + "/" + name;
-        Mix_Chunk* c = Mix_LoadWAV(path.c_str());
-        if (!c || !m.add(c->abuf, c->alen, static_cast<std::size_t>(bufferBytes))) {
+        std::vector<std::uint8_t> s = decodeForDevice(path);
+        if (s.empty() || !m.add(s.data(), s.size(), static_cast<std::size_t>(bufferBytes))) {
             std::fprintf(stderr, "floor: cannot use %s\n", path.c_str());
             return 1;
         }
-        chunks.push_back(c);
+        sounds.push_back(std::move(s));
     }
     matcher = &m;
-    Mix_SetPostMix(&postMix, nullptr);
+    SDL_PauseAudioDevice(device, 0);
 
     std::mt19937_64 rng(seed);
     std::uniform_int_distribution<int> pick(0, 23), gapUs(10000, 40000);
@@ -77,7 +94,11 @@ int main(int argc, char** argv) {
         const int id = pick(rng);
         pending.store(id, std::memory_order_release);
         const std::int64_t t0 = monoNs();
-        Mix_PlayChannel(0, chunks[static_cast<std::size_t>(id)], 0);
+        {
+            std::lock_guard lock(voiceMutex);
+            voice = &sounds[static_cast<std::size_t>(id)];
+            position = 0;
+        }
         std::this_thread::sleep_for(std::chrono::microseconds(gapUs(rng)));
         for (int w = 0; w < 500 && pending.load(std::memory_order_acquire) >= 0; ++w)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -87,18 +108,15 @@ int main(int argc, char** argv) {
         }
         latencies.push_back(static_cast<double>(heardAt.load() - t0) / 1e6);
     }
-    Mix_SetPostMix(nullptr, nullptr);
+    SDL_CloseAudioDevice(device);
 
     const Summary s = summarize(latencies);
-    std::printf("floor: device %d Hz, %d channels, %d frames a buffer (%.2f ms)\n", rate, channels, frames,
-                1000.0 * frames / rate);
+    std::printf("floor: device %d Hz, %d channels, %d frames a buffer (%.2f ms)\n", have.freq, int(have.channels),
+                frames, 1000.0 * frames / have.freq);
     std::printf("floor: %zu presses, %ld missed: median %.3f ms, p99 %.3f ms, max %.3f ms\n", s.n, missed, s.median,
                 s.p99, s.max);
     std::printf("RESULT floor_missed %ld\n", missed);
     if (!writeSamples(out, latencies)) return 1;
-    Mix_HaltChannel(-1);
-    for (Mix_Chunk* c : chunks) Mix_FreeChunk(c);
-    Mix_CloseAudio();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return missed == 0 ? 0 : 1;
 }

@@ -1,0 +1,82 @@
+// The first sound after an idle spell: the game's sound service with the game's
+// sounds, on whatever device SDL picks (bench/sound_server.sh runs it on a PulseAudio
+// null sink). Each round waits until the service has closed its device after the
+// last sound, then --idle-ms more, then plays one sound (keys and the start chime in
+// turn) and times it from just before play() to the first buffer handed to the device
+// that starts with that sound; play() itself is timed too.
+//   bench_first_sound --sounds DIR [--rounds N] [--idle-ms MS] [--out FILE]
+#include <atomic>
+#include <thread>
+
+#include "platform/real/SdlSound.h"
+#include "support/BenchSupport.h"
+
+using namespace zvbench;
+
+int main(int argc, char** argv) {
+    const std::string dir = arg(argc, argv, "--sounds", "");
+    const long rounds = argInt(argc, argv, "--rounds", 7);
+    const long idleMs = argInt(argc, argv, "--idle-ms", 1000);
+    const std::string out = arg(argc, argv, "--out", "");
+    if (dir.empty()) {
+        std::fprintf(stderr, "usage: %s --sounds DIR [--rounds N] [--idle-ms MS] [--out FILE]\n", argv[0]);
+        return 2;
+    }
+    zv::SdlSound sound;
+    std::vector<std::string> paths;
+    for (const auto& name : soundNames()) paths.push_back(dir + "/" + name);
+    sound.preload(paths);
+    OnsetMatcher matcher;
+    const std::size_t bufferBytes = static_cast<std::size_t>(sound.bufferFrames()) * sound.deviceChannels() * 2;
+    for (const auto& p : paths) {
+        const zv::SdlSound::Samples* s = sound.samples(p);
+        if (!s || !matcher.add(s->data(), s->size(), bufferBytes)) {
+            std::fprintf(stderr, "first sound: cannot use %s\n", p.c_str());
+            return 1;
+        }
+    }
+    std::atomic<int> pending{-1};
+    std::atomic<std::int64_t> heardAt{0};
+    sound.setPostMixHook([&](const std::uint8_t* data, int bytes) {
+        const int want = pending.load(std::memory_order_acquire);
+        if (want < 0 || !matcher.is(want, data, bytes)) return;
+        heardAt.store(monoNs(), std::memory_order_relaxed);
+        pending.store(-1, std::memory_order_release);
+    });
+    if (!sound.waitSettled(5000)) return 1;
+
+    const int order[] = {24, 0, 13, 19, 7, 24, 3, 16};  // the chime, white and black keys
+    std::vector<double> latencies, playUs;
+    long missed = 0;
+    for (long r = 0; r < rounds; ++r) {
+        for (int w = 0; w < 1000 && sound.deviceOpen(); ++w) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (sound.deviceOpen()) {
+            std::fprintf(stderr, "first sound: the device stays open\n");
+            return 1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(idleMs));
+        const int id = order[r % 8];
+        pending.store(id, std::memory_order_release);
+        const std::int64_t t0 = monoNs();
+        sound.play(paths[static_cast<std::size_t>(id)]);
+        playUs.push_back(static_cast<double>(monoNs() - t0) / 1e3);
+        for (int w = 0; w < 2000 && pending.load(std::memory_order_acquire) >= 0; ++w)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (pending.exchange(-1) >= 0) {
+            ++missed;
+            continue;
+        }
+        latencies.push_back(static_cast<double>(heardAt.load() - t0) / 1e6);
+    }
+    sound.setPostMixHook({});
+    const Summary s = summarize(latencies);
+    const Summary p = summarize(playUs);
+    std::printf("first sound after idle: %zu rounds, %ld missed: min %.3f ms, median %.3f ms, max %.3f ms\n", s.n,
+                missed, s.min, s.median, s.max);
+    std::printf("RESULT first_sound_n %zu\nRESULT first_sound_min %.3f\nRESULT first_sound_median %.3f\n", s.n, s.min,
+                s.median);
+    std::printf("RESULT first_sound_max %.3f\nRESULT first_sound_missed %ld\nRESULT play_call_max_us %.1f\n", s.max,
+                missed, p.max);
+    if (!writeSamples(out, latencies)) return 1;
+    return missed == 0 ? 0 : 1;
+}
