@@ -1,6 +1,6 @@
 // Zorvanta: start-up. Builds the platform services and the game, loads the game's
-// pictures before the window is shown, runs the window, and decodes the sounds as
-// soon as its first frame is on screen.
+// pictures before the window is shown, runs the window, and decodes the sounds and
+// opens the MIDI input as soon as its first frame is on screen.
 #include <QApplication>
 #include <QStyleFactory>
 #include <QTimer>
@@ -8,16 +8,19 @@
 #include <cstdlib>
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "keyboard/KeyModel.h"
 #include "platform/real/ClockRandom.h"
+#include "platform/real/MidiInput.h"
 #include "platform/real/QtApplication.h"
 #include "platform/real/QtMessageBoxes.h"
 #include "platform/real/QtPictures.h"
 #include "platform/real/QtTimer.h"
 #include "platform/real/SdlSound.h"
+#include "platform/real/TracingServices.h"
 #include "window/Form1.h"
 #include "window/QtMainWindow.h"
 
@@ -57,6 +60,12 @@ private:
     std::function<void(bool)> job_;
 };
 
+// The PC key of each piano key, semitones up from the lowest (KeyInput's key map): a
+// MIDI note presses its key through the same handler as that PC key, so the game's
+// rules, locks and judging apply to it unchanged.
+constexpr char kPcKeyOfSemitone[] = "Q2W3ER5T6Y7UZSXDCVGBHNJM";
+static_assert(sizeof kPcKeyOfSemitone - 1 == 24);
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -74,7 +83,13 @@ int main(int argc, char* argv[]) {
     zv::QtPictures pictures;
     zv::QtApplication app;
     zv::QtTimer timer1, timer2;
-    zv::Form1 form(zv::Services{sound, boxes, random, pictures, app, timer1, timer2});
+    // With ZORVANTA_TRACE=1 every sound and message box is also printed (TracingServices.h).
+    zv::TracingSound tracedSound(sound);
+    zv::TracingBoxes tracedBoxes(boxes);
+    const bool trace = zv::traceRequested();
+    zv::Form1 form(zv::Services{trace ? static_cast<zv::SoundService&>(tracedSound) : sound,
+                                trace ? static_cast<zv::MessageBoxes&>(tracedBoxes) : boxes, random, pictures, app,
+                                timer1, timer2});
 
     if (const auto missing = form.Form_Load()) {
         std::fprintf(stderr, "zorvanta: cannot load picture %s\n", missing->c_str());
@@ -96,7 +111,11 @@ int main(int argc, char* argv[]) {
     // With ZORVANTA_REPORT_FIRST_PAINT set, the frame's time (CLOCK_MONOTONIC) goes to
     // stdout as "first-paint <ns>": bench/ times the start-up with it.
     const bool reportFirstPaint = std::getenv("ZORVANTA_REPORT_FIRST_PAINT") != nullptr;
-    AfterFirstFrame afterFirstFrame(&window, [&sound, &sounds, reportFirstPaint](bool painted) {
+    // MIDI keyboards: the input opens on a thread of its own once the window is up;
+    // each note-on is the press of its piano key's PC key. While a modal box is open it
+    // takes the PC keys, and it takes these presses too.
+    std::unique_ptr<zv::MidiInput> midi;
+    AfterFirstFrame afterFirstFrame(&window, [&sound, &sounds, &midi, &form, reportFirstPaint](bool painted) {
         if (painted && reportFirstPaint) {
             timespec ts{};
             clock_gettime(CLOCK_MONOTONIC, &ts);
@@ -104,6 +123,10 @@ int main(int argc, char* argv[]) {
             std::fflush(stdout);
         }
         sound.preload(sounds);
+        midi = std::make_unique<zv::MidiInput>();
+        midi->setNoteHandler([&form](int key) {
+            if (QApplication::activeModalWidget() == nullptr) form.Form_KeyDown(kPcKeyOfSemitone[key], 0);
+        });
     });
     window.show();
 
