@@ -63,7 +63,7 @@ semitone() {
 }
 start_program() {
   ZORVANTA_TRACE=1 SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/audio.raw" QT_QPA_PLATFORM=xcb \
-    "$binary" >"$work/out.log" 2>"$work/err.log" &
+    "$binary" >"$work/out.log" 2>"$work/err.log" 7>&- 8>&- &
   pid=$!
   pids+=("$pid")
 }
@@ -102,7 +102,7 @@ wid="$(game_window "$pid")"
 wait_for "$work/out.log" '^MIDI: connected zv-early:out$' 5 || fail "the source present at start was not connected"
 
 # 3. A source plugged in while it runs is connected within 2 s.
-"$sender" zv-late <"$work/late.in" >"$work/late.log" 2>&1 &
+"$sender" zv-late <"$work/late.in" >"$work/late.log" 2>&1 7>&- &
 pids+=($!)
 exec 8>"$work/late.in"
 wait_for "$work/late.log" '^ready' 10 || fail "second sender did not start"
