@@ -138,7 +138,7 @@ int main(int argc, char** argv) {
     std::mt19937_64 rng(seed);
     std::uniform_int_distribution<int> pick(0, 23), gapMs(10, 40), coin(0, 1), third(0, 2);
     std::vector<double> mouse, key, notes;
-    long missed = 0;
+    long missed = 0, missedMidi = 0;
     waitMs(300);
     for (long i = 0; i < presses; ++i) {
         const int id = pick(rng);
@@ -173,6 +173,7 @@ int main(int argc, char** argv) {
             QTest::keyRelease(target, qtKey);
         if (!heard || t0 == 0) {
             ++missed;
+            if (byMidi) ++missedMidi;
             continue;
         }
         (byMidi ? notes : byMouse ? mouse : key).push_back(static_cast<double>(heardAt.load() - t0) / 1e6);
@@ -191,6 +192,7 @@ int main(int argc, char** argv) {
     report("key", key);
     if (keyboard) report("midi", notes);
     std::printf("RESULT game_missed %ld\n", missed);
+    if (keyboard) std::printf("RESULT game_missed_midi %ld\n", missedMidi);
     std::printf("RESULT buffer_frames %d\n", game->sound.bufferFrames());
     if (!writeSamples(outMouse, mouse) || !writeSamples(outKey, key) || !writeSamples(outMidi, notes)) return 1;
     return missed == 0 ? 0 : 1;

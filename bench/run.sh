@@ -87,11 +87,13 @@ started="$(date -u '+%Y-%m-%d %H:%M UTC')"
 
 # 1. Press-to-sound latency, the game beside the bare SDL2_mixer floor, alternating
 #    which goes first in each round. The game's MIDI note-ons come through a private
-#    JACK server (dummy driver, no real-time), stopped again after these rounds.
+#    JACK server (dummy driver, no real-time), stopped again after these rounds. Its
+#    synchronous mode (-S) waits for a client late in a cycle instead of skipping it,
+#    so a busy machine delays notes rather than losing them.
 command -v jackd >/dev/null || { echo "jackd missing: run scripts/install-deps.sh" >&2; exit 1; }
 export JACK_NO_START_SERVER=1 JACK_DEFAULT_SERVER="zorvanta-bench-$$"
 jack_period=256
-jackd -n "$JACK_DEFAULT_SERVER" --no-realtime -d dummy -r 48000 -p "$jack_period" >"$work/jackd.log" 2>&1 &
+jackd -S -n "$JACK_DEFAULT_SERVER" --no-realtime -d dummy -r 48000 -p "$jack_period" >"$work/jackd.log" 2>&1 &
 jackd_pid=$!
 for _ in $(seq 100); do jack_lsp >/dev/null 2>&1 && break; sleep 0.1; done
 frames=""
@@ -99,11 +101,12 @@ for r in $(seq 1 "$rounds"); do
   log "latency round $r/$rounds"
   run_game() {
     ./bench_press_latency --presses "$presses" --seed "$r" \
-      --out-mouse "$work/mouse.$r" --out-key "$work/key.$r" --out-midi "$work/midi.$r" >"$work/game.$r.log" 2>/dev/null
+      --out-mouse "$work/mouse.$r" --out-key "$work/key.$r" --out-midi "$work/midi.$r" >"$work/game.$r.log" \
+      2>"$work/game.$r.err" || { cat "$work/game.$r.log" "$work/game.$r.err" >&2; return 1; }
   }
   run_floor() {
     ./bench_mixer_floor --sounds sound --presses "$presses" --seed "$r" --frames "${frames:-256}" \
-      --out "$work/floor.$r" >"$work/floor.$r.log" 2>/dev/null
+      --out "$work/floor.$r" >"$work/floor.$r.log" 2>&1 || { cat "$work/floor.$r.log" >&2; return 1; }
   }
   if [ $((r % 2)) = 1 ]; then run_game; run_floor; else run_floor; run_game; fi
   frames="$(result buffer_frames "$work/game.$r.log")"
@@ -305,7 +308,7 @@ $(t run_paints10).
    buffer frames, one channel) that calls \`Mix_PlayChannel\` on a preloaded chunk and
    is timed the same way. Presses are 10–40 ms apart (random), on random keys. A third
    of the game's presses are MIDI note-ons (row 1c, not in row 1): \`bench_press_latency
-   --out-midi\` opens a JACK client with a MIDI output on a private server (\`jackd -n NAME
+   --out-midi\` opens a JACK client with a MIDI output on a private server (\`jackd -S -n NAME
    --no-realtime -d dummy -r 48000 -p $jack_period\`) before the game's MIDI input, which connects
    it at start, and writes each note-on inside a JACK process cycle. The clock starts at
    that write (where a hardware keyboard's note enters JACK's graph) and stops at the
