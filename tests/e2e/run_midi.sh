@@ -52,15 +52,8 @@ wait_sounds() {
   done
 }
 # Semitones above C4 of a sound's name (do, do#, ... si; "+" an octave up).
-semitone() {
-  local name="$1" up=0 i=0
-  [ "${name:0:1}" = "+" ] && { up=12; name="${name:1}"; }
-  for n in do do# re re# mi fa fa# so so# ra ra# si; do
-    [ "$n" = "$name" ] && { echo $((up + i)); return; }
-    i=$((i + 1))
-  done
-  fail "unknown sound $1"
-}
+declare -A pitch=([do]=0 [do#]=1 [re]=2 [re#]=3 [mi]=4 [fa]=5 [fa#]=6 [so]=7 [so#]=8 [ra]=9 [ra#]=10 [si]=11)
+semitone() { local n="${1#+}"; echo $((pitch[$n] + (${#1} - ${#n}) * 12)); }
 start_program() {
   ZORVANTA_TRACE=1 SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/audio.raw" QT_QPA_PLATFORM=xcb \
     "$binary" >"$work/out.log" 2>"$work/err.log" 7>&- 8>&- &
@@ -126,16 +119,13 @@ wait_for "$work/out.log" '^sound \+\+\+do$' 5 || fail "no start chime"
 wait_sounds 7 10
 mapfile -t question < <(sounds | sed -n '3,7p')
 echo "question: ${question[*]}"
-# Answer right, each note in another octave of the keyboard.
+# Answer right, every other note two octaves outside the piano, on changing channels.
 i=0
 for name in "${question[@]}"; do
   s="$(semitone "$name")"
-  case $((i % 3)) in
-    0) note=$((60 + s)) ;;
-    1) if [ "$s" -lt 12 ]; then note=$((36 + s)); else note=$((84 + s)); fi ;;
-    2) if [ "$s" -lt 12 ]; then note=$((48 + s)); else note=$((72 + s)); fi ;;
-  esac
-  printf '9%x %x 64\n' $((i % 16)) "$note" >&7
+  note=$((60 + s))
+  [ $((i % 2)) = 1 ] && note=$((s < 12 ? 36 + s : 84 + s))
+  printf '9%x %x 64\n' "$i" "$note" >&7
   i=$((i + 1))
   sleep 0.12
 done
