@@ -19,14 +19,16 @@ done
 
 work="$(mktemp -d)"
 pids=()
-# Last started first: the clients end before their server, which then leaves nothing
-# behind; whatever a killed server did leave in /dev/shm carries its unique name.
+# The senders end at the end of their input and the program by itself, each closing
+# its JACK client; the server goes last, so it frees its shared memory. Anything still
+# running after 3 s is killed.
 cleanup() {
   exec 7>&- 8>&- 2>/dev/null || true
-  for ((k = ${#pids[@]} - 1; k >= 0; k--)); do
-    kill "${pids[k]}" 2>/dev/null || true
-    wait "${pids[k]}" 2>/dev/null || true
+  for p in "${pids[@]}"; do
+    [ "$p" = "${jackd_pid:-}" ] || timeout 3 tail --pid="$p" -f /dev/null 2>/dev/null || kill "$p" 2>/dev/null || true
+    [ "$p" = "${jackd_pid:-}" ] || wait "$p" 2>/dev/null || true
   done
+  if [ -n "${jackd_pid:-}" ]; then kill "$jackd_pid" 2>/dev/null || true; wait "$jackd_pid" 2>/dev/null || true; fi
   [ -z "${JACK_DEFAULT_SERVER:-}" ] || rm -f /dev/shm/jack_sem.*_"$JACK_DEFAULT_SERVER"_*
   rm -rf "$work"
 }
@@ -93,7 +95,8 @@ echo "no server: nothing started, nothing printed"
 # 2. A private server, one source present at start. Synchronous mode (-S): a client
 #    late in a cycle on a busy machine is waited for, not skipped with its notes.
 jackd -S -n "$JACK_DEFAULT_SERVER" --no-realtime -d dummy -r 48000 -p 256 >"$work/jackd.log" 2>&1 &
-pids+=($!)
+jackd_pid=$!
+pids+=("$jackd_pid")
 for _ in $(seq 100); do jack_lsp >/dev/null 2>&1 && break; sleep 0.1; done
 jack_lsp >/dev/null 2>&1 || { cat "$work/jackd.log" >&2; fail "private JACK server did not start"; }
 mkfifo "$work/early.in" "$work/late.in"
