@@ -67,7 +67,7 @@ struct MidiInput::Impl {
         RtMidi::Api api;
         std::unique_ptr<RtMidiIn> port;
         std::map<std::string, std::unique_ptr<RtMidiIn>> sources;  // connected, by name
-        bool probed = false;
+        bool tried = false;  // opened once, or given up: never tried again
     };
 
     QObject receiver;                      // on the creating thread: presses are queued to it
@@ -118,16 +118,19 @@ struct MidiInput::Impl {
         return in;
     }
 
+    // One attempt per API: a failure would only repeat, and RtMidi reports a failed
+    // constructor on stderr itself.
     void open(Backend& b) {
+        if (b.tried) return;
         if (b.api == RtMidi::LINUX_ALSA) {
             if (!alsaSequencerPresent()) return;  // may appear later, when a device is plugged
         } else {
             // A failed look costs about a millisecond of CPU, so a server is looked
             // for once, at start: JACK and PipeWire run from the session's start.
-            if (b.probed) return;
-            b.probed = true;
+            b.tried = true;
             if (!jackServerRunning()) return;
         }
+        b.tried = true;
         failed = false;
         auto in = openInput(b.api);
         if (!in) return;
