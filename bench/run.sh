@@ -47,7 +47,12 @@ for b in zorvanta bench_probe bench_audio_floor bench_minimal_window bench_audio
 done
 
 work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
+jackd_pid=""
+cleanup() {
+  if [ -n "$jackd_pid" ]; then kill "$jackd_pid" 2>/dev/null || true; wait "$jackd_pid" 2>/dev/null || true; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
 # Headless and reproducible: offscreen Qt, SDL's dummy audio driver (it paces like a
 # device and discards the sound).
 export QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy XDG_RUNTIME_DIR="$work/xdg"
@@ -81,17 +86,27 @@ load_before="$(load)"
 started="$(date -u '+%Y-%m-%d %H:%M UTC')"
 
 # 1. Press-to-sound latency, the game beside the bare SDL2 floor, alternating
-#    which goes first in each round.
+#    which goes first in each round. The game's MIDI note-ons come through a private
+#    JACK server (dummy driver, no real-time), stopped again after these rounds. Its
+#    synchronous mode (-S) waits for a client late in a cycle instead of skipping it,
+#    so a busy machine delays notes rather than losing them.
+command -v jackd >/dev/null || { echo "jackd missing: run scripts/install-deps.sh" >&2; exit 1; }
+export JACK_NO_START_SERVER=1 JACK_DEFAULT_SERVER="zorvanta-bench-$$"
+jack_period=256
+jackd -S -n "$JACK_DEFAULT_SERVER" --no-realtime -d dummy -r 48000 -p "$jack_period" >"$work/jackd.log" 2>&1 &
+jackd_pid=$!
+for _ in $(seq 100); do jack_lsp >/dev/null 2>&1 && break; sleep 0.1; done
 frames=""
 for r in $(seq 1 "$rounds"); do
   log "latency round $r/$rounds"
   run_game() {
     ./bench_press_latency --presses "$presses" --seed "$r" \
-      --out-mouse "$work/mouse.$r" --out-key "$work/key.$r" >"$work/game.$r.log" 2>/dev/null
+      --out-mouse "$work/mouse.$r" --out-key "$work/key.$r" --out-midi "$work/midi.$r" >"$work/game.$r.log" \
+      2>"$work/game.$r.err" || { cat "$work/game.$r.log" "$work/game.$r.err" >&2; return 1; }
   }
   run_floor() {
     ./bench_audio_floor --sounds sound --presses "$presses" --seed "$r" --frames "${frames:-256}" \
-      --out "$work/floor.$r" >"$work/floor.$r.log" 2>/dev/null
+      --out "$work/floor.$r" >"$work/floor.$r.log" 2>&1 || { cat "$work/floor.$r.log" >&2; return 1; }
   }
   if [ $((r % 2)) = 1 ]; then run_game; run_floor; else run_floor; run_game; fi
   frames="$(result buffer_frames "$work/game.$r.log")"
@@ -99,7 +114,9 @@ for r in $(seq 1 "$rounds"); do
   for k in floor both; do stats "$work/$k.$r" | awk '{print $3}' >>"$work/$k.medians"; done
   for k in floor both; do stats "$work/$k.$r" | awk '{print $4}' >>"$work/$k.p99s"; done
 done
+kill "$jackd_pid"; wait "$jackd_pid" 2>/dev/null || true; jackd_pid=""
 game_s="$(stats "$work"/both.*[0-9])"
+midi_s="$(stats "$work"/midi.*)"
 mouse_s="$(stats "$work"/mouse.*)"
 key_s="$(stats "$work"/key.*)"
 floor_s="$(stats "$work"/floor.*[0-9])"
@@ -109,6 +126,7 @@ game_p99_noise="$(stats "$work/both.p99s")"
 floor_p99_noise="$(stats "$work/floor.p99s")"
 lat_med_ratio="$(ratio "$(field "$game_s" 3)" "$(field "$floor_s" 3)")"
 lat_p99_ratio="$(ratio "$(field "$game_s" 4)" "$(field "$floor_s" 4)")"
+midi_over_key="$(awk -v a="$(field "$midi_s" 3)" -v b="$(field "$key_s" 3)" 'BEGIN { printf "%+.3f", a - b }')"
 
 # 2. Note timing of real games (real Qt timers), and the CPU they cost.
 log "note timing: $games games of $questions questions, each replayed"
@@ -208,6 +226,7 @@ table="$(cat <<EOF
 | 1 | Press-to-sound latency, game (mouse + PC key, $(field "$game_s" 1) presses): median / p99 / max | $(field "$game_s" 3) / $(field "$game_s" 4) / $(field "$game_s" 5) ms | bare SDL2 floor ($(field "$floor_s" 1) plays): $(field "$floor_s" 3) / $(field "$floor_s" 4) / $(field "$floor_s" 5) ms | median ≤ 1.1 × floor, p99 ≤ 1.5 × floor | median ×$lat_med_ratio $(verdict "$lat_med_ratio" 1.1), p99 ×$lat_p99_ratio $(verdict "$lat_p99_ratio" 1.5) |
 | 1a | … mouse-downs only ($(field "$mouse_s" 1)): median / p99 / max | $(field "$mouse_s" 3) / $(field "$mouse_s" 4) / $(field "$mouse_s" 5) ms | | | |
 | 1b | … PC keys only ($(field "$key_s" 1)): median / p99 / max | $(field "$key_s" 3) / $(field "$key_s" 4) / $(field "$key_s" 5) ms | | | |
+| 1c | MIDI note-ons in the same runs ($(field "$midi_s" 1), private JACK server, dummy driver, $jack_period frames): median / p99 / max | $(field "$midi_s" 3) / $(field "$midi_s" 4) / $(field "$midi_s" 5) ms | PC keys (1b): median $(field "$key_s" 3) ms | median ≤ PC-key median + 1 ms | $midi_over_key ms $(verdict "$midi_over_key" 1) |
 | 2 | Note intervals ($(t timing_intervals) in $(t timing_playbacks) questions and replays of $(t timing_notes) notes): \|interval − 500 ms\| median / p99 / max | $(t timing_dev_median) / $(t timing_dev_p99) / $(t timing_dev_max) ms (intervals $(t timing_interval_min)–$(t timing_interval_max) ms) | one buffer = $buffer_ms ms | p99 ≤ one buffer | $(verdict "$(t timing_dev_p99)" "$buffer_ms") |
 | 2′ | … the ticks that played those notes (timer jitter alone): \|interval − 500 ms\| median / p99 / max | $(t timing_tick_dev_median) / $(t timing_tick_dev_p99) / $(t timing_tick_dev_max) ms | | | |
 | 2″ | … from each of those ticks to its note's onset (the audio side): median / p99 / max | $(t timing_onset_median) / $(t timing_onset_p99) / $(t timing_onset_max) ms | | | |
@@ -294,7 +313,14 @@ $(t run_paints10).
    audio device first (it stays open while sounds keep coming; the first sound after
    an idle spell is measured on the real sound server, below). The floor is a bare SDL2
    program (48 kHz, 16-bit stereo, the same buffer frames) whose audio callback copies
-   one preloaded sound, swapped in on demand, and is timed the same way. Presses are 10–40 ms apart (random), on random keys.
+   one preloaded sound, swapped in on demand, and is timed the same way. Presses are 10–40 ms apart (random), on random keys. A third
+   of the game's presses are MIDI note-ons (row 1c, not in row 1): \`bench_press_latency
+   --out-midi\` opens a JACK client with a MIDI output on a private server (\`jackd -S -n NAME
+   --no-realtime -d dummy -r 48000 -p $jack_period\`) before the game's MIDI input, which connects
+   it at start, and writes each note-on inside a JACK process cycle. The clock starts at
+   that write (where a hardware keyboard's note enters JACK's graph) and stops at the
+   same post-mix buffer; the note crosses the game's input, its hand-over to the
+   window's thread and the PC key's own handler in between.
 2. **Note timing** — \`bench_note_timing --games $games --questions $questions --difficulty $difficulty\`:
    real games on real Qt timers with the time limit off; each question plays, then REPLAY plays it
    again, then it is answered right on the keys; Esc ends each game (message boxes

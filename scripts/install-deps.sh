@@ -6,8 +6,9 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev libsdl2-dev
+  librtmidi-dev libjack-jackd2-dev
   fonts-ipafont-gothic
-  xvfb xauth xdotool x11-utils imagemagick
+  xvfb xauth xdotool x11-utils imagemagick jackd2
   pulseaudio pulseaudio-utils
   valgrind desktop-file-utils appstream dpkg-dev file lintian man-db
 )

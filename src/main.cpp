@@ -1,6 +1,6 @@
 // Zorvanta: start-up. Builds the platform services and the game, loads the game's
-// pictures before the window is shown, runs the window, and decodes the sounds as
-// soon as its first frame is on screen.
+// pictures before the window is shown, runs the window, and decodes the sounds and
+// opens the MIDI input as soon as its first frame is on screen.
 #include <QApplication>
 #include <QStyleFactory>
 #include <QTimer>
@@ -8,16 +8,20 @@
 #include <cstdlib>
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/real/ClockRandom.h"
+#include "platform/real/MidiInput.h"
 #include "platform/real/QtApplication.h"
 #include "platform/real/QtMessageBoxes.h"
 #include "platform/real/QtPictures.h"
 #include "platform/real/QtTimer.h"
 #include "platform/real/SdlSound.h"
+#include "platform/real/TracingServices.h"
 #include "game/Game.h"
+#include "view/DevicePress.h"
 #include "view/MainWindow.h"
 
 namespace {
@@ -73,7 +77,13 @@ int main(int argc, char* argv[]) {
     zv::QtPictures pictures;
     zv::QtApplication app;
     zv::QtTimer stepTimer, countdownTimer;
-    zv::Game game(zv::Services{sound, boxes, random, pictures, app, stepTimer, countdownTimer});
+    // With ZORVANTA_TRACE=1 every sound and message box is also printed (TracingServices.h).
+    zv::TracingSound tracedSound(sound);
+    zv::TracingBoxes tracedBoxes(boxes);
+    const bool trace = zv::traceRequested();
+    zv::Game game(zv::Services{trace ? static_cast<zv::SoundService&>(tracedSound) : sound,
+                               trace ? static_cast<zv::MessageBoxes&>(tracedBoxes) : boxes, random, pictures, app,
+                               stepTimer, countdownTimer});
 
     if (const auto missing = game.load()) {
         std::fprintf(stderr, "zorvanta: cannot load picture %s\n", missing->c_str());
@@ -95,7 +105,11 @@ int main(int argc, char* argv[]) {
     // With ZORVANTA_REPORT_FIRST_PAINT set, the frame's time (CLOCK_MONOTONIC) goes to
     // stdout as "first-paint <ns>": bench/ times the start-up with it.
     const bool reportFirstPaint = std::getenv("ZORVANTA_REPORT_FIRST_PAINT") != nullptr;
-    AfterFirstFrame afterFirstFrame(&window, [&sound, &sounds, reportFirstPaint](bool painted) {
+    // MIDI keyboards: the input opens on a thread of its own once the window is up;
+    // each note-on is the same press of its piano key as that key's PC key makes.
+    // While a modal box is open it takes the PC keys, and it takes these presses too.
+    std::unique_ptr<zv::MidiInput> midi;
+    AfterFirstFrame afterFirstFrame(&window, [&sound, &sounds, &midi, &game, reportFirstPaint](bool painted) {
         if (painted && reportFirstPaint) {
             timespec ts{};
             clock_gettime(CLOCK_MONOTONIC, &ts);
@@ -103,6 +117,8 @@ int main(int argc, char* argv[]) {
             std::fflush(stdout);
         }
         sound.preload(sounds);
+        midi = std::make_unique<zv::MidiInput>();
+        midi->setNoteHandler([&game](int semitone) { zv::pressSemitoneFromDevice(game, semitone); });
     });
     window.show();
 

@@ -1,6 +1,8 @@
 // Key tables, note tokens, sound paths, plates, and which keys are usable.
 #include <QTest>
 
+#include "keys/MidiKeys.h"
+#include "keys/PcKeyMap.h"
 #include "support/GameRig.h"
 
 using namespace zv;
@@ -132,6 +134,16 @@ private slots:
         rig.ui.noteNamesCheck->setValue(0);
         rig.game.noteNamesClicked();
         for (Control* p : rig.ui.notePlates) QVERIFY(!p->visible());
+    }
+
+    // A semitone (a MIDI note folded into the piano) presses the same piano key as
+    // the PC key of that pitch: the PC keys in pitch order, lowest first.
+    void semitonesPressTheKeysOfTheirPcKeys() {
+        const char pcKeysByPitch[] = "Q2W3ER5T6Y7UZSXDCVGBHNJM";
+        for (int semitone = 0; semitone < 24; ++semitone)
+            QCOMPARE(pianoKeyForSemitone(semitone), *pianoKeyForKeyCode(pcKeysByPitch[semitone]));
+        QCOMPARE(pianoKeyForSemitone(-1).index, -1);
+        QCOMPARE(pianoKeyForSemitone(24).index, -1);
     }
 };
 

@@ -1,0 +1,21 @@
+#include "platform/MidiMessages.h"
+
+namespace zv::midi {
+
+int keyOfNote(int note) noexcept {
+    if (note < 0 || note > 127) return -1;
+    if (note < kLowestNote) return note % 12;                       // into the lower octave
+    if (note >= kLowestNote + kKeyCount) return 12 + note % 12;     // into the upper octave
+    return note - kLowestNote;
+}
+
+int pressedKey(const unsigned char* bytes, std::size_t size) noexcept {
+    if (bytes == nullptr || size != 3) return -1;
+    const unsigned status = bytes[0], note = bytes[1], velocity = bytes[2];
+    if ((status & 0xF0u) != 0x90u) return -1;          // not a note-on
+    if (note > 0x7Fu || velocity > 0x7Fu) return -1;   // a status byte where data belongs
+    if (velocity == 0) return -1;                      // a note-off in disguise
+    return keyOfNote(static_cast<int>(note));
+}
+
+}  // namespace zv::midi

@@ -1,0 +1,67 @@
+// MIDI messages to piano keys: which messages press a key, and which key each note
+// plays (whole octaves into C4..B5).
+#include <QTest>
+
+#include <vector>
+
+#include "platform/MidiMessages.h"
+
+using namespace zv::midi;
+
+class TestMidiMessages : public QObject {
+    Q_OBJECT
+
+private slots:
+    void onlyNoteOnsWithVelocityPress_data() {
+        QTest::addColumn<std::vector<unsigned char>>("bytes");
+        QTest::addColumn<int>("key");
+        using B = std::vector<unsigned char>;
+        QTest::newRow("note-on C4") << B{0x90, 60, 100} << 0;
+        QTest::newRow("note-on C#4") << B{0x90, 61, 1} << 1;
+        QTest::newRow("note-on B5, channel 16") << B{0x9F, 83, 127} << 23;
+        QTest::newRow("note-on below the piano") << B{0x93, 48, 64} << 0;
+        QTest::newRow("note-on, velocity 0") << B{0x90, 60, 0} << -1;
+        QTest::newRow("note-off") << B{0x80, 60, 64} << -1;
+        QTest::newRow("poly pressure") << B{0xA0, 60, 64} << -1;
+        QTest::newRow("control change") << B{0xB0, 7, 100} << -1;
+        QTest::newRow("program change") << B{0xC0, 5} << -1;
+        QTest::newRow("pitch bend") << B{0xE0, 0, 64} << -1;
+        QTest::newRow("clock") << B{0xF8} << -1;
+        QTest::newRow("active sensing") << B{0xFE} << -1;
+        QTest::newRow("song position") << B{0xF2, 0x10, 0x00} << -1;
+        QTest::newRow("SysEx") << B{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7} << -1;
+        QTest::newRow("running status data") << B{60, 100} << -1;
+        QTest::newRow("running status, three data bytes") << B{60, 100, 62} << -1;
+        QTest::newRow("short note-on") << B{0x90, 60} << -1;
+        QTest::newRow("empty") << B{} << -1;
+        QTest::newRow("note-on with a trailing byte") << B{0x90, 60, 100, 0} << -1;
+        QTest::newRow("status byte as the note") << B{0x90, 0x90, 100} << -1;
+        QTest::newRow("status byte as the velocity") << B{0x90, 60, 0x80} << -1;
+    }
+    void onlyNoteOnsWithVelocityPress() {
+        QFETCH(std::vector<unsigned char>, bytes);
+        QFETCH(int, key);
+        QCOMPARE(pressedKey(bytes.data(), bytes.size()), key);
+    }
+
+    // Every note lands on the key of its pitch class, in the piano's own octave when
+    // it has one, else in the nearer of the two.
+    void everyNoteReachesItsPitchOnThePiano() {
+        for (int note = 0; note <= 127; ++note) {
+            const int key = keyOfNote(note);
+            QVERIFY2(key >= 0 && key < kKeyCount, qPrintable(QString::number(note)));
+            QCOMPARE(key % 12, note % 12);
+            if (note >= 60 && note <= 83)
+                QCOMPARE(key, note - 60);
+            else
+                QCOMPARE(key >= 12, note > 83);
+        }
+        const std::vector<std::pair<int, int>> named{{48, 0}, {59, 11}, {84, 12}, {96, 12}, {0, 0}, {127, 19}};
+        for (auto [note, key] : named) QCOMPARE(keyOfNote(note), key);
+        QCOMPARE(keyOfNote(-1), -1);
+        QCOMPARE(keyOfNote(128), -1);
+    }
+};
+
+QTEST_APPLESS_MAIN(TestMidiMessages)
+#include "tst_midi_messages.moc"
