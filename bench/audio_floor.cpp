@@ -57,15 +57,9 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    SDL_AudioSpec want{}, have{};
-    want.freq = 48000;
-    want.format = AUDIO_S16SYS;
-    want.channels = 2;
-    want.samples = static_cast<Uint16>(frames);
-    want.callback = &fill;
-    SDL_AudioDeviceID device = 0;
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0 || (device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0)) == 0) {
+    SDL_AudioSpec have{};
+    const SDL_AudioDeviceID device = openDeviceFormat(frames, &fill, &have);
+    if (device == 0) {
         std::fprintf(stderr, "floor: no audio: %s\n", SDL_GetError());
         return 1;
     }

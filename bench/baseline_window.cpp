@@ -57,14 +57,10 @@ int main(int argc, char** argv) {
     std::vector<std::vector<std::uint8_t>> sounds;
     SDL_AudioDeviceID device = 0;
     if (!dir.empty()) {
-        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-        SDL_AudioSpec want{}, have{};
-        want.freq = 48000;
-        want.format = AUDIO_S16SYS;
-        want.channels = 2;
-        want.samples = static_cast<Uint16>(frames);
-        want.callback = [](void*, Uint8* stream, int len) { std::memset(stream, 0, static_cast<std::size_t>(len)); };
-        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0 || (device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0)) == 0) {
+        device = openDeviceFormat(frames, [](void*, Uint8* stream, int len) {
+            std::memset(stream, 0, static_cast<std::size_t>(len));
+        });
+        if (device == 0) {
             std::fprintf(stderr, "baseline: no audio: %s\n", SDL_GetError());
             return 1;
         }

@@ -40,14 +40,9 @@ for b in zorvanta bench_probe bench_minimal_window bench_first_sound bench_press
   [ -x "$bin/$b" ] || { echo "missing $bin/$b: build first" >&2; exit 1; }
 done
 
-work="$(mktemp -d)"
+. "$root/tests/e2e/common.sh"
 pa="" rec="" game=""
-cleanup() {
-  for p in $game $rec $pa; do kill "$p" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+start_work game rec pa
 . "$root/tests/e2e/pulse_server.sh"
 pulse_private_env "$work"
 pulse_start "$work" || { echo "the sound server does not start" >&2; cat "$work/pa.log" >&2; exit 1; }

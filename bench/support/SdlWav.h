@@ -11,6 +11,20 @@
 
 namespace zvbench {
 
+// Opens the default audio device in that format with `frames` a buffer and the given
+// callback, the format obtained in *have; 0 (SDL_GetError says why) when there is none.
+inline SDL_AudioDeviceID openDeviceFormat(int frames, SDL_AudioCallback callback, SDL_AudioSpec* have = nullptr) {
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_AudioSpec want{}, obtained{};
+    want.freq = 48000;
+    want.format = AUDIO_S16SYS;
+    want.channels = 2;
+    want.samples = static_cast<Uint16>(frames);
+    want.callback = callback;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return 0;
+    return SDL_OpenAudioDevice(nullptr, 0, &want, have ? have : &obtained, 0);
+}
+
 inline std::vector<std::uint8_t> decodeForDevice(const std::string& path) {
     SDL_AudioSpec spec{};
     Uint8* data = nullptr;

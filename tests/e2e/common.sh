@@ -35,3 +35,21 @@ press_on() {
   xdotool windowfocus --sync "$window" 2>/dev/null || true
   xdotool key "$@"
 }
+
+# start_work [pid variables...]: a fresh temporary folder in $work; on exit the
+# processes whose ids those variables then hold are stopped, and the folder removed.
+start_work() {
+  work="$(mktemp -d)"
+  _work_pid_vars=("$@")
+  trap _end_work EXIT
+}
+_end_work() {
+  local v
+  for v in "${_work_pid_vars[@]}"; do
+    if [ -n "${!v:-}" ]; then
+      kill ${!v} 2>/dev/null || true
+      wait ${!v} 2>/dev/null || true
+    fi
+  done
+  rm -rf "$work"
+}

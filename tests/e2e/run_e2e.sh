@@ -10,8 +10,8 @@ analyzer="$(realpath "$2")"
 . "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 on_xvfb "$0" "$@"
 
-work="$(mktemp -d)"
-trap 'kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
+pid=""
+start_work pid
 cd "$work"   # a folder without pictures: they must be found beside the program
 
 SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/audio.raw" QT_QPA_PLATFORM=xcb \

@@ -10,8 +10,7 @@ binary="$(realpath "$1")"
 closer="$(realpath "$2")"
 . "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 on_xvfb "$0" "$@"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
+start_work
 failures=0
 
 # Window coordinates (pixels) of the controls used.

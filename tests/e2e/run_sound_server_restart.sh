@@ -13,14 +13,8 @@ analyzer="$(realpath "$2")"
 . "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 on_xvfb "$0" "$@"
 
-work="$(mktemp -d)"
 pid="" pa="" rec=""
-cleanup() {
-  for p in $rec $pid $pa; do kill "$p" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+start_work rec pid pa
 . "$(dirname "${BASH_SOURCE[0]}")/pulse_server.sh"
 pulse_private_env "$work"
 

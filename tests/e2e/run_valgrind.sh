@@ -9,8 +9,8 @@ binary="$(realpath "$1")"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 . "$here/common.sh"
 on_xvfb "$0" "$@"
-work="$(mktemp -d)"
-trap 'kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
+pid=""
+start_work pid
 
 (cd "$work" && SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=xcb exec valgrind --tool=memcheck --error-exitcode=42 --child-silent-after-fork=yes \
    --leak-check=full --errors-for-leak-kinds=definite --show-leak-kinds=definite \
