@@ -162,7 +162,7 @@ done
 ./bench_probe --runs 5 --hold-ms 300 -- ./bench_startup_phases >"$work/phases.out"
 phase_median() { awk -v n="$1" '$1 == "phase" && $2 == n {print $3}' "$work/phases.out" >"$work/phase.tmp"; field "$(stats "$work/phase.tmp")" 3; }
 phases_line=""
-for ph in main QApplication SdlSound-built pictures-loaded window-built first-paint-event sounds-decoded; do
+for ph in main QApplication services-built pictures-loaded window-built first-paint-event sounds-decoded; do
   phases_line="$phases_line${phases_line:+ → }$ph $(phase_median "$ph")"
 done
 phases_paint="$(awk '$1 == "run" {print $4}' "$work/phases.out" >"$work/phase.tmp"; field "$(stats "$work/phase.tmp")" 3)"

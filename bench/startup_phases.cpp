@@ -26,14 +26,11 @@ int main(int argc, char** argv) {
     phase("QApplication");
     styleApplication();
     phase("style-and-font");
-    zv::SdlSound sound;
-    phase("SdlSound-built");
+    zv::RealServices real;
+    zv::SdlSound& sound = real.sound;
+    phase("services-built");
     zv::QtMessageBoxes boxes;
-    zv::ClockRandom random;
-    zv::QtPictures pictures;
-    zv::QtApplication app;
-    zv::QtTimer stepTimer, countdownTimer;
-    zv::Game game(zv::Services{sound, boxes, random, pictures, app, stepTimer, countdownTimer});
+    zv::Game game(real.bundle(boxes));
     phase("Game");
     if (game.load()) return 1;
     phase("pictures-loaded");

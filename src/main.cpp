@@ -2,7 +2,6 @@
 // pictures before the window is shown, runs the window, and decodes the sounds and
 // opens the MIDI input as soon as its first frame is on screen.
 #include <QApplication>
-#include <QStyleFactory>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
@@ -12,13 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/real/ClockRandom.h"
 #include "platform/real/MidiInput.h"
-#include "platform/real/QtApplication.h"
 #include "platform/real/QtMessageBoxes.h"
-#include "platform/real/QtPictures.h"
-#include "platform/real/QtTimer.h"
-#include "platform/real/SdlSound.h"
+#include "platform/real/RealServices.h"
 #include "platform/real/TracingServices.h"
 #include "game/Game.h"
 #include "view/DevicePress.h"
@@ -64,26 +59,18 @@ private:
 
 int main(int argc, char* argv[]) {
     QApplication qapp(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Zorvanta"));
-    // The installed desktop entry's id: desktops match the window to its launcher by it.
-    QApplication::setDesktopFileName(QStringLiteral("io.github.zorvanta.Zorvanta"));
-    // Fusion draws the same on every desktop and honours the keys' colours.
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    QApplication::setFont(zv::MainWindow::designFont({}));
+    zv::MainWindow::styleApplication();
 
-    zv::SdlSound sound;
+    zv::RealServices real;
+    zv::SdlSound& sound = real.sound;
+    zv::QtApplication& app = real.app;
     zv::QtMessageBoxes boxes;
-    zv::ClockRandom random;
-    zv::QtPictures pictures;
-    zv::QtApplication app;
-    zv::QtTimer stepTimer, countdownTimer;
     // With ZORVANTA_TRACE=1 every sound and message box is also printed (TracingServices.h).
     zv::TracingSound tracedSound(sound);
     zv::TracingBoxes tracedBoxes(boxes);
     const bool trace = zv::traceRequested();
-    zv::Game game(zv::Services{trace ? static_cast<zv::SoundService&>(tracedSound) : sound,
-                               trace ? static_cast<zv::MessageBoxes&>(tracedBoxes) : boxes, random, pictures, app,
-                               stepTimer, countdownTimer});
+    zv::Game game(real.bundle(trace ? static_cast<zv::SoundService&>(tracedSound) : sound,
+                              trace ? static_cast<zv::MessageBoxes&>(tracedBoxes) : boxes));
 
     if (const auto missing = game.load()) {
         std::fprintf(stderr, "zorvanta: cannot load picture %s\n", missing->c_str());

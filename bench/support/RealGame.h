@@ -16,12 +16,8 @@
 #include <vector>
 
 #include "keys/KeySounds.h"
-#include "platform/real/ClockRandom.h"
-#include "platform/real/QtApplication.h"
 #include "platform/real/QtMessageBoxes.h"
-#include "platform/real/QtPictures.h"
-#include "platform/real/QtTimer.h"
-#include "platform/real/SdlSound.h"
+#include "platform/real/RealServices.h"
 #include "support/BenchSupport.h"
 #include "game/Game.h"
 #include "view/MainWindow.h"
@@ -29,11 +25,7 @@
 namespace zvbench {
 
 // Sets up the application the way main() does; call before building a RealGame.
-inline void styleApplication() {
-    QApplication::setApplicationName(QStringLiteral("Zorvanta"));
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    QApplication::setFont(zv::MainWindow::designFont({}));
-}
+inline void styleApplication() { zv::MainWindow::styleApplication(); }
 
 // Runs the event loop for ms milliseconds (no polling: one timer).
 inline void waitMs(int ms) {
@@ -44,7 +36,7 @@ inline void waitMs(int ms) {
 
 struct RealGame {
     explicit RealGame(zv::MessageBoxes& boxes)
-        : game(zv::Services{sound, boxes, random, pictures, app, stepTimer, countdownTimer}) {
+        : game(services.bundle(boxes)) {
         if (!sound.available()) throw std::runtime_error("no audio device: " + sound.failure());
         if (const auto missing = game.load()) throw std::runtime_error("cannot load picture " + *missing);
         sounds = game.sounds().allPaths();
@@ -73,11 +65,10 @@ struct RealGame {
         }
     }
 
-    zv::SdlSound sound;
-    zv::ClockRandom random;
-    zv::QtPictures pictures;
-    zv::QtApplication app;
-    zv::QtTimer stepTimer, countdownTimer;
+    zv::RealServices services;
+    zv::SdlSound& sound = services.sound;
+    zv::QtApplication& app = services.app;
+    zv::QtTimer& stepTimer = services.stepTimer;
     zv::Game game;
     std::vector<std::string> sounds;  // white keys, black keys, the chime
     std::unique_ptr<zv::MainWindow> window;

@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QStyleFactory>
 #include <cmath>
 #include <vector>
 
@@ -68,6 +69,15 @@ QString keyDescription(bool white, int index) {
 }
 
 }  // namespace
+
+void MainWindow::styleApplication() {
+    QApplication::setApplicationName(QStringLiteral("Zorvanta"));
+    // The installed desktop entry's id: desktops match the window to its launcher by it.
+    QApplication::setDesktopFileName(QStringLiteral("io.github.zorvanta.Zorvanta"));
+    // Fusion draws the same on every desktop and honours the keys' colours.
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setFont(designFont({}));
+}
 
 int MainWindow::toPixels(int twips) { return static_cast<int>(std::lround(twips / double(kTwipsPerPixel))); }
 

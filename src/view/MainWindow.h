@@ -42,6 +42,10 @@ public:
     // Runs when the window is closed by any means (the program ends then).
     void setCloseHandler(std::function<void()> handler) { onClose_ = std::move(handler); }
 
+    // The application's name, desktop entry, style and font, as the window wants
+    // them; call once the QApplication exists, before any widget.
+    static void styleApplication();
+
     static int toPixels(int twips);
     static void installFontSubstitution();
     static QFont designFont(const FontSpec& font);
