@@ -93,6 +93,8 @@ started="$(date -u '+%Y-%m-%d %H:%M UTC')"
 command -v jackd >/dev/null || { echo "jackd missing: run scripts/install-deps.sh" >&2; exit 1; }
 export JACK_NO_START_SERVER=1 JACK_DEFAULT_SERVER="zorvanta-bench-$$"
 jack_period=256
+. "$root/tests/e2e/common.sh"
+clear_stale_jack_state
 jackd -S -n "$JACK_DEFAULT_SERVER" --no-realtime -d dummy -r 48000 -p "$jack_period" >"$work/jackd.log" 2>&1 &
 jackd_pid=$!
 for _ in $(seq 100); do jack_lsp >/dev/null 2>&1 && break; sleep 0.1; done

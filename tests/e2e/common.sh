@@ -53,3 +53,13 @@ _end_work() {
   done
   rm -rf "$work"
 }
+
+# clear_stale_jack_state: JACK keeps its servers' registry in shared memory, and a
+# server that was killed without its clean-up leaves its entry there for good; once
+# the registry is full, no new server starts ("Too many servers already active").
+# With no JACK server running on the machine at all, that state is garbage.
+clear_stale_jack_state() {
+  if ! pgrep -x 'jackd|jackdbus' >/dev/null; then
+    rm -rf /dev/shm/jack-shm-registry /dev/shm/jack-[0-9]* /dev/shm/jack_db-* /dev/shm/jack_sem.* 2>/dev/null || true
+  fi
+}

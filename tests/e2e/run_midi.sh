@@ -94,6 +94,7 @@ echo "no server: nothing started, nothing printed"
 
 # 2. A private server, one source present at start. Synchronous mode (-S): a client
 #    late in a cycle on a busy machine is waited for, not skipped with its notes.
+clear_stale_jack_state
 jackd -S -n "$JACK_DEFAULT_SERVER" --no-realtime -d dummy -r 48000 -p 256 >"$work/jackd.log" 2>&1 &
 jackd_pid=$!
 pids+=("$jackd_pid")
