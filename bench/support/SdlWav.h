@@ -1,5 +1,7 @@
 // A WAV file decoded by SDL2 alone and converted to the device format the game and
-// the yardsticks use (48 kHz, signed 16-bit, stereo); empty when it cannot be.
+// the yardsticks use (48 kHz, signed 16-bit, stereo); empty when it cannot be. The
+// game's own decoding (SdlSound) does the same; the yardsticks keep a copy so that
+// they link SDL2 and nothing of the game, whose start-up they stand beside.
 #pragma once
 
 #include <SDL.h>
@@ -26,13 +28,13 @@ inline SDL_AudioDeviceID openDeviceFormat(int frames, SDL_AudioCallback callback
 }
 
 inline std::vector<std::uint8_t> decodeForDevice(const std::string& path) {
-    SDL_AudioSpec spec{};
+    SDL_AudioSpec source{};
     Uint8* data = nullptr;
     Uint32 length = 0;
-    if (!SDL_LoadWAV(path.c_str(), &spec, &data, &length)) return {};
+    if (!SDL_LoadWAV(path.c_str(), &source, &data, &length)) return {};
     SDL_AudioCVT cvt{};
     std::vector<std::uint8_t> out;
-    if (SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, AUDIO_S16SYS, 2, 48000) >= 0) {
+    if (SDL_BuildAudioCVT(&cvt, source.format, source.channels, source.freq, AUDIO_S16SYS, 2, 48000) >= 0) {
         out.resize(static_cast<std::size_t>(length) * cvt.len_mult);
         std::memcpy(out.data(), data, length);
         cvt.buf = out.data();

@@ -75,9 +75,7 @@ public:
     Settings& settings() { return settings_; }
     const Settings& settings() const { return settings_; }
     const KeySounds& sounds() const { return sounds_; }
-    Services& services() { return services_; }
     const NoteSequencer& sequencer() const { return sequencer_; }
-    const GameFlow& flow() const { return flow_; }
 
 private:
     Services services_;

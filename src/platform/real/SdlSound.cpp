@@ -51,14 +51,14 @@ std::unique_ptr<const SdlSound::Samples> decodeWav(const std::string& path) {
     if (!isPlayableFile(path)) return nullptr;
     SDL_RWops* rw = SDL_RWFromFile(path.c_str(), "rb");
     if (!rw) return nullptr;
-    SDL_AudioSpec spec{};
+    SDL_AudioSpec source{};
     Uint8* data = nullptr;
     Uint32 length = 0;
-    if (!SDL_LoadWAV_RW(rw, 1, &spec, &data, &length)) return nullptr;
+    if (!SDL_LoadWAV_RW(rw, 1, &source, &data, &length)) return nullptr;
     std::unique_ptr<SdlSound::Samples> out;
     SDL_AudioCVT cvt{};
     if (length > 0 &&
-        SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, AUDIO_S16SYS, SdlSound::kChannels,
+        SDL_BuildAudioCVT(&cvt, source.format, source.channels, source.freq, AUDIO_S16SYS, SdlSound::kChannels,
                           SdlSound::kRate) >= 0 &&
         static_cast<std::size_t>(length) * static_cast<std::size_t>(cvt.len_mult) <= SdlSound::kMaxDecodedBytes) {
         out = std::make_unique<SdlSound::Samples>(static_cast<std::size_t>(length) * cvt.len_mult);
