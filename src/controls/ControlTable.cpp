@@ -21,29 +21,25 @@ void Control::setCaption(std::string text) {
     changed(Prop::Caption);
 }
 
-void Control::setVisible(bool on) {
-    if (on == visible_) return;
-    visible_ = on;
-    changed(Prop::Visible);
+void Control::setFlag(bool Control::*flag, bool on, Prop p) {
+    if (on == this->*flag) return;
+    this->*flag = on;
+    changed(p);
 }
 
-bool Control::shownOnScreen() const {
+bool Control::flagUpToWindow(bool Control::*flag) const {
     for (const Control* c = this; c; c = c->container_)
-        if (!c->visible_) return false;
+        if (!(c->*flag)) return false;
     return true;
 }
 
-void Control::setEnabled(bool on) {
-    if (on == enabled_) return;
-    enabled_ = on;
-    changed(Prop::Enabled);
-}
+void Control::setVisible(bool on) { setFlag(&Control::visible_, on, Prop::Visible); }
 
-bool Control::effectivelyEnabled() const {
-    for (const Control* c = this; c; c = c->container_)
-        if (!c->enabled_) return false;
-    return true;
-}
+bool Control::shownOnScreen() const { return flagUpToWindow(&Control::visible_); }
+
+void Control::setEnabled(bool on) { setFlag(&Control::enabled_, on, Prop::Enabled); }
+
+bool Control::effectivelyEnabled() const { return flagUpToWindow(&Control::enabled_); }
 
 void Control::setGeometry(int left, int top, int width, int height) {
     left_ = left;

@@ -102,6 +102,9 @@ public:
 
 private:
     void changed(Prop p);
+    void setFlag(bool Control::*flag, bool on, Prop p);
+    // The flag is set on this control and on every container around it.
+    bool flagUpToWindow(bool Control::*flag) const;
 
     ControlTable& owner_;
     ControlRole role_;

@@ -63,7 +63,6 @@ public:
     // Steps of the game, reachable for tests.
     void judgeAnswer(bool right) { judge_.judgeAnswer(right); }
     void endGame() { flow_.endGame(); }
-    void resetToIdle() { flow_.resetToIdle(); }
     void unlockKeyRange() { ctx_.unlockKeyRange(); }
     void lockKeys() { ctx_.lockKeys(); }
     void playRandomNote() { sequencer_.playRandomNote(); }

@@ -37,6 +37,10 @@ struct GameContext {
         ui.replay->setVisible(false);
         keyboard.lockAll();
     }
+    // The countdown and the score, shown during a game only.
+    void showScoreLabels(bool show) {
+        for (Control* label : {ui.countdown, ui.rights, ui.questions, ui.scoreSeparator}) label->setVisible(show);
+    }
     // The score labels follow the score.
     void showScore() {
         ui.rights->setCaption(std::to_string(state.score.rights));

@@ -52,7 +52,7 @@ void GameFlow::resetToIdle() {
     ui.timeLimitFrame->setVisible(true);
     state.score = {};
     ctx_.showScore();
-    for (Control* label : {ui.countdown, ui.rights, ui.questions, ui.scoreSeparator}) label->setVisible(false);
+    ctx_.showScoreLabels(false);
     state.inProgress = false;
     ui.startStop->setCaption("START");
     // Unlocking the keys shows REPLAY; the idle window never does.
@@ -61,8 +61,7 @@ void GameFlow::resetToIdle() {
     ui.nextQuestion->setVisible(false);
     ui.banner->setLeft(ui.table.outerWidth());
     state.answering = false;
-    for (Control* label : ui.whiteKeyMarks) label->setCaption("");
-    for (Control* label : ui.blackKeyMarks) label->setCaption("");
+    ctx_.keyboard.clearKeyMarks();
 }
 
 void GameFlow::startStopClicked() {

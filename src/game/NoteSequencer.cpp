@@ -45,11 +45,6 @@ void NoteSequencer::onStepTimer() {
     }
 }
 
-void NoteSequencer::clearPositionMarks() {
-    for (Control* label : ctx_.ui.whiteKeyMarks) label->setCaption("");
-    for (Control* label : ctx_.ui.blackKeyMarks) label->setCaption("");
-}
-
 void NoteSequencer::countQuestion() {
     ++ctx_.state.score.questions;
     ctx_.showScore();
@@ -61,7 +56,7 @@ void NoteSequencer::bannerStep() {
     ui.banner->setLeft(ui.banner->left() - 300);
     // Half-way across, the banner uncovers the score: START turns into STOP.
     if (!state.inProgress && ui.banner->left() < 4500) {
-        for (Control* label : {ui.countdown, ui.rights, ui.questions, ui.scoreSeparator}) label->setVisible(true);
+        ctx_.showScoreLabels(true);
         ui.timeLimitFrame->setVisible(false);
         ui.replay->setVisible(true);
         state.inProgress = true;
@@ -79,7 +74,7 @@ void NoteSequencer::bannerStep() {
 
 void NoteSequencer::questionStep() {
     GameState& state = ctx_.state;
-    if (state.notePos == 0) clearPositionMarks();
+    if (state.notePos == 0) ctx_.keyboard.clearKeyMarks();
     playRandomNote();
     ++state.notePos;
     if (state.notePos >= ctx_.settings.notesPerQuestion) {
@@ -142,14 +137,12 @@ void NoteSequencer::replayStep() {
 void NoteSequencer::demonstrationStep() {
     WindowControls& ui = ctx_.ui;
     GameState& state = ctx_.state;
-    if (state.notePos == 0) clearPositionMarks();
+    if (state.notePos == 0) ctx_.keyboard.clearKeyMarks();
     if (state.notePos < kMelodySlots) {
         if (auto key = readToken(state.melody[state.notePos])) {
             ctx_.playKey(*key);
-            const bool white = key->color == KeyColor::White;
-            Control* button = white ? ui.whiteKeys[key->index] : ui.blackKeys[key->index];
-            Control* label = white ? ui.whiteKeyMarks[key->index] : ui.blackKeyMarks[key->index];
-            button->setBackColor(colors::Blue);
+            Control* label = ctx_.keyboard.mark(*key);
+            ctx_.keyboard.button(*key)->setBackColor(colors::Blue);
             const std::string position = std::to_string(state.notePos + 1);
             label->setCaption(label->caption().empty() ? position : label->caption() + "," + position);
         }

@@ -27,7 +27,6 @@ private:
     void gameOverPauseStep();
     void replayStep();
     void demonstrationStep();
-    void clearPositionMarks();
     void endPlayback();
     void countQuestion();
 

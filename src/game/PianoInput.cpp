@@ -50,10 +50,7 @@ void PianoInput::pcKeyPressed(int keyCode) {
 }
 
 void PianoInput::pianoKeyPressed(PianoKey key) {
-    if (key.index < 0) return;
-    Control* button = key.color == KeyColor::White
-                          ? (key.index < kWhiteKeyCount ? ctx_.ui.whiteKeys[key.index] : nullptr)
-                          : (key.index < kBlackKeyCount ? ctx_.ui.blackKeys[key.index] : nullptr);
+    const Control* button = ctx_.keyboard.button(key);
     if (!button || !button->enabled()) return;
     press(key);
 }

@@ -23,7 +23,8 @@ public:
     const std::string& folder() const { return folder_; }
     std::string path(std::string_view soundName) const;
     const std::string& nameOf(PianoKey key) const;
-    std::string pathOf(PianoKey key) const { return path(nameOf(key)); }
+    // A key's path, made once by load(): a key press builds no string.
+    const std::string& pathOf(PianoKey key) const;
     // The paths of all 25 sounds the game plays: the 24 keys and the start chime.
     std::vector<std::string> allPaths() const;
 
@@ -31,8 +32,8 @@ public:
     const std::array<std::string, kBlackKeyCount>& blackNames() const { return black_; }
 
 private:
-    std::array<std::string, kWhiteKeyCount> white_;
-    std::array<std::string, kBlackKeyCount> black_;
+    std::array<std::string, kWhiteKeyCount> white_, whitePaths_;
+    std::array<std::string, kBlackKeyCount> black_, blackPaths_;
     std::string folder_;
 };
 

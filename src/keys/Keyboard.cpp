@@ -20,6 +20,17 @@ std::string characterPair(std::string_view text, int i) {
     return std::string(text.substr(pos, end - pos));
 }
 
+// Disabled first, then coloured: the order the player's window sees.
+void paintKey(Control* key, bool usable, Rgb color) {
+    key->setEnabled(usable);
+    key->setBackColor(color);
+}
+
+template <std::size_t N>
+Control* keyAt(const std::array<Control*, N>& row, int index) {
+    return index >= 0 && index < static_cast<int>(N) ? row[index] : nullptr;
+}
+
 }  // namespace
 
 bool Keyboard::isWhiteKeyInRange(std::uint8_t range, int index) {
@@ -36,36 +47,31 @@ bool Keyboard::isBlackKeyInRange(std::uint8_t range, int index) {
 }
 
 void Keyboard::unlockRange(std::uint8_t range) {
-    for (Control* key : ui_.whiteKeys) {
-        key->setEnabled(true);
-        key->setBackColor(colors::White);
-    }
-    for (Control* key : ui_.blackKeys) {
-        key->setEnabled(true);
-        key->setBackColor(colors::Black);
-    }
-    // Lock the keys outside the range, each disabled first, then coloured.
+    for (Control* key : ui_.whiteKeys) paintKey(key, true, colors::White);
+    for (Control* key : ui_.blackKeys) paintKey(key, true, colors::Black);
+    // Then the keys outside the range are locked again.
     for (int i = 0; i < kBlackKeyCount; ++i)
-        if (!isBlackKeyInRange(range, i)) {
-            ui_.blackKeys[i]->setEnabled(false);
-            ui_.blackKeys[i]->setBackColor(colors::Grey);
-        }
+        if (!isBlackKeyInRange(range, i)) paintKey(ui_.blackKeys[i], false, colors::Grey);
     for (int i = 0; i < kWhiteKeyCount; ++i)
-        if (!isWhiteKeyInRange(range, i)) {
-            ui_.whiteKeys[i]->setEnabled(false);
-            ui_.whiteKeys[i]->setBackColor(colors::LightGrey);
-        }
+        if (!isWhiteKeyInRange(range, i)) paintKey(ui_.whiteKeys[i], false, colors::LightGrey);
 }
 
 void Keyboard::lockAll() {
-    for (Control* key : ui_.whiteKeys) {
-        key->setEnabled(false);
-        key->setBackColor(colors::LightGrey);
-    }
-    for (Control* key : ui_.blackKeys) {
-        key->setEnabled(false);
-        key->setBackColor(colors::Grey);
-    }
+    for (Control* key : ui_.whiteKeys) paintKey(key, false, colors::LightGrey);
+    for (Control* key : ui_.blackKeys) paintKey(key, false, colors::Grey);
+}
+
+Control* Keyboard::button(PianoKey key) const {
+    return key.color == KeyColor::White ? keyAt(ui_.whiteKeys, key.index) : keyAt(ui_.blackKeys, key.index);
+}
+
+Control* Keyboard::mark(PianoKey key) const {
+    return key.color == KeyColor::White ? keyAt(ui_.whiteKeyMarks, key.index) : keyAt(ui_.blackKeyMarks, key.index);
+}
+
+void Keyboard::clearKeyMarks() {
+    for (Control* label : ui_.whiteKeyMarks) label->setCaption("");
+    for (Control* label : ui_.blackKeyMarks) label->setCaption("");
 }
 
 void Keyboard::paintNotePlates() {

@@ -3,7 +3,8 @@
 //                      greys;
 //  lockAll():          every key locked in greys;
 //  paintNotePlates():  the note names printed on the 14 plates (hidden until shown);
-//  showNotePlates():   all 14 plates shown or hidden.
+//  showNotePlates():   all 14 plates shown or hidden;
+//  clearKeyMarks():    the position marks above the keys emptied.
 // Key ranges: 0 all 24 keys, 1 the white keys, 2 the lower octave, 3 the lower
 // octave's white keys.
 #pragma once
@@ -11,6 +12,7 @@
 #include <cstdint>
 
 #include "controls/WindowControls.h"
+#include "keys/PianoKey.h"
 
 namespace zv {
 
@@ -22,6 +24,11 @@ public:
     void lockAll();
     void paintNotePlates();
     void showNotePlates(bool show);
+    void clearKeyMarks();
+
+    // A key's button and the mark above it; null for an index the piano lacks.
+    Control* button(PianoKey key) const;
+    Control* mark(PianoKey key) const;
 
     static bool isWhiteKeyInRange(std::uint8_t range, int index);
     static bool isBlackKeyInRange(std::uint8_t range, int index);

@@ -192,9 +192,7 @@ QWidget* MainWindow::create(Control& c, QWidget* parent) {
         // The options are sized for a narrow gap between the circle and the text.
         r->setStyleSheet(QStringLiteral("QRadioButton { spacing: 3px; }"));
         // Options of one role in one container form a group, as in the table.
-        const std::string key = std::string(roleName(c.role())) + "@" +
-                                std::to_string(reinterpret_cast<std::uintptr_t>(c.container()));
-        QButtonGroup*& group = optionGroups_[key];
+        QButtonGroup*& group = optionGroups_[{c.role(), c.container()}];
         if (!group) {
             group = new QButtonGroup(this);
             group->setExclusive(true);

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -67,7 +68,7 @@ private:
     ControlTable& table_;
     WindowEvents& events_;
     std::unordered_map<const Control*, QWidget*> widgets_;
-    std::unordered_map<std::string, QButtonGroup*> optionGroups_;  // by role and container
+    std::map<std::pair<ControlRole, const Control*>, QButtonGroup*> optionGroups_;  // by role and container
     std::function<void()> onClose_;
     std::unique_ptr<BlockedCloseWatcher> blockedClose_;
     int scrollValueAtPress_ = 0;
