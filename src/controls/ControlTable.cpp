@@ -5,6 +5,41 @@
 
 namespace zv {
 
+const char* roleName(ControlRole role) {
+    switch (role) {
+    case ControlRole::WhiteKey: return "whiteKey";
+    case ControlRole::BlackKey: return "blackKey";
+    case ControlRole::NotePlate: return "notePlate";
+    case ControlRole::WhiteKeyMark: return "whiteKeyMark";
+    case ControlRole::BlackKeyMark: return "blackKeyMark";
+    case ControlRole::StartStopButton: return "startStopButton";
+    case ControlRole::ReplayButton: return "replayButton";
+    case ControlRole::ShowAnswerButton: return "showAnswerButton";
+    case ControlRole::NextQuestionButton: return "nextQuestionButton";
+    case ControlRole::ModeFrame: return "modeFrame";
+    case ControlRole::ModeOption: return "modeOption";
+    case ControlRole::DifficultyFrame: return "difficultyFrame";
+    case ControlRole::DifficultyOption: return "difficultyOption";
+    case ControlRole::KeyRangeFrame: return "keyRangeFrame";
+    case ControlRole::KeyRangeOption: return "keyRangeOption";
+    case ControlRole::TimeLimitFrame: return "timeLimitFrame";
+    case ControlRole::TimeLimitBar: return "timeLimitBar";
+    case ControlRole::LimitLabel: return "limitLabel";
+    case ControlRole::NoLimitCheck: return "noLimitCheck";
+    case ControlRole::NoteNamesCheck: return "noteNamesCheck";
+    case ControlRole::AskDemonstrationCheck: return "askDemonstrationCheck";
+    case ControlRole::RightsLabel: return "rightsLabel";
+    case ControlRole::ScoreSeparator: return "scoreSeparator";
+    case ControlRole::QuestionsLabel: return "questionsLabel";
+    case ControlRole::CountdownLabel: return "countdownLabel";
+    case ControlRole::Banner: return "banner";
+    case ControlRole::BannerText: return "bannerText";
+    case ControlRole::VerdictPicture: return "verdictPicture";
+    case ControlRole::StoredPicture: return "storedPicture";
+    }
+    return "control";
+}
+
 Control::Control(ControlTable& owner, ControlRole role, int index, ControlKind kind, Control* container)
     : owner_(owner), role_(role), index_(index), kind_(kind), container_(container) {}
 

@@ -23,8 +23,9 @@ std::unique_ptr<ControlTable> ControlTable::createMainWindow() {
     // Labels first: they are drawn on their container's surface, beneath every
     // button, frame and picture box that covers them.
     for (int i = 0; i < 14; ++i) place(t->add(R::WhiteKeyMark, i, K::Label), 645 + 600 * i, 2520, 600, 210);
-    static constexpr int kLabel8Left[10] = {960, 1575, 2790, 3405, 4005, 5145, 5790, 6975, 7590, 8175};
-    for (int i = 0; i < 10; ++i) place(t->add(R::BlackKeyMark, i, K::Label), kLabel8Left[i], 45, i == 0 ? 585 : 555, 210);
+    static constexpr int kBlackKeyMarkLeft[10] = {960, 1575, 2790, 3405, 4005, 5145, 5790, 6975, 7590, 8175};
+    for (int i = 0; i < 10; ++i)
+        place(t->add(R::BlackKeyMark, i, K::Label), kBlackKeyMarkLeft[i], 45, i == 0 ? 585 : 555, 210);
     struct ScoreLabel {
         ControlRole role;
         const char* caption;
@@ -128,42 +129,6 @@ std::unique_ptr<ControlTable> ControlTable::createMainWindow() {
     place(t->add(R::StoredPicture, 1, K::PictureBox, &verdict), 2985, 1815, 225, 180).setVisible(false);
     place(t->add(R::StoredPicture, 2, K::PictureBox, &verdict), 2985, 1560, 225, 180).setVisible(false);
     return t;
-}
-
-
-const char* roleName(ControlRole role) {
-    switch (role) {
-    case ControlRole::WhiteKey: return "whiteKey";
-    case ControlRole::BlackKey: return "blackKey";
-    case ControlRole::NotePlate: return "notePlate";
-    case ControlRole::WhiteKeyMark: return "whiteKeyMark";
-    case ControlRole::BlackKeyMark: return "blackKeyMark";
-    case ControlRole::StartStopButton: return "startStopButton";
-    case ControlRole::ReplayButton: return "replayButton";
-    case ControlRole::ShowAnswerButton: return "showAnswerButton";
-    case ControlRole::NextQuestionButton: return "nextQuestionButton";
-    case ControlRole::ModeFrame: return "modeFrame";
-    case ControlRole::ModeOption: return "modeOption";
-    case ControlRole::DifficultyFrame: return "difficultyFrame";
-    case ControlRole::DifficultyOption: return "difficultyOption";
-    case ControlRole::KeyRangeFrame: return "keyRangeFrame";
-    case ControlRole::KeyRangeOption: return "keyRangeOption";
-    case ControlRole::TimeLimitFrame: return "timeLimitFrame";
-    case ControlRole::TimeLimitBar: return "timeLimitBar";
-    case ControlRole::LimitLabel: return "limitLabel";
-    case ControlRole::NoLimitCheck: return "noLimitCheck";
-    case ControlRole::NoteNamesCheck: return "noteNamesCheck";
-    case ControlRole::AskDemonstrationCheck: return "askDemonstrationCheck";
-    case ControlRole::RightsLabel: return "rightsLabel";
-    case ControlRole::ScoreSeparator: return "scoreSeparator";
-    case ControlRole::QuestionsLabel: return "questionsLabel";
-    case ControlRole::CountdownLabel: return "countdownLabel";
-    case ControlRole::Banner: return "banner";
-    case ControlRole::BannerText: return "bannerText";
-    case ControlRole::VerdictPicture: return "verdictPicture";
-    case ControlRole::StoredPicture: return "storedPicture";
-    }
-    return "control";
 }
 
 }  // namespace zv
