@@ -34,8 +34,7 @@ void PianoInput::blackKeyPressed(int index) {
 void PianoInput::notePlatePressed(int index) {
     // A plate plays its white key only while that key itself could be played: a
     // locked key stays silent whichever way it is reached, as with its PC key.
-    if (index < 0 || index >= kWhiteKeyCount || !ctx_.ui.whiteKeys[index]->effectivelyEnabled()) return;
-    whiteKeyPressed(index);
+    pianoKeyPressed({KeyColor::White, index});
 }
 
 void PianoInput::pcKeyPressed(int keyCode) {
