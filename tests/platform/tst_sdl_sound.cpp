@@ -53,7 +53,6 @@ QByteArray wav(double freq, double seconds, int rate = 48000, int bits = 16, int
     w += "data" + u32(pcm.size()) + pcm;
     return w;
 }
-QByteArray wavTone(double freq, double seconds) { return wav(freq, seconds); }
 
 // Signal power at one frequency (Goertzel), normalised by length.
 double power(const std::vector<float>& x, double freq, int rate) {
@@ -126,7 +125,7 @@ private slots:
     // A second sound cuts the first: after the switch the first tone is gone from the
     // mix instead of sounding on beneath the second.
     void secondPlayCutsTheFirst() {
-        const QString a = write("a440", wavTone(440, 2)), b = write("b1000", wavTone(1000, 2));
+        const QString a = write("a440", wav(440, 2)), b = write("b1000", wav(1000, 2));
         SdlSound sound;
         QVERIFY2(sound.available(), sound.failure().c_str());
         QCOMPARE(sound.deviceRate(), 48000);
@@ -166,7 +165,7 @@ private slots:
     }
     void playNeverWaits() {
         QFETCH(QByteArray, driver);
-        const QString a = write("long", wavTone(440, 2));
+        const QString a = write("long", wav(440, 2));
         qputenv("SDL_AUDIODRIVER", driver);
         qputenv("PULSE_SERVER", QFile::encodeName(files_.path("no-server")));
         SdlSound sound;
@@ -220,7 +219,7 @@ private slots:
     // FIFO, which would block open(), is never opened; a file that would convert to
     // more than the limit is refused before converting.
     void badFilesPlayNothing() {
-        QByteArray truncated = wavTone(440, 1);
+        QByteArray truncated = wav(440, 1);
         truncated.truncate(truncated.size() / 2);
         QByteArray garbage(4096, '\0');
         for (int i = 0; i < garbage.size(); ++i) garbage[i] = char((i * 7919) ^ (i >> 3));
@@ -246,7 +245,7 @@ private slots:
         QVERIFY(!sound.deviceOpen());
 
         // Nor do they cut a sound that plays.
-        const std::string good = s(write("good-tone", wavTone(440, 1)));
+        const std::string good = s(write("good-tone", wav(440, 1)));
         Capture cap;
         cap.install(sound);
         sound.play(good);
@@ -265,11 +264,11 @@ private slots:
         SdlSound sound;
         const std::string later = s(files_.path("appears-later"));
         sound.play(later);
-        write("appears-later", wavTone(440, 0.2));
+        write("appears-later", wav(440, 0.2));
         sound.play(later);
         QVERIFY(sound.isCached(later) && !sound.isLoaded(later));
         // A good file decodes once and stays.
-        const std::string good = s(write("good", wavTone(440, 0.2)));
+        const std::string good = s(write("good", wav(440, 0.2)));
         sound.preload({good});
         QVERIFY(sound.isLoaded(good));
     }
@@ -278,8 +277,8 @@ private slots:
     // the last sound has passed, not while a sound plays, and the next sound opens
     // it again and is heard from its start.
     void deviceOpensOnDemandAndClosesWhenIdle() {
-        const std::string tone = s(write("short", wavTone(440, 0.3)));
-        const std::string other = s(write("short2", wavTone(1000, 0.3)));
+        const std::string tone = s(write("short", wav(440, 0.3)));
+        const std::string other = s(write("short2", wav(1000, 0.3)));
         SdlSound sound(SdlSound::kDefaultBufferFrames, 200);
         sound.preload({tone, other});
         QVERIFY(sound.waitSettled(2000));
@@ -316,7 +315,7 @@ private slots:
     }
     void noDeviceRunsSilentWithOneLine() {
         QFETCH(QByteArray, driver);
-        const std::string good = s(write("good2", wavTone(440, 0.2)));
+        const std::string good = s(write("good2", wav(440, 0.2)));
         qputenv("SDL_AUDIODRIVER", driver);
         std::unique_ptr<SdlSound> sound;
         const QByteArray err = captureStderr([&] {
