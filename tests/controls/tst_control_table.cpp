@@ -11,9 +11,12 @@ using namespace zv::test;
 class ControlTableTest : public QObject {
     Q_OBJECT
 
+    std::unique_ptr<ControlTable> t;
+
 private slots:
+    void init() { t = ControlTable::createMainWindow(); }
+
     void everyControlOnce() {
-        auto t = ControlTable::createMainWindow();
         std::set<std::string> ids;
         for (const auto& c : t->all()) QVERIFY2(ids.insert(c->id()).second, c->id().c_str());
         // 14 white keys, 10 black keys, 14 plates, 14 + 10 position marks, and the rest.
@@ -29,32 +32,31 @@ private slots:
     }
 
     void captionsAndToolTips() {
-        auto t = ControlTable::createMainWindow();
-        const std::pair<ControlRole, const char*> captions[] = {
-            {ControlRole::ModeFrame, "MODE "}, {ControlRole::DifficultyFrame, "難易度"}, {ControlRole::KeyRangeFrame, "詳細設定"}, {ControlRole::TimeLimitFrame, "制限時間設定"},
-            {ControlRole::BannerText, "START!"}, {ControlRole::LimitLabel, "30"}, {ControlRole::NoLimitCheck, "無制限"}, {ControlRole::NoteNamesCheck, "音階表示"},
-            {ControlRole::AskDemonstrationCheck, "正解確認"}, {ControlRole::StartStopButton, "START"}, {ControlRole::ReplayButton, "REPLAY"}, {ControlRole::RightsLabel, "0"},
-            {ControlRole::ScoreSeparator, "/"}, {ControlRole::QuestionsLabel, "0"}, {ControlRole::CountdownLabel, "30"}};
-        for (auto [role, caption] : captions) QCOMPARE(t->at(role).caption(), std::string(caption));
-        QCOMPARE(t->at(ControlRole::DifficultyOption, 0).caption(), std::string("Easy"));
-        QCOMPARE(t->at(ControlRole::DifficultyOption, 1).caption(), std::string("Nomal"));
-        QCOMPARE(t->at(ControlRole::DifficultyOption, 2).caption(), std::string("Difficult "));
-        QCOMPARE(t->at(ControlRole::DifficultyOption, 0).toolTip(), std::string("3メロディー"));
-        QCOMPARE(t->at(ControlRole::DifficultyOption, 2).toolTip(), std::string("8メロディー"));
-        QCOMPARE(t->at(ControlRole::ModeOption, 0).caption(), std::string("メロディー"));
-        QCOMPARE(t->at(ControlRole::ModeOption, 1).caption(), std::string("単音"));
-        QCOMPARE(t->at(ControlRole::KeyRangeOption, 2).caption(), std::string("1オクターブのみ"));
-        QCOMPARE(t->at(ControlRole::KeyRangeOption, 3).caption(), std::string("\xef\xbc\x91オクターブの白鍵盤"));  // full-width 1
-        QCOMPARE(t->at(ControlRole::ShowAnswerButton).caption(), std::string("正解表示"));
-        QCOMPARE(t->at(ControlRole::NextQuestionButton).caption(), std::string("次の問題"));
-        QCOMPARE(t->at(ControlRole::NoteNamesCheck).toolTip(), std::string("鍵盤にドレミを表示させます\xe3\x80\x80(プレイ中に変更も可能)"));
-        QCOMPARE(t->at(ControlRole::AskDemonstrationCheck).toolTip(),
-                 std::string("問題ごとに正解を表示するかどうか尋ねます\xe3\x80\x80(プレイ中に変更も可能)"));
+        struct Text {
+            ControlRole role;
+            int index;
+            const char* text;
+        };
+        const Text captions[] = {
+            {ControlRole::ModeFrame, -1, "MODE "}, {ControlRole::DifficultyFrame, -1, "難易度"}, {ControlRole::KeyRangeFrame, -1, "詳細設定"},
+            {ControlRole::TimeLimitFrame, -1, "制限時間設定"}, {ControlRole::BannerText, -1, "START!"}, {ControlRole::LimitLabel, -1, "30"},
+            {ControlRole::NoLimitCheck, -1, "無制限"}, {ControlRole::NoteNamesCheck, -1, "音階表示"}, {ControlRole::AskDemonstrationCheck, -1, "正解確認"},
+            {ControlRole::StartStopButton, -1, "START"}, {ControlRole::ReplayButton, -1, "REPLAY"}, {ControlRole::RightsLabel, -1, "0"},
+            {ControlRole::ScoreSeparator, -1, "/"}, {ControlRole::QuestionsLabel, -1, "0"}, {ControlRole::CountdownLabel, -1, "30"},
+            {ControlRole::DifficultyOption, 0, "Easy"}, {ControlRole::DifficultyOption, 1, "Nomal"}, {ControlRole::DifficultyOption, 2, "Difficult "},
+            {ControlRole::ModeOption, 0, "メロディー"}, {ControlRole::ModeOption, 1, "単音"}, {ControlRole::KeyRangeOption, 2, "1オクターブのみ"},
+            {ControlRole::KeyRangeOption, 3, "\xef\xbc\x91オクターブの白鍵盤"},  // full-width 1
+            {ControlRole::ShowAnswerButton, -1, "正解表示"}, {ControlRole::NextQuestionButton, -1, "次の問題"}};
+        for (auto [role, index, caption] : captions) QCOMPARE(t->at(role, index).caption(), std::string(caption));
+        const Text toolTips[] = {
+            {ControlRole::DifficultyOption, 0, "3メロディー"}, {ControlRole::DifficultyOption, 2, "8メロディー"},
+            {ControlRole::NoteNamesCheck, -1, "鍵盤にドレミを表示させます\xe3\x80\x80(プレイ中に変更も可能)"},
+            {ControlRole::AskDemonstrationCheck, -1, "問題ごとに正解を表示するかどうか尋ねます\xe3\x80\x80(プレイ中に変更も可能)"}};
+        for (auto [role, index, tip] : toolTips) QCOMPARE(t->at(role, index).toolTip(), std::string(tip));
         QCOMPARE(std::string(ControlTable::kCaption), std::string("Zorvanta?"));
     }
 
     void pianoGeometry() {
-        auto t = ControlTable::createMainWindow();
         const int blackLefts[10] = {840, 1455, 2640, 3255, 3855, 5010, 5655, 6825, 7440, 8025};
         const int markLefts[10] = {960, 1575, 2790, 3405, 4005, 5145, 5790, 6975, 7590, 8175};
         for (int i = 0; i < 14; ++i) {
@@ -84,7 +86,6 @@ private slots:
     }
 
     void settingsAndButtonsGeometry() {
-        auto t = ControlTable::createMainWindow();
         struct Row {
             ControlRole role;
             int index, left, top, width, height;
@@ -115,7 +116,6 @@ private slots:
     }
 
     void initialStatesAndFonts() {
-        auto t = ControlTable::createMainWindow();
         for (const ControlRole hidden : {ControlRole::ReplayButton, ControlRole::Banner, ControlRole::VerdictPicture, ControlRole::CountdownLabel, ControlRole::RightsLabel, ControlRole::QuestionsLabel, ControlRole::ScoreSeparator})
             QVERIFY2(!t->at(hidden).visible(), roleName(hidden));
         QVERIFY(!t->at(ControlRole::ShowAnswerButton).visible() && !t->at(ControlRole::NextQuestionButton).visible());
@@ -135,7 +135,6 @@ private slots:
     // Later controls lie above earlier ones: black keys and plates over white keys,
     // the result picture over every key, the banner over the settings frames.
     void stackingOrder() {
-        auto t = ControlTable::createMainWindow();
         auto position = [&](ControlRole role, int index = -1) {
             const auto& all = t->all();
             for (size_t i = 0; i < all.size(); ++i)
@@ -153,7 +152,6 @@ private slots:
     }
 
     void optionsAreExclusivePerGroup() {
-        auto t = ControlTable::createMainWindow();
         t->at(ControlRole::DifficultyOption, 2).setValue(1);
         QCOMPARE(t->at(ControlRole::DifficultyOption, 1).value(), 0);
         QCOMPARE(t->at(ControlRole::ModeOption, 0).value(), 1);  // another group is untouched

@@ -56,57 +56,48 @@ private slots:
         QCOMPARE(rig.ui.verdictPicture->picture(), rig.ui.storedPictures[1]->picture());
     }
 
-    // Four melodies, one replayed once, all answered right: 5 questions, 4 right, 80%.
-    void fourMelodiesOneReplayed() {
+    // Whole games with no limit (the countdown stays out of the way), ended by STOP or
+    // Esc: the summary counts every question played, a replay played to its end too.
+    void summaryOfAWholeGame_data() {
+        QTest::addColumn<QString>("script");  // per question: R right, W wrong; P replays it first
+        QTest::addColumn<bool>("byEsc");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("four melodies, one replayed") << "RRPRR" << false << "問題数:5\r\n正解数:4\r\n正解率:80%";
+        QTest::newRow("ten questions, seven right") << "RRRRRRRWWW" << true << "問題数:10\r\n正解数:7\r\n正解率:70%";
+    }
+    void summaryOfAWholeGame() {
+        QFETCH(QString, script);
+        QFETCH(bool, byEsc);
+        QFETCH(QString, text);
         GameRig rig;
-        rig.ui.noLimitCheck->setValue(1);  // no limit: the countdown stays out of the way
-        rig.game.noLimitClicked();
+        rig.setNoLimit(true);
         rig.startAndPlayFirstQuestion();
-        for (int m = 0; m < 4; ++m) {
-            if (m == 2) {
+        for (int i = 0; i < script.size(); ++i) {
+            if (script[i] == 'P') {
                 rig.game.replayClicked();
                 rig.playUntilSequencerStops();
+                continue;
             }
-            rig.answerRight();
-            if (m < 3) {
-                rig.tickStep();  // pause
-                rig.playUntilSequencerStops();
-            }
+            if (script[i] == 'R')
+                rig.answerRight();
+            else
+                rig.pressToken(rig.wrongTokenFor(rig.state.melody[0]));
+            if (i + 1 < script.size()) rig.playUntilSequencerStops();  // the pause, then the next question
         }
-        rig.game.startStopClicked();
+        if (byEsc)
+            rig.game.pcKeyPressed(27, 0);
+        else
+            rig.game.startStopClicked();
         rig.clock.advance(1000);
         QCOMPARE(rig.boxes.shown.size(), size_t(1));
-        QCOMPARE(rig.boxes.shown[0].text, std::string("問題数:5\r\n正解数:4\r\n正解率:80%"));
+        QCOMPARE(rig.boxes.shown[0].text, text.toStdString());
         // With the limit off, the caption still names the scroll bar's seconds.
         QCOMPARE(rig.boxes.shown[0].caption, std::string("5音メロディー:30秒"));
     }
 
-    void tenQuestionsSevenRight() {
-        GameRig rig;
-        rig.ui.noLimitCheck->setValue(1);
-        rig.game.noLimitClicked();
-        rig.startAndPlayFirstQuestion();
-        for (int q = 0; q < 10; ++q) {
-            if (q < 7)
-                rig.answerRight();
-            else
-                rig.pressToken(rig.wrongTokenFor(rig.state.melody[0]));
-            if (q < 9) {
-                rig.tickStep();
-                rig.playUntilSequencerStops();
-            }
-        }
-        rig.game.pcKeyPressed(27, 0);
-        rig.clock.advance(1000);
-        QCOMPARE(rig.boxes.shown.size(), size_t(1));
-        QCOMPARE(rig.boxes.shown[0].caption, std::string("5音メロディー:30秒"));
-        QCOMPARE(rig.boxes.shown[0].text, std::string("問題数:10\r\n正解数:7\r\n正解率:70%"));
-    }
-
     void demonstrationQuestionNoGoesOn() {
         GameRig rig;
-        rig.ui.askDemonstrationCheck->setValue(1);
-        rig.boxes.answers = {MessageBoxes::kNo};
+        rig.askBeforeDemonstrating(MessageBoxes::kNo);
         rig.startAndPlayFirstQuestion();
         rig.answerRight();
         rig.tickStep();

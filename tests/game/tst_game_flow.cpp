@@ -168,8 +168,7 @@ private slots:
     void demonstrationMarksKeysAndOffersTwoButtons() {
         GameRig rig;
         scriptMelody(rig.random, {"白0", "白4", "黒2", "白6", "白4"});
-        rig.ui.askDemonstrationCheck->setValue(1);
-        rig.boxes.answers = {MessageBoxes::kYes};
+        rig.askBeforeDemonstrating(MessageBoxes::kYes);
         rig.startAndPlayFirstQuestion();
         rig.pressToken("白1");  // wrong
         rig.tickStep();       // the pause tick asks
@@ -227,8 +226,7 @@ private slots:
     void nextQuestionButtonLocksKeysWhilePlaying() {
         GameRig rig;
         scriptMelody(rig.random, {"白0", "白0", "白0", "白0", "白0", "白2", "白2", "白2", "白2", "白2"});
-        rig.ui.askDemonstrationCheck->setValue(1);
-        rig.boxes.answers = {MessageBoxes::kYes};
+        rig.askBeforeDemonstrating(MessageBoxes::kYes);
         rig.startAndPlayFirstQuestion();
         rig.pressToken("白1");
         rig.playUntilSequencerStops();  // pause tick, then the demonstration
@@ -329,8 +327,7 @@ private slots:
 
     void countdownEndsTheGame() {
         GameRig rig;
-        rig.ui.timeLimitBar->setValue(90);
-        rig.game.timeLimitChanged();  // 10 seconds
+        rig.setTimeLimitBar(90);  // 10 seconds
         rig.startAndPlayFirstQuestion();
         const auto bannerEnd = 1530;
         rig.clock.advanceTo(bannerEnd + 9000);
@@ -352,9 +349,8 @@ private slots:
     // keeps it ended, and the game closes with exactly one summary.
     void ticksUnderDemonstrationQuestion() {
         GameRig rig;
-        rig.ui.timeLimitBar->setValue(88);  // 12 s
-        rig.game.timeLimitChanged();
-        rig.ui.askDemonstrationCheck->setValue(1);
+        rig.setTimeLimitBar(88);  // 12 s
+        rig.askBeforeDemonstrating(MessageBoxes::kYes);
         rig.startAndPlayFirstQuestion();  // ends 1530 + 2500
         rig.clock.advanceTo(1530 + 9000);
         rig.pressToken(rig.wrongTokenFor(rig.state.melody[0]));
@@ -362,7 +358,6 @@ private slots:
         rig.boxes.whileOpen = [&] {
             if (++opened == 1) rig.clock.advance(4000);  // the countdown runs out under the box
         };
-        rig.boxes.answers = {MessageBoxes::kYes};
         rig.clock.advance(200);
         QCOMPARE(rig.boxes.maxOpenAtOnce, 1);
         QCOMPARE(rig.boxes.shown.size(), size_t(1));
@@ -380,8 +375,7 @@ private slots:
     // calls GameOver again; still exactly one summary, and the window ends idle.
     void countdownUnderSummary() {
         GameRig rig;
-        rig.ui.timeLimitBar->setValue(90);
-        rig.game.timeLimitChanged();
+        rig.setTimeLimitBar(90);
         rig.startAndPlayFirstQuestion();
         rig.clock.advanceTo(1530 + 8500);
         rig.game.startStopClicked();  // STOP with 1.5 s left
@@ -418,8 +412,7 @@ private slots:
 
     void answerButtonsIgnoredDuringGameOverPause() {
         GameRig rig;
-        rig.ui.askDemonstrationCheck->setValue(1);
-        rig.boxes.answers = {MessageBoxes::kYes};
+        rig.askBeforeDemonstrating(MessageBoxes::kYes);
         rig.startAndPlayFirstQuestion();
         rig.pressToken(rig.wrongTokenFor(rig.state.melody[0]));
         rig.playUntilSequencerStops();
@@ -434,8 +427,7 @@ private slots:
 
     void singleNoteQuestionIsOneTick() {
         GameRig rig;
-        rig.game.modeChosen(1);
-        rig.ui.modeOptions[1]->setValue(1);
+        rig.chooseMode(1);
         rig.startGame();
         rig.sound.clear();
         rig.tickStep();
@@ -488,8 +480,7 @@ private slots:
     // game stays over.
     void stopWithUnderASecondLeft() {
         GameRig rig;
-        rig.ui.timeLimitBar->setValue(90);
-        rig.game.timeLimitChanged();  // 10 s, counting from the banner's end at 1530
+        rig.setTimeLimitBar(90);  // 10 s, counting from the banner's end at 1530
         rig.startAndPlayFirstQuestion();
         rig.clock.advanceTo(1530 + 9500);
         rig.game.startStopClicked();
@@ -518,10 +509,7 @@ private slots:
         QFETCH(int, barValue);
         QFETCH(int, seconds);
         GameRig rig;
-        if (barValue >= 0) {
-            rig.ui.timeLimitBar->setValue(barValue);
-            rig.game.timeLimitChanged();
-        }
+        if (barValue >= 0) rig.setTimeLimitBar(barValue);
         rig.startGame();
         int answered = 0;
         while (rig.state.phase != Phase::GameOverPause) {
@@ -547,12 +535,11 @@ private slots:
     // demonstration's first note comes 500 ms after the box closes.
     void demonstrationStartsHalfASecondAfterYes() {
         GameRig rig;
-        rig.ui.askDemonstrationCheck->setValue(1);
+        rig.askBeforeDemonstrating(MessageBoxes::kYes);
         rig.startAndPlayFirstQuestion();
         const auto melody = rig.melody();
         rig.pressToken(rig.wrongTokenFor(melody[0]));
         std::int64_t closed = -1;
-        rig.boxes.answers = {MessageBoxes::kYes};
         rig.boxes.whileOpen = [&] {
             rig.clock.advance(3000);
             closed = rig.clock.now();

@@ -42,8 +42,7 @@ private slots:
         rig.sound.clear();
         for (int code : {'Z', 'X', 'C', 'V', 'B', 'N', 'M', 'S', 'D', 'G', 'H', 'J'}) rig.game.pcKeyPressed(code, 0);
         QVERIFY(rig.sound.played.empty());
-        rig.ui.noteNamesCheck->setValue(1);
-        rig.game.noteNamesClicked();
+        rig.setNoteNames(true);
         rig.game.notePlatePressed(9);
         QVERIFY(rig.sound.played.empty());
         rig.game.notePlatePressed(2, MouseDown{2} /* right button */);
@@ -54,10 +53,8 @@ private slots:
     // (the note position then equals 8, one past the melody's last slot).
     void plateAfterCompleteAnswerDoesNotJudge() {
         GameRig rig;
-        rig.game.difficultyChosen(2);
-        rig.ui.difficultyOptions[2]->setValue(1);
-        rig.ui.noteNamesCheck->setValue(1);
-        rig.game.noteNamesClicked();
+        rig.chooseDifficulty(2);
+        rig.setNoteNames(true);
         rig.startAndPlayFirstQuestion();
         QCOMPARE(rig.settings.notesPerQuestion, 8);
         rig.answerRight();

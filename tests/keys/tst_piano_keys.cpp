@@ -128,11 +128,9 @@ private slots:
     void noteNameDisplayShowsAllPlates() {
         GameRig rig;
         rig.startGame();  // keys locked mid-game
-        rig.ui.noteNamesCheck->setValue(1);
-        rig.game.noteNamesClicked();
+        rig.setNoteNames(true);
         for (Control* p : rig.ui.notePlates) QVERIFY(p->visible());
-        rig.ui.noteNamesCheck->setValue(0);
-        rig.game.noteNamesClicked();
+        rig.setNoteNames(false);
         for (Control* p : rig.ui.notePlates) QVERIFY(!p->visible());
     }
 

@@ -53,7 +53,6 @@ QByteArray wav(double freq, double seconds, int rate = 48000, int bits = 16, int
     w += "data" + u32(pcm.size()) + pcm;
     return w;
 }
-QByteArray wavTone(double freq, double seconds) { return wav(freq, seconds); }
 
 // Signal power at one frequency (Goertzel), normalised by length.
 double power(const std::vector<float>& x, double freq, int rate) {
@@ -67,12 +66,13 @@ double power(const std::vector<float>& x, double freq, int rate) {
     return (s1 * s1 + s2 * s2 - k * s1 * s2) / double(x.size() * x.size());
 }
 
-// The first channel of every mixed buffer, with the running frame count.
+// The first channel of every mixed buffer from the moment it is made, with the
+// running frame count; the test removes the hook before the capture goes.
 struct Capture {
     std::mutex m;
     std::vector<float> samples;
     int channels = 1;
-    void install(SdlSound& s) {
+    explicit Capture(SdlSound& s) {
         channels = s.deviceChannels();
         s.setPostMixHook([this](const std::uint8_t* data, int bytes) {
             const auto* p = reinterpret_cast<const qint16*>(data);
@@ -126,13 +126,12 @@ private slots:
     // A second sound cuts the first: after the switch the first tone is gone from the
     // mix instead of sounding on beneath the second.
     void secondPlayCutsTheFirst() {
-        const QString a = write("a440", wavTone(440, 2)), b = write("b1000", wavTone(1000, 2));
+        const QString a = write("a440", wav(440, 2)), b = write("b1000", wav(1000, 2));
         SdlSound sound;
         QVERIFY2(sound.available(), sound.failure().c_str());
         QCOMPARE(sound.deviceRate(), 48000);
         QCOMPARE(sound.deviceFormat(), std::uint16_t(AUDIO_S16SYS));
-        Capture cap;
-        cap.install(sound);
+        Capture cap(sound);
         sound.preload({s(a), s(b)});
         sound.play(s(a));
         QThread::msleep(300);
@@ -166,7 +165,7 @@ private slots:
     }
     void playNeverWaits() {
         QFETCH(QByteArray, driver);
-        const QString a = write("long", wavTone(440, 2));
+        const QString a = write("long", wav(440, 2));
         qputenv("SDL_AUDIODRIVER", driver);
         qputenv("PULSE_SERVER", QFile::encodeName(files_.path("no-server")));
         SdlSound sound;
@@ -220,7 +219,7 @@ private slots:
     // FIFO, which would block open(), is never opened; a file that would convert to
     // more than the limit is refused before converting.
     void badFilesPlayNothing() {
-        QByteArray truncated = wavTone(440, 1);
+        QByteArray truncated = wav(440, 1);
         truncated.truncate(truncated.size() / 2);
         QByteArray garbage(4096, '\0');
         for (int i = 0; i < garbage.size(); ++i) garbage[i] = char((i * 7919) ^ (i >> 3));
@@ -246,9 +245,8 @@ private slots:
         QVERIFY(!sound.deviceOpen());
 
         // Nor do they cut a sound that plays.
-        const std::string good = s(write("good-tone", wavTone(440, 1)));
-        Capture cap;
-        cap.install(sound);
+        const std::string good = s(write("good-tone", wav(440, 1)));
+        Capture cap(sound);
         sound.play(good);
         QThread::msleep(150);
         sound.play(paths[2]);
@@ -265,11 +263,11 @@ private slots:
         SdlSound sound;
         const std::string later = s(files_.path("appears-later"));
         sound.play(later);
-        write("appears-later", wavTone(440, 0.2));
+        write("appears-later", wav(440, 0.2));
         sound.play(later);
         QVERIFY(sound.isCached(later) && !sound.isLoaded(later));
         // A good file decodes once and stays.
-        const std::string good = s(write("good", wavTone(440, 0.2)));
+        const std::string good = s(write("good", wav(440, 0.2)));
         sound.preload({good});
         QVERIFY(sound.isLoaded(good));
     }
@@ -278,14 +276,13 @@ private slots:
     // the last sound has passed, not while a sound plays, and the next sound opens
     // it again and is heard from its start.
     void deviceOpensOnDemandAndClosesWhenIdle() {
-        const std::string tone = s(write("short", wavTone(440, 0.3)));
-        const std::string other = s(write("short2", wavTone(1000, 0.3)));
+        const std::string tone = s(write("short", wav(440, 0.3)));
+        const std::string other = s(write("short2", wav(1000, 0.3)));
         SdlSound sound(SdlSound::kDefaultBufferFrames, 200);
         sound.preload({tone, other});
         QVERIFY(sound.waitSettled(2000));
         QVERIFY(!sound.deviceOpen());
-        Capture cap;
-        cap.install(sound);
+        Capture cap(sound);
         sound.play(tone);
         QVERIFY(sound.waitSettled(2000));
         QVERIFY(sound.deviceOpen());
@@ -316,7 +313,7 @@ private slots:
     }
     void noDeviceRunsSilentWithOneLine() {
         QFETCH(QByteArray, driver);
-        const std::string good = s(write("good2", wavTone(440, 0.2)));
+        const std::string good = s(write("good2", wav(440, 0.2)));
         qputenv("SDL_AUDIODRIVER", driver);
         std::unique_ptr<SdlSound> sound;
         const QByteArray err = captureStderr([&] {

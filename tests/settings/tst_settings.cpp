@@ -9,8 +9,6 @@ using namespace zv::test;
 class SettingsTest : public QObject {
     Q_OBJECT
 
-    static void select(GameRig& rig, std::array<Control*, 3>& options, int i) { options[i]->setValue(1); (void)rig; }
-
 private slots:
     void difficultyFeedbackAndCount() {
         GameRig rig;
@@ -35,16 +33,13 @@ private slots:
         QFETCH(int, difficulty);
         QFETCH(int, notes);
         GameRig rig;
-        select(rig, rig.ui.difficultyOptions, difficulty);
-        rig.game.difficultyChosen(difficulty);
-        rig.ui.modeOptions[1]->setValue(1);
+        rig.chooseDifficulty(difficulty);
         rig.sound.clear();
-        rig.game.modeChosen(1);
+        rig.chooseMode(1);
         QCOMPARE(rig.settings.notesPerQuestion, 1);
         QVERIFY(!rig.ui.difficultyFrame->enabled());
         QCOMPARE(rig.ui.difficultyOptions[difficulty]->value(), 1);
-        rig.ui.modeOptions[0]->setValue(1);
-        rig.game.modeChosen(0);
+        rig.chooseMode(0);
         QCOMPARE(rig.settings.notesPerQuestion, notes);
         QVERIFY(rig.ui.difficultyFrame->enabled());
         QCOMPARE(rig.sound.names(), (std::vector<std::string>{"so", "mi"}));
@@ -81,8 +76,7 @@ private slots:
     void limitOffAndOn() {
         GameRig rig;
         QCOMPARE(rig.ui.limitLabel->caption(), std::string("30"));
-        rig.ui.noLimitCheck->setValue(1);
-        rig.game.noLimitClicked();
+        rig.setNoLimit(true);
         QCOMPARE(rig.ui.limitLabel->caption(), std::string("∞"));
         QCOMPARE(rig.ui.countdown->caption(), std::string("∞"));
         QCOMPARE(rig.state.secondsLeft, 30);
@@ -94,18 +88,15 @@ private slots:
         rig.game.startStopClicked();
         rig.clock.advance(1000);
         QVERIFY(rig.isIdle());
-        rig.ui.noLimitCheck->setValue(0);
-        rig.game.noLimitClicked();
+        rig.setNoLimit(false);
         QCOMPARE(rig.ui.limitLabel->caption(), std::string("30"));
         QCOMPARE(rig.ui.countdown->caption(), std::string("30"));
     }
 
     void scrollSwitchesLimitOn() {
         GameRig rig;
-        rig.ui.noLimitCheck->setValue(1);
-        rig.game.noLimitClicked();
-        rig.ui.timeLimitBar->setValue(55);
-        rig.game.timeLimitChanged();
+        rig.setNoLimit(true);
+        rig.setTimeLimitBar(55);
         QCOMPARE(rig.ui.noLimitCheck->value(), 0);
         QCOMPARE(rig.ui.limitLabel->caption(), std::string("45"));
         QCOMPARE(rig.ui.countdown->caption(), std::string("45"));

@@ -56,6 +56,18 @@ struct GameRig {
         startGame();
         playUntilSequencerStops();
     }
+    // Settings made as the window makes them: the control's value first, then its handler.
+    void chooseDifficulty(int i) { ui.difficultyOptions[i]->setValue(1); game.difficultyChosen(i); }
+    void chooseMode(int i) { ui.modeOptions[i]->setValue(1); game.modeChosen(i); }
+    void chooseKeyRange(int i) { ui.keyRangeOptions[i]->setValue(1); game.keyRangeChosen(i); }
+    void setNoLimit(bool on) { ui.noLimitCheck->setValue(on); game.noLimitClicked(); }
+    void setNoteNames(bool on) { ui.noteNamesCheck->setValue(on); game.noteNamesClicked(); }
+    void setTimeLimitBar(int value) { ui.timeLimitBar->setValue(value); game.timeLimitChanged(); }
+    // Ticks the ask-before-demonstrating box; the next question it asks gets `answer`.
+    void askBeforeDemonstrating(int answer) {
+        ui.askDemonstrationCheck->setValue(1);
+        boxes.answers = {answer};
+    }
     // Presses the key a token names, as a mouse-down on its button would.
     void pressToken(const std::string& token) {
         const auto key = readToken(token);

@@ -254,33 +254,18 @@ std::optional<std::string> ModelDriver::apply(const Action& act) {
             if (act.a == 1 && usable(ui.nextQuestion)) game.nextQuestionClicked();
             break;
         case Action::Difficulty:
-            if (act.a >= 0 && act.a < 3 && usable(ui.difficultyOptions[act.a])) {
-                ui.difficultyOptions[act.a]->setValue(1);
-                game.difficultyChosen(act.a);
-            }
+            if (act.a >= 0 && act.a < 3 && usable(ui.difficultyOptions[act.a])) r.chooseDifficulty(act.a);
             break;
         case Action::Mode:
-            if (act.a >= 0 && act.a < 2 && usable(ui.modeOptions[act.a])) {
-                ui.modeOptions[act.a]->setValue(1);
-                game.modeChosen(act.a);
-            }
+            if (act.a >= 0 && act.a < 2 && usable(ui.modeOptions[act.a])) r.chooseMode(act.a);
             break;
         case Action::Range:
-            if (act.a >= 0 && act.a < 4 && usable(ui.keyRangeOptions[act.a])) {
-                ui.keyRangeOptions[act.a]->setValue(1);
-                game.keyRangeChosen(act.a);
-            }
+            if (act.a >= 0 && act.a < 4 && usable(ui.keyRangeOptions[act.a])) r.chooseKeyRange(act.a);
             break;
         case Action::ToggleLimit:
-            if (usable(ui.noLimitCheck)) {
-                ui.noLimitCheck->setValue(!ui.noLimitCheck->value());
-                game.noLimitClicked();
-            }
+            if (usable(ui.noLimitCheck)) r.setNoLimit(!ui.noLimitCheck->value());
             break;
-        case Action::ToggleNames:
-            ui.noteNamesCheck->setValue(!ui.noteNamesCheck->value());
-            game.noteNamesClicked();
-            break;
+        case Action::ToggleNames: r.setNoteNames(!ui.noteNamesCheck->value()); break;
         case Action::ToggleAsk: ui.askDemonstrationCheck->setValue(!ui.askDemonstrationCheck->value()); break;
         case Action::Scroll:
             if (usable(ui.timeLimitBar)) {

@@ -60,6 +60,15 @@ int px(int twips) { return MainWindow::toPixels(twips); }
 
 QColor pixelAt(QWidget& w, QPoint p) { return w.grab().toImage().pixelColor(p); }
 
+// How many pixels of the rectangle (all of the image if none) are dark: drawn text.
+int darkPixels(const QImage& img, QRect r = {}) {
+    if (r.isNull()) r = img.rect();
+    int n = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x) n += img.pixelColor(x, y).lightness() < 100;
+    return n;
+}
+
 QPoint centreOf(QWidget* w) { return w->mapTo(w->window(), w->rect().center()); }
 
 }  // namespace
@@ -189,21 +198,13 @@ private slots:
         QCOMPARE(img.pixelColor(black), QColor(160, 160, 160));
         QCOMPARE(img.pixelColor(px(450 + 600 * 5) + 20, 150), QColor(0, 0, 255));
         // Japanese text is drawn: the frame title "難易度" leaves dark pixels.
-        int dark = 0;
         const QRect title(w(ControlRole::DifficultyFrame)->pos(), QSize(w(ControlRole::DifficultyFrame)->width(), 14));
-        for (int y = title.top(); y <= title.bottom(); ++y)
-            for (int x = title.left(); x <= title.right(); ++x) dark += img.pixelColor(x, y).lightness() < 100;
+        const int dark = darkPixels(img, title);
         QVERIFY2(dark > 20, qPrintable(QString::number(dark)));
 
         // The banner frame is opaque: with no text of its own it hides the options
         // it covers.
-        auto darkIn = [&](QRect r) {
-            const QImage shot = win_->grab().toImage();
-            int n = 0;
-            for (int y = r.top(); y <= r.bottom(); ++y)
-                for (int x = r.left(); x <= r.right(); ++x) n += shot.pixelColor(x, y).lightness() < 100;
-            return n;
-        };
+        auto darkIn = [&](QRect r) { return darkPixels(win_->grab().toImage(), r); };
         const QRect option(w(ControlRole::ModeOption, 0)->mapTo(win_.get(), QPoint(0, 0)), w(ControlRole::ModeOption, 0)->size());
         QVERIFY(darkIn(option) > 20);
         c(ControlRole::BannerText).setCaption("");
@@ -216,13 +217,7 @@ private slots:
         showWindow();
         c(ControlRole::NotePlate, 0).setVisible(true);
         QWidget* plate = w(ControlRole::NotePlate, 0);
-        auto darkIn = [&](QWidget* x) {
-            const QImage img = x->grab().toImage();
-            int n = 0;
-            for (int y = 0; y < img.height(); ++y)
-                for (int i = 0; i < img.width(); ++i) n += img.pixelColor(i, y).lightness() < 100;
-            return n;
-        };
+        auto darkIn = [&](QWidget* x) { return darkPixels(x->grab().toImage()); };
         c(ControlRole::NotePlate, 0).setBackColor(colors::White);
         QCOMPARE(darkIn(plate), 0);
         c(ControlRole::NotePlate, 0).printText("ド ");

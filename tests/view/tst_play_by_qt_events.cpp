@@ -91,12 +91,10 @@ private slots:
         QVERIFY(w(ControlRole::NotePlate, 0)->isVisible());
         for (Qt::MouseButton b : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton}) {
             rig_->sound.clear();
-            QTest::mousePress(w(ControlRole::WhiteKey, 1), b);
-            QTest::mouseRelease(w(ControlRole::WhiteKey, 1), b);
-            QTest::mousePress(w(ControlRole::BlackKey, 7), b);
-            QTest::mouseRelease(w(ControlRole::BlackKey, 7), b);
-            QTest::mousePress(w(ControlRole::NotePlate, 10), b);
-            QTest::mouseRelease(w(ControlRole::NotePlate, 10), b);
+            for (QWidget* x : {w(ControlRole::WhiteKey, 1), w(ControlRole::BlackKey, 7), w(ControlRole::NotePlate, 10)}) {
+                QTest::mousePress(x, b);
+                QTest::mouseRelease(x, b);
+            }
             QCOMPARE(rig_->sound.names(), (std::vector<std::string>{"re", "+fa#", "+fa"}));
         }
     }
