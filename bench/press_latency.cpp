@@ -89,7 +89,7 @@ int main(int argc, char** argv) {
     const std::string outMidi = arg(argc, argv, "--out-midi", "");
 
     QApplication qapp(argc, argv);
-    styleApplication();
+    zv::MainWindow::styleApplication();
     zv::QtMessageBoxes boxes;
     std::unique_ptr<RealGame> game;
     try {
