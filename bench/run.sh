@@ -14,6 +14,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$root/build-bench"
 out="$root/docs/performance.md"
 do_build=1
+. "$root/tests/e2e/common.sh"
 invocation="bench/run.sh${*:+ $*}"
 for knob in BENCH_COMPARE BENCH_WAIT_QUIET BENCH_DIFFICULTY BENCH_QUESTIONS BENCH_GAMES BENCH_STARTUP_RUNS \
             BENCH_PRESSES BENCH_ROUNDS; do
@@ -49,7 +50,7 @@ done
 work="$(mktemp -d)"
 jackd_pid=""
 cleanup() {
-  if [ -n "$jackd_pid" ]; then kill "$jackd_pid" 2>/dev/null || true; wait "$jackd_pid" 2>/dev/null || true; fi
+  stop_private_jack
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -87,17 +88,11 @@ started="$(date -u '+%Y-%m-%d %H:%M UTC')"
 
 # 1. Press-to-sound latency, the game beside the bare SDL2 floor, alternating
 #    which goes first in each round. The game's MIDI note-ons come through a private
-#    JACK server (dummy driver, no real-time), stopped again after these rounds. Its
-#    synchronous mode (-S) waits for a client late in a cycle instead of skipping it,
-#    so a busy machine delays notes rather than losing them.
+#    JACK server (dummy driver, no real-time), stopped again after these rounds.
 command -v jackd >/dev/null || { echo "jackd missing: run scripts/install-deps.sh" >&2; exit 1; }
 export JACK_NO_START_SERVER=1 JACK_DEFAULT_SERVER="zorvanta-bench-$$"
 jack_period=256
-. "$root/tests/e2e/common.sh"
-clear_stale_jack_state
-jackd -S -n "$JACK_DEFAULT_SERVER" --no-realtime -d dummy -r 48000 -p "$jack_period" >"$work/jackd.log" 2>&1 &
-jackd_pid=$!
-for _ in $(seq 100); do jack_lsp >/dev/null 2>&1 && break; sleep 0.1; done
+start_private_jack "$work/jackd.log" "$jack_period" || { cat "$work/jackd.log" >&2; exit 1; }
 frames=""
 for r in $(seq 1 "$rounds"); do
   log "latency round $r/$rounds"
@@ -116,7 +111,7 @@ for r in $(seq 1 "$rounds"); do
   for k in floor both; do stats "$work/$k.$r" | awk '{print $3}' >>"$work/$k.medians"; done
   for k in floor both; do stats "$work/$k.$r" | awk '{print $4}' >>"$work/$k.p99s"; done
 done
-kill "$jackd_pid"; wait "$jackd_pid" 2>/dev/null || true; jackd_pid=""
+stop_private_jack
 game_s="$(stats "$work"/both.*[0-9])"
 midi_s="$(stats "$work"/midi.*)"
 mouse_s="$(stats "$work"/mouse.*)"
