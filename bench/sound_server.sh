@@ -19,6 +19,7 @@ build="$root/build-bench"
 update_doc=0
 args=("$@")
 . "$root/bench/support/figures.sh"
+. "$root/tests/e2e/common.sh"
 invocation="$(command_line "bench/sound_server.sh${*:+ $*}" BENCH_COMPARE BENCH_PRESSES BENCH_FIRST_ROUNDS \
   BENCH_STARTUP_RUNS)"
 while [ $# -gt 0 ]; do
@@ -28,9 +29,7 @@ while [ $# -gt 0 ]; do
     *) echo "usage: $0 [--build-dir DIR] [--update-doc]" >&2; exit 2 ;;
   esac
 done
-if [ -z "${ZORVANTA_ON_XVFB:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1024x768x24" env ZORVANTA_ON_XVFB=1 bash "$0" "${args[@]}"
-fi
+on_xvfb "$0" "${args[@]}"
 startup_runs="${BENCH_STARTUP_RUNS:-7}"
 first_rounds="${BENCH_FIRST_ROUNDS:-7}"
 presses="${BENCH_PRESSES:-300}"
@@ -39,7 +38,6 @@ for b in zorvanta bench_probe bench_minimal_window bench_first_sound bench_press
   [ -x "$bin/$b" ] || { echo "missing $bin/$b: build first" >&2; exit 1; }
 done
 
-. "$root/tests/e2e/common.sh"
 pa="" rec="" game=""
 start_work game rec pa
 . "$root/tests/e2e/pulse_server.sh"
@@ -50,7 +48,6 @@ unset SDL_AUDIODRIVER
 export QT_QPA_PLATFORM=xcb
 cd "$bin"
 
-streams() { pactl list short sink-inputs 2>/dev/null | wc -l; }
 # CPU time (ns) of all the threads of a process, from the scheduler's statistics.
 cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{s += $1} END {print s + 0}'; }
 # A recorder on the sink's monitor. The null sink renders in 2-second blocks while
@@ -79,16 +76,15 @@ done
 for i in 1 2; do
   ./zorvanta >/dev/null 2>&1 &
   game=$!
-  wid="$(timeout 20 xdotool search --sync --onlyvisible --pid "$game" --name '^Zorvanta\?$' | head -n 1)"
-  xdotool windowfocus --sync "$wid" 2>/dev/null || true
+  wid="$(game_window "$game")"
   sleep 1
-  xdotool key q
+  press_on "$wid" q
   sleep 0.3
-  echo "$(streams)" >>"$work/streams.playing"
+  pulse_streams >>"$work/streams.playing"
   sleep 8.7
-  echo "$(streams)" >>"$work/streams.after"
+  pulse_streams >>"$work/streams.after"
   c0="$(cpu_ns "$game")"; sleep 10; c1="$(cpu_ns "$game")"
-  echo "$(streams)" >>"$work/streams.after"
+  pulse_streams >>"$work/streams.after"
   awk -v a="$c0" -v b="$c1" 'BEGIN { printf "%.3f\n", (b - a) / 1e6 }' >>"$work/idle.after"
   kill "$game"; wait "$game" 2>/dev/null || true; game=""
 done
