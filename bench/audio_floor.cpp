@@ -5,7 +5,6 @@
 //   bench_audio_floor --sounds DIR [--presses N] [--frames F] [--seed S] [--out FILE]
 #include <SDL.h>
 
-#include <atomic>
 #include <mutex>
 #include <random>
 #include <thread>
@@ -17,9 +16,7 @@ using namespace zvbench;
 
 namespace {
 
-std::atomic<int> pending{-1};          // the sound awaited in the mix, -1 none
-std::atomic<std::int64_t> heardAt{0};  // when its first buffer was mixed
-const OnsetMatcher* matcher = nullptr;
+OnsetWatch* onsets = nullptr;
 
 std::mutex voiceMutex;
 const std::vector<std::uint8_t>* voice = nullptr;
@@ -37,10 +34,7 @@ void fill(void*, Uint8* stream, int len) {
         }
     }
     std::memset(stream + n, 0, static_cast<std::size_t>(len) - n);
-    const int want = pending.load(std::memory_order_acquire);
-    if (want < 0 || !matcher->is(want, stream, len)) return;
-    heardAt.store(monoNs(), std::memory_order_relaxed);
-    pending.store(-1, std::memory_order_release);
+    onsets->onBuffer(stream, len);
 }
 
 }  // namespace
@@ -76,7 +70,8 @@ int main(int argc, char** argv) {
         }
         sounds.push_back(std::move(s));
     }
-    matcher = &m;
+    OnsetWatch watch(m);
+    onsets = &watch;
     SDL_PauseAudioDevice(device, 0);
 
     std::mt19937_64 rng(seed);
@@ -86,7 +81,7 @@ int main(int argc, char** argv) {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     for (long i = 0; i < presses; ++i) {
         const int id = pick(rng);
-        pending.store(id, std::memory_order_release);
+        watch.expect(id);
         const std::int64_t t0 = monoNs();
         {
             std::lock_guard lock(voiceMutex);
@@ -94,13 +89,14 @@ int main(int argc, char** argv) {
             position = 0;
         }
         std::this_thread::sleep_for(std::chrono::microseconds(gapUs(rng)));
-        for (int w = 0; w < 500 && pending.load(std::memory_order_acquire) >= 0; ++w)
+        for (int w = 0; w < 500 && watch.awaiting(); ++w)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        if (pending.exchange(-1) >= 0) {
+        const std::int64_t heardAt = watch.finish();
+        if (heardAt == 0) {
             ++missed;
             continue;
         }
-        latencies.push_back(static_cast<double>(heardAt.load() - t0) / 1e6);
+        latencies.push_back(static_cast<double>(heardAt - t0) / 1e6);
     }
     SDL_CloseAudioDevice(device);
 

@@ -5,7 +5,6 @@
 // turn) and times it from just before play() to the first buffer handed to the device
 // that starts with that sound; play() itself is timed too.
 //   bench_first_sound --sounds DIR [--rounds N] [--idle-ms MS] [--out FILE]
-#include <atomic>
 #include <thread>
 
 #include "platform/real/SdlSound.h"
@@ -35,14 +34,8 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    std::atomic<int> pending{-1};
-    std::atomic<std::int64_t> heardAt{0};
-    sound.setPostMixHook([&](const std::uint8_t* data, int bytes) {
-        const int want = pending.load(std::memory_order_acquire);
-        if (want < 0 || !matcher.is(want, data, bytes)) return;
-        heardAt.store(monoNs(), std::memory_order_relaxed);
-        pending.store(-1, std::memory_order_release);
-    });
+    OnsetWatch watch(matcher);
+    sound.setPostMixHook([&watch](const std::uint8_t* data, int bytes) { watch.onBuffer(data, bytes); });
     if (!sound.waitSettled(5000)) return 1;
 
     const int order[] = {24, 0, 13, 19, 7, 24, 3, 16};  // the chime, white and black keys
@@ -56,17 +49,18 @@ int main(int argc, char** argv) {
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(idleMs));
         const int id = order[r % 8];
-        pending.store(id, std::memory_order_release);
+        watch.expect(id);
         const std::int64_t t0 = monoNs();
         sound.play(paths[static_cast<std::size_t>(id)]);
         playUs.push_back(static_cast<double>(monoNs() - t0) / 1e3);
-        for (int w = 0; w < 2000 && pending.load(std::memory_order_acquire) >= 0; ++w)
+        for (int w = 0; w < 2000 && watch.awaiting(); ++w)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        if (pending.exchange(-1) >= 0) {
+        const std::int64_t heardAt = watch.finish();
+        if (heardAt == 0) {
             ++missed;
             continue;
         }
-        latencies.push_back(static_cast<double>(heardAt.load() - t0) / 1e6);
+        latencies.push_back(static_cast<double>(heardAt - t0) / 1e6);
     }
     sound.setPostMixHook({});
     const Summary s = summarize(latencies);

@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
     const std::string outFirst = arg(argc, argv, "--out-first", "");
 
     QApplication qapp(argc, argv);
-    styleApplication();
+    zv::MainWindow::styleApplication();
     InstantBoxes boxes;
     std::unique_ptr<RealGame> real;
     try {

@@ -89,7 +89,7 @@ int main(int argc, char** argv) {
     const std::string outMidi = arg(argc, argv, "--out-midi", "");
 
     QApplication qapp(argc, argv);
-    styleApplication();
+    zv::MainWindow::styleApplication();
     zv::QtMessageBoxes boxes;
     std::unique_ptr<RealGame> game;
     try {
@@ -124,14 +124,8 @@ int main(int argc, char** argv) {
         }
     }
 
-    std::atomic<int> pending{-1};
-    std::atomic<std::int64_t> heardAt{0};
-    game->sound.setPostMixHook([&](const std::uint8_t* data, int bytes) {
-        const int want = pending.load(std::memory_order_acquire);
-        if (want < 0 || !matcher.is(want, data, bytes)) return;
-        heardAt.store(monoNs(), std::memory_order_relaxed);
-        pending.store(-1, std::memory_order_release);
-    });
+    OnsetWatch watch(matcher);
+    game->sound.setPostMixHook([&watch](const std::uint8_t* data, int bytes) { watch.onBuffer(data, bytes); });
 
     // The device opens on the first sound and stays open while sounds keep coming;
     // a sound after a long silence is bench_first_sound's business.
@@ -157,7 +151,7 @@ int main(int argc, char** argv) {
         QWidget* target = QApplication::focusWidget();
         if (!target || target->window() != &window) target = &window;
 
-        pending.store(id, std::memory_order_release);
+        watch.expect(id);
         std::int64_t t0 = monoNs();
         if (byMidi)
             keyboard->press(zv::midi::kLowestNote + (white ? kWhiteSemitones[index] : kBlackSemitones[index]));
@@ -166,20 +160,20 @@ int main(int argc, char** argv) {
         else
             QTest::keyPress(target, qtKey);
         waitMs(gapMs(rng));
-        for (int w = 0; w < 500 && pending.load(std::memory_order_acquire) >= 0; ++w) waitMs(1);
-        const bool heard = pending.exchange(-1) < 0;
+        for (int w = 0; w < 500 && watch.awaiting(); ++w) waitMs(1);
+        const std::int64_t heardAt = watch.finish();
         if (byMidi)
             t0 = keyboard->sentAt();
         else if (byMouse)
             QTest::mouseRelease(button, Qt::LeftButton, {}, at);
         else
             QTest::keyRelease(target, qtKey);
-        if (!heard || t0 == 0) {
+        if (heardAt == 0 || t0 == 0) {
             ++missed;
             if (byMidi) ++missedMidi;
             continue;
         }
-        (byMidi ? notes : byMouse ? mouse : key).push_back(static_cast<double>(heardAt.load() - t0) / 1e6);
+        (byMidi ? notes : byMouse ? mouse : key).push_back(static_cast<double>(heardAt - t0) / 1e6);
     }
     game->sound.setPostMixHook({});
 

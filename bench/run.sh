@@ -14,11 +14,10 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$root/build-bench"
 out="$root/docs/performance.md"
 do_build=1
-invocation="bench/run.sh${*:+ $*}"
-for knob in BENCH_COMPARE BENCH_WAIT_QUIET BENCH_DIFFICULTY BENCH_QUESTIONS BENCH_GAMES BENCH_STARTUP_RUNS \
-            BENCH_PRESSES BENCH_ROUNDS; do
-  if [ -n "${!knob:-}" ]; then invocation="$knob='${!knob}' $invocation"; fi
-done
+. "$root/bench/support/figures.sh"
+. "$root/tests/e2e/common.sh"
+invocation="$(command_line "bench/run.sh${*:+ $*}" BENCH_COMPARE BENCH_WAIT_QUIET BENCH_DIFFICULTY BENCH_QUESTIONS \
+  BENCH_GAMES BENCH_STARTUP_RUNS BENCH_PRESSES BENCH_ROUNDS)"
 while [ $# -gt 0 ]; do
   case "$1" in
     --build-dir) build="$(realpath -m "$2")"; shift 2 ;;
@@ -49,7 +48,7 @@ done
 work="$(mktemp -d)"
 jackd_pid=""
 cleanup() {
-  if [ -n "$jackd_pid" ]; then kill "$jackd_pid" 2>/dev/null || true; wait "$jackd_pid" 2>/dev/null || true; fi
+  stop_private_jack
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -58,22 +57,6 @@ trap cleanup EXIT
 export QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy XDG_RUNTIME_DIR="$work/xdg"
 mkdir -m 700 "$work/xdg"
 cd "$bin"  # the programs find sound/ and the pictures beside them
-
-log() { printf '%s\n' "$*" >&2; }
-# n min median p99 max of the numbers in the files (nearest rank).
-stats() {
-  cat "$@" | sort -g | awk '{v[NR]=$1} END {
-    if (NR == 0) { print "0 nan nan nan nan"; exit }
-    m = int(NR * 0.5); if (m < NR * 0.5) m++; if (m < 1) m = 1
-    p = int(NR * 0.99); if (p < NR * 0.99) p++; if (p < 1) p = 1
-    printf "%d %.3f %.3f %.3f %.3f\n", NR, v[1], v[m], v[p], v[NR] }'
-}
-field() { echo "$1" | awk -v i="$2" '{print $i}'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
-le() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a <= b) }'; }
-verdict() { if le "$1" "$2"; then echo "met"; else echo "**missed**"; fi; }
-result() { awk -v k="$1" '$1 == "RESULT" && $2 == k {print $3}' "$2"; }
-load() { cut -d' ' -f1-3 /proc/loadavg; }
 
 quiet_wait="${BENCH_WAIT_QUIET:-0}"
 while [ "$quiet_wait" -gt 0 ] && ! le "$(cut -d' ' -f1 /proc/loadavg)" 0.5; do
@@ -87,17 +70,11 @@ started="$(date -u '+%Y-%m-%d %H:%M UTC')"
 
 # 1. Press-to-sound latency, the game beside the bare SDL2 floor, alternating
 #    which goes first in each round. The game's MIDI note-ons come through a private
-#    JACK server (dummy driver, no real-time), stopped again after these rounds. Its
-#    synchronous mode (-S) waits for a client late in a cycle instead of skipping it,
-#    so a busy machine delays notes rather than losing them.
+#    JACK server (dummy driver, no real-time), stopped again after these rounds.
 command -v jackd >/dev/null || { echo "jackd missing: run scripts/install-deps.sh" >&2; exit 1; }
 export JACK_NO_START_SERVER=1 JACK_DEFAULT_SERVER="zorvanta-bench-$$"
 jack_period=256
-. "$root/tests/e2e/common.sh"
-clear_stale_jack_state
-jackd -S -n "$JACK_DEFAULT_SERVER" --no-realtime -d dummy -r 48000 -p "$jack_period" >"$work/jackd.log" 2>&1 &
-jackd_pid=$!
-for _ in $(seq 100); do jack_lsp >/dev/null 2>&1 && break; sleep 0.1; done
+start_private_jack "$work/jackd.log" "$jack_period" || { cat "$work/jackd.log" >&2; exit 1; }
 frames=""
 for r in $(seq 1 "$rounds"); do
   log "latency round $r/$rounds"
@@ -116,7 +93,7 @@ for r in $(seq 1 "$rounds"); do
   for k in floor both; do stats "$work/$k.$r" | awk '{print $3}' >>"$work/$k.medians"; done
   for k in floor both; do stats "$work/$k.$r" | awk '{print $4}' >>"$work/$k.p99s"; done
 done
-kill "$jackd_pid"; wait "$jackd_pid" 2>/dev/null || true; jackd_pid=""
+stop_private_jack
 game_s="$(stats "$work"/both.*[0-9])"
 midi_s="$(stats "$work"/midi.*)"
 mouse_s="$(stats "$work"/mouse.*)"
@@ -168,7 +145,6 @@ for ph in main QApplication services-built pictures-loaded window-built first-pa
   phases_line="$phases_line${phases_line:+ → }$ph $(phase_median "$ph")"
 done
 phases_paint="$(awk '$1 == "run" {print $4}' "$work/phases.out" >"$work/phase.tmp"; field "$(stats "$work/phase.tmp")" 3)"
-libs() { ldd "$1" | grep -c '=>' || true; }
 libs_game="$(libs ./zorvanta)"; libs_min="$(libs ./bench_minimal_window)"; libs_mix="$(libs ./bench_audio_window)"
 main_min="$(field "$(stats "$work/main.minimal")" 3)"
 main_mix="$(field "$(stats "$work/main.mixer")" 3)"
@@ -207,7 +183,6 @@ load_after="$(load)"
 # The report.
 cpu_model="$(lscpu | sed -n 's/^Model name: *//p' | head -n 1)"
 mem="$(awk '/MemTotal/ {printf "%.1f GiB", $2 / 1048576}' /proc/meminfo)"
-ver() { dpkg-query -W -f='${Version}' "$1" 2>/dev/null || echo "?"; }
 mk() { awk -v v="$1" 'BEGIN { printf "%.1f", v / 1024 }'; }
 ms3() { printf '%s / %s / %s' "$(field "$1" 2)" "$(field "$1" 3)" "$(field "$1" 5)"; }
 run_cpu10="$(t run_cpu10_ms)"

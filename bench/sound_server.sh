@@ -18,10 +18,10 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$root/build-bench"
 update_doc=0
 args=("$@")
-invocation="bench/sound_server.sh${*:+ $*}"
-for knob in BENCH_COMPARE BENCH_PRESSES BENCH_FIRST_ROUNDS BENCH_STARTUP_RUNS; do
-  if [ -n "${!knob:-}" ]; then invocation="$knob='${!knob}' $invocation"; fi
-done
+. "$root/bench/support/figures.sh"
+. "$root/tests/e2e/common.sh"
+invocation="$(command_line "bench/sound_server.sh${*:+ $*}" BENCH_COMPARE BENCH_PRESSES BENCH_FIRST_ROUNDS \
+  BENCH_STARTUP_RUNS)"
 while [ $# -gt 0 ]; do
   case "$1" in
     --build-dir) build="$(realpath -m "$2")"; shift 2 ;;
@@ -29,9 +29,7 @@ while [ $# -gt 0 ]; do
     *) echo "usage: $0 [--build-dir DIR] [--update-doc]" >&2; exit 2 ;;
   esac
 done
-if [ -z "${ZORVANTA_ON_XVFB:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1024x768x24" env ZORVANTA_ON_XVFB=1 bash "$0" "${args[@]}"
-fi
+on_xvfb "$0" "${args[@]}"
 startup_runs="${BENCH_STARTUP_RUNS:-7}"
 first_rounds="${BENCH_FIRST_ROUNDS:-7}"
 presses="${BENCH_PRESSES:-300}"
@@ -40,7 +38,6 @@ for b in zorvanta bench_probe bench_minimal_window bench_first_sound bench_press
   [ -x "$bin/$b" ] || { echo "missing $bin/$b: build first" >&2; exit 1; }
 done
 
-. "$root/tests/e2e/common.sh"
 pa="" rec="" game=""
 start_work game rec pa
 . "$root/tests/e2e/pulse_server.sh"
@@ -51,18 +48,6 @@ unset SDL_AUDIODRIVER
 export QT_QPA_PLATFORM=xcb
 cd "$bin"
 
-log() { printf '%s\n' "$*" >&2; }
-stats() {  # n min median max of the numbers in the files
-  cat "$@" | sort -g | awk '{v[NR]=$1} END {
-    if (NR == 0) { print "0 nan nan nan"; exit }
-    m = int(NR * 0.5); if (m < NR * 0.5) m++; if (m < 1) m = 1
-    printf "%d %.3f %.3f %.3f\n", NR, v[1], v[m], v[NR] }'
-}
-field() { echo "$1" | awk -v i="$2" '{print $i}'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
-le() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a <= b) }'; }
-verdict() { if le "$1" "$2"; then echo "met"; else echo "**missed**"; fi; }
-streams() { pactl list short sink-inputs 2>/dev/null | wc -l; }
 # CPU time (ns) of all the threads of a process, from the scheduler's statistics.
 cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{s += $1} END {print s + 0}'; }
 # A recorder on the sink's monitor. The null sink renders in 2-second blocks while
@@ -70,7 +55,7 @@ cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{s += $1} END {pri
 # few milliseconds, as a sound card does, so that the latencies are the program's.
 recorder_on() { parec -d cap.monitor --latency-msec=5 --raw >/dev/null 2>&1 & rec=$!; sleep 2.5; }
 recorder_off() { kill "$rec" 2>/dev/null || true; wait "$rec" 2>/dev/null || true; rec=""; }
-load_before="$(cut -d' ' -f1-3 /proc/loadavg)"
+load_before="$(load)"
 started="$(date -u '+%Y-%m-%d %H:%M UTC')"
 
 # 1. Idle CPU over 10 s, one second after the first frame (2 runs each).
@@ -91,16 +76,15 @@ done
 for i in 1 2; do
   ./zorvanta >/dev/null 2>&1 &
   game=$!
-  wid="$(timeout 20 xdotool search --sync --onlyvisible --pid "$game" --name '^Zorvanta\?$' | head -n 1)"
-  xdotool windowfocus --sync "$wid" 2>/dev/null || true
+  wid="$(game_window "$game")"
   sleep 1
-  xdotool key q
+  press_on "$wid" q
   sleep 0.3
-  echo "$(streams)" >>"$work/streams.playing"
+  pulse_streams >>"$work/streams.playing"
   sleep 8.7
-  echo "$(streams)" >>"$work/streams.after"
+  pulse_streams >>"$work/streams.after"
   c0="$(cpu_ns "$game")"; sleep 10; c1="$(cpu_ns "$game")"
-  echo "$(streams)" >>"$work/streams.after"
+  pulse_streams >>"$work/streams.after"
   awk -v a="$c0" -v b="$c1" 'BEGIN { printf "%.3f\n", (b - a) / 1e6 }' >>"$work/idle.after"
   kill "$game"; wait "$game" 2>/dev/null || true; game=""
 done
@@ -122,7 +106,7 @@ for i in $(seq 1 "$startup_runs"); do
 done
 start_game="$(stats "$work/start.game")"; start_min="$(stats "$work/start.min")"
 start_ratio="$(ratio "$(field "$start_game" 3)" "$(field "$start_min" 3)")"
-libs_game="$(ldd ./zorvanta | grep -c '=>' || true)"; libs_min="$(ldd ./bench_minimal_window | grep -c '=>' || true)"
+libs_game="$(libs ./zorvanta)"; libs_min="$(libs ./bench_minimal_window)"
 
 # 3. and 4. with a listener on the monitor.
 recorder_on
@@ -130,7 +114,7 @@ log "first sound after idle: $first_rounds rounds"
 ./bench_first_sound --sounds sound --rounds "$first_rounds" --idle-ms 1000 --out "$work/first" >"$work/first.log" 2>&1 ||
   { cat "$work/first.log" >&2; exit 1; }
 first="$(stats "$work/first")"
-play_us="$(awk '$1 == "RESULT" && $2 == "play_call_max_us" {print $3}' "$work/first.log")"
+play_us="$(result play_call_max_us "$work/first.log")"
 log "press latency: $presses presses each"
 QT_QPA_PLATFORM=offscreen ./bench_press_latency --presses "$presses" --seed 1 --out-mouse "$work/mouse" \
   --out-key "$work/key" >"$work/press.log" 2>&1 || { cat "$work/press.log" >&2; exit 1; }
@@ -139,24 +123,24 @@ QT_QPA_PLATFORM=offscreen ./bench_press_latency --presses "$presses" --seed 1 --
 recorder_off
 press="$(stats "$work/mouse" "$work/key")"; floor="$(stats "$work/floor")"
 press_ratio="$(ratio "$(field "$press" 3)" "$(field "$floor" 3)")"
-load_after="$(cut -d' ' -f1-3 /proc/loadavg)"
+load_after="$(load)"
 
 compare_rows=""
 if [ -n "${BENCH_COMPARE:-}" ]; then
   idle_other="$(stats "$work/idle.other")"; start_other="$(stats "$work/start.other")"
-  compare_rows="| S1c | S1 for $compare_label ($compare_path), the same runs | $(field "$idle_other" 2) / $(field "$idle_other" 4) ms | | | |
-| S2c | S2 for $compare_label, interleaved with the same runs | $(field "$start_other" 2) / $(field "$start_other" 3) / $(field "$start_other" 4) ms | shared libraries (ldd): $(ldd "$compare_path" | grep -c '=>' || true) | | ×$(ratio "$(field "$start_other" 3)" "$(field "$start_min" 3)") the bare window |
+  compare_rows="| S1c | S1 for $compare_label ($compare_path), the same runs | $(field "$idle_other" 2) / $(field "$idle_other" 5) ms | | | |
+| S2c | S2 for $compare_label, interleaved with the same runs | $(field "$start_other" 2) / $(field "$start_other" 3) / $(field "$start_other" 5) ms | shared libraries (ldd): $(libs "$compare_path") | | ×$(ratio "$(field "$start_other" 3)" "$(field "$start_min" 3)") the bare window |
 "
 fi
 table="$(cat <<EOF
 | # | Measure (Xvfb + PulseAudio null sink) | Result | Beside | Target | Verdict |
 |---|---|---|---|---|---|
-| S1 | CPU of all threads over 10 s of the idle window, from 1 s after the first frame (2 runs: min / max) | $(field "$idle_game" 2) / $(field "$idle_game" 4) ms | bare Qt window: $(field "$idle_min" 2) / $(field "$idle_min" 4) ms | ≤ 20 ms | $(verdict "$(field "$idle_game" 4)" 20) |
-| S1a | … the same after a key's sound, from 9 s after the press (2 runs: min / max) | $(field "$idle_after" 2) / $(field "$idle_after" 4) ms | | ≤ 20 ms | $(verdict "$(field "$idle_after" 4)" 20) |
+| S1 | CPU of all threads over 10 s of the idle window, from 1 s after the first frame (2 runs: min / max) | $(field "$idle_game" 2) / $(field "$idle_game" 5) ms | bare Qt window: $(field "$idle_min" 2) / $(field "$idle_min" 5) ms | ≤ 20 ms | $(verdict "$(field "$idle_game" 5)" 20) |
+| S1a | … the same after a key's sound, from 9 s after the press (2 runs: min / max) | $(field "$idle_after" 2) / $(field "$idle_after" 5) ms | | ≤ 20 ms | $(verdict "$(field "$idle_after" 5)" 20) |
 | S1b | Streams the game holds in the sound server: 0.3 s after a key press / from 9 s after it | ${streams_playing}/ $streams_after | | 0 while idle | $(verdict "$streams_after" 0) |
-| S2 | Spawn to first frame, median of $startup_runs (min / median / max) | $(field "$start_game" 2) / $(field "$start_game" 3) / $(field "$start_game" 4) ms | bare Qt window of the same size: $(field "$start_min" 2) / $(field "$start_min" 3) / $(field "$start_min" 4) ms; shared libraries (ldd): game $libs_game, bare window $libs_min | ≤ 2 × (aim 1.5 ×) | ×$start_ratio $(verdict "$start_ratio" 2) |
-| S3 | First sound after an idle spell (device closed, then 1 s more; $(field "$first" 1) rounds): min / median / max | $(field "$first" 2) / $(field "$first" 3) / $(field "$first" 4) ms | \`play()\` returned within $play_us µs at most | ≤ 30 ms | $(verdict "$(field "$first" 4)" 30) |
-| S4 | Press-to-sound latency on the sound server, game ($(field "$press" 1) presses): min / median / max | $(field "$press" 2) / $(field "$press" 3) / $(field "$press" 4) ms | bare SDL2 floor: $(field "$floor" 2) / $(field "$floor" 3) / $(field "$floor" 4) ms | median ≤ 1.1 × floor | ×$press_ratio $(verdict "$press_ratio" 1.1) |
+| S2 | Spawn to first frame, median of $startup_runs (min / median / max) | $(field "$start_game" 2) / $(field "$start_game" 3) / $(field "$start_game" 5) ms | bare Qt window of the same size: $(field "$start_min" 2) / $(field "$start_min" 3) / $(field "$start_min" 5) ms; shared libraries (ldd): game $libs_game, bare window $libs_min | ≤ 2 × (aim 1.5 ×) | ×$start_ratio $(verdict "$start_ratio" 2) |
+| S3 | First sound after an idle spell (device closed, then 1 s more; $(field "$first" 1) rounds): min / median / max | $(field "$first" 2) / $(field "$first" 3) / $(field "$first" 5) ms | \`play()\` returned within $play_us µs at most | ≤ 30 ms | $(verdict "$(field "$first" 5)" 30) |
+| S4 | Press-to-sound latency on the sound server, game ($(field "$press" 1) presses): min / median / max | $(field "$press" 2) / $(field "$press" 3) / $(field "$press" 5) ms | bare SDL2 floor: $(field "$floor" 2) / $(field "$floor" 3) / $(field "$floor" 5) ms | median ≤ 1.1 × floor | ×$press_ratio $(verdict "$press_ratio" 1.1) |
 EOF
 )"
 [ -z "$compare_rows" ] || table="$table
@@ -170,7 +154,7 @@ if [ "$update_doc" = 1 ]; then
 ## On a real sound server
 
 Written by \`bench/sound_server.sh\` on $started (load average before: $load_before;
-after: $load_after), on a private Xvfb and a private PulseAudio $(dpkg-query -W -f='${Version}' pulseaudio 2>/dev/null || echo "?")
+after: $load_after), on a private Xvfb and a private PulseAudio $(ver pulseaudio)
 daemon with a null sink at 48 kHz; the game and the yardsticks choose their audio
 driver as on a player's machine (SDL picks PulseAudio). Started as
 

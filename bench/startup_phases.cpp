@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
     phase("main");
     QApplication qapp(argc, argv);
     phase("QApplication");
-    styleApplication();
+    zv::MainWindow::styleApplication();
     phase("style-and-font");
     zv::RealServices real;
     zv::SdlSound& sound = real.sound;

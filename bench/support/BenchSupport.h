@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -66,6 +67,32 @@ public:
 
 private:
     std::vector<std::vector<std::uint8_t>> prefixes_;
+};
+
+// One timed sound at a time: the timing side names the sound it waits for just
+// before playing it, and the audio side (post-mix hook or callback) stamps the first
+// buffer that is that sound's onset.
+class OnsetWatch {
+public:
+    explicit OnsetWatch(const OnsetMatcher& matcher) : matcher_(matcher) {}
+
+    // From now on the onset of sound `id` is awaited.
+    void expect(int id) { pending_.store(id, std::memory_order_release); }
+    // On the audio thread, with every buffer handed to the device.
+    void onBuffer(const std::uint8_t* stream, int len) {
+        const int want = pending_.load(std::memory_order_acquire);
+        if (want < 0 || !matcher_.is(want, stream, len)) return;
+        heardAt_.store(monoNs(), std::memory_order_relaxed);
+        pending_.store(-1, std::memory_order_release);
+    }
+    bool awaiting() const { return pending_.load(std::memory_order_acquire) >= 0; }
+    // Stops waiting: when the onset was heard (monoNs()), or 0 when it was not.
+    std::int64_t finish() { return pending_.exchange(-1) < 0 ? heardAt_.load() : 0; }
+
+private:
+    const OnsetMatcher& matcher_;
+    std::atomic<int> pending_{-1};
+    std::atomic<std::int64_t> heardAt_{0};
 };
 
 // Nearest-rank percentile (p in 0..100) of a sample; NaN when empty.

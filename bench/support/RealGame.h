@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QEventLoop>
-#include <QStyleFactory>
 #include <QTest>
 #include <QTimer>
 #include <SDL.h>
@@ -24,9 +23,6 @@
 
 namespace zvbench {
 
-// Sets up the application the way main() does; call before building a RealGame.
-inline void styleApplication() { zv::MainWindow::styleApplication(); }
-
 // Runs the event loop for ms milliseconds (no polling: one timer).
 inline void waitMs(int ms) {
     QEventLoop loop;
@@ -37,10 +33,13 @@ inline void waitMs(int ms) {
 struct RealGame {
     explicit RealGame(zv::MessageBoxes& boxes)
         : game(services.bundle(boxes)) {
-        if (!sound.available()) throw std::runtime_error("no audio device: " + sound.failure());
         if (const auto missing = game.load()) throw std::runtime_error("cannot load picture " + *missing);
         sounds = game.sounds().allPaths();
         sound.preload(sounds);
+        // preload() starts the audio subsystem in the background: only once it has
+        // tried does available() tell whether there is audio at all.
+        if (!sound.waitSettled(5000) || !sound.available())
+            throw std::runtime_error("no audio device: " + sound.failure());
         window = std::make_unique<zv::MainWindow>(game);
         app.setMainWindow(window.get());
         window->show();

@@ -63,3 +63,31 @@ clear_stale_jack_state() {
     rm -rf /dev/shm/jack-shm-registry /dev/shm/jack-[0-9]* /dev/shm/jack_db-* /dev/shm/jack_sem.* 2>/dev/null || true
   fi
 }
+
+# start_private_jack <log file> <period>: starts a JACK server of this run's own,
+# named $JACK_DEFAULT_SERVER (dummy driver, 48 kHz, no real-time), its pid in
+# $jackd_pid; fails unless it answers within 10 s. Its synchronous mode (-S) waits
+# for a client late in a cycle instead of skipping it, so a busy machine delays
+# notes rather than losing them.
+start_private_jack() {
+  clear_stale_jack_state
+  jackd -S -n "$JACK_DEFAULT_SERVER" --no-realtime -d dummy -r 48000 -p "$2" >"$1" 2>&1 &
+  jackd_pid=$!
+  local i
+  for i in $(seq 100); do
+    if jack_lsp >/dev/null 2>&1; then return 0; fi
+    sleep 0.1
+  done
+  return 1
+}
+
+# stop_private_jack: stops that server, if it runs, and removes the semaphores it
+# leaves behind.
+stop_private_jack() {
+  if [ -n "${jackd_pid:-}" ]; then
+    kill "$jackd_pid" 2>/dev/null || true
+    wait "$jackd_pid" 2>/dev/null || true
+  fi
+  jackd_pid=""
+  [ -z "${JACK_DEFAULT_SERVER:-}" ] || rm -f /dev/shm/jack_sem.*_"$JACK_DEFAULT_SERVER"_*
+}

@@ -4,6 +4,7 @@
 #   pulse_private_env <folder>   points this shell's clients (and children) at it
 #   pulse_start <folder>         starts the daemon, waits until it answers (pid in $pa)
 #   pulse_stop                   stops it and waits for it to end
+#   pulse_streams                how many streams play into it now
 
 pulse_private_env() {
   mkdir -p -m 700 "$1/xdg" "$1/home"
@@ -33,3 +34,5 @@ pulse_stop() {
   wait "$pa" 2>/dev/null || true
   pa=""
 }
+
+pulse_streams() { pactl list short sink-inputs 2>/dev/null | wc -l; }

@@ -25,11 +25,10 @@ pids=()
 cleanup() {
   exec 7>&- 8>&- 2>/dev/null || true
   for p in "${pids[@]}"; do
-    [ "$p" = "${jackd_pid:-}" ] || timeout 3 tail --pid="$p" -f /dev/null 2>/dev/null || kill "$p" 2>/dev/null || true
-    [ "$p" = "${jackd_pid:-}" ] || wait "$p" 2>/dev/null || true
+    timeout 3 tail --pid="$p" -f /dev/null 2>/dev/null || kill "$p" 2>/dev/null || true
+    wait "$p" 2>/dev/null || true
   done
-  if [ -n "${jackd_pid:-}" ]; then kill "$jackd_pid" 2>/dev/null || true; wait "$jackd_pid" 2>/dev/null || true; fi
-  [ -z "${JACK_DEFAULT_SERVER:-}" ] || rm -f /dev/shm/jack_sem.*_"$JACK_DEFAULT_SERVER"_*
+  stop_private_jack
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -92,14 +91,8 @@ if grep -Eiv '^QStandardPaths' "$work/err.log" | grep -Eiq 'jack|midi|alsa'; the
 [ "$jackd_during" = "$jackd_before" ] || fail "a JACK server was started"
 echo "no server: nothing started, nothing printed"
 
-# 2. A private server, one source present at start. Synchronous mode (-S): a client
-#    late in a cycle on a busy machine is waited for, not skipped with its notes.
-clear_stale_jack_state
-jackd -S -n "$JACK_DEFAULT_SERVER" --no-realtime -d dummy -r 48000 -p 256 >"$work/jackd.log" 2>&1 &
-jackd_pid=$!
-pids+=("$jackd_pid")
-for _ in $(seq 100); do jack_lsp >/dev/null 2>&1 && break; sleep 0.1; done
-jack_lsp >/dev/null 2>&1 || { cat "$work/jackd.log" >&2; fail "private JACK server did not start"; }
+# 2. A private server, one source present at start.
+start_private_jack "$work/jackd.log" 256 || { cat "$work/jackd.log" >&2; fail "private JACK server did not start"; }
 mkfifo "$work/early.in" "$work/late.in"
 "$sender" zv-early <"$work/early.in" >"$work/early.log" 2>&1 &
 pids+=($!)

@@ -41,13 +41,11 @@ hear() {
   [ "${sounding:-0}" -ge 100 ] || fail "$2: the key's sound was not heard"
 }
 
-streams() { pactl list short sink-inputs 2>/dev/null | wc -l; }
-
 # no_stream_within <seconds>: waits until the program holds no stream in the server.
 no_stream_within() {
   local i
   for i in $(seq 1 $(($1 * 10))); do
-    [ "$(streams)" -eq 0 ] && return 0
+    [ "$(pulse_streams)" -eq 0 ] && return 0
     sleep 0.1
   done
   return 1
@@ -68,7 +66,7 @@ wid="$(game_window "$pid")"
 [ -n "$wid" ] || fail "no window"
 xdotool windowfocus --sync "$wid" 2>/dev/null || true
 sleep 0.5
-[ "$(streams)" -eq 0 ] || fail "a stream is open before any sound"
+[ "$(pulse_streams)" -eq 0 ] || fail "a stream is open before any sound"
 
 hear q "first sound"
 # The device closes a while after the last sound (a key's sound is 1.5 s long, and

@@ -122,15 +122,12 @@ struct MidiInput::Impl {
     // constructor on stderr itself.
     void open(Backend& b) {
         if (b.tried) return;
-        if (b.api == RtMidi::LINUX_ALSA) {
-            if (!alsaSequencerPresent()) return;  // may appear later, when a device is plugged
-        } else {
-            // A failed look costs about a millisecond of CPU, so a server is looked
-            // for once, at start: JACK and PipeWire run from the session's start.
-            b.tried = true;
-            if (!jackServerRunning()) return;
-        }
+        // The sequencer device may appear later, when a device is plugged: looked for again.
+        if (b.api == RtMidi::LINUX_ALSA && !alsaSequencerPresent()) return;
         b.tried = true;
+        // A failed look costs about a millisecond of CPU, so a server is looked for
+        // once, at start: JACK and PipeWire run from the session's start.
+        if (b.api == RtMidi::UNIX_JACK && !jackServerRunning()) return;
         failed = false;
         auto in = openInput(b.api);
         if (!in) return;

@@ -1,0 +1,33 @@
+# Sourced by the benchmark scripts (bench/run.sh, bench/sound_server.sh): how they
+# record their own command line, pool the samples the programs write and judge them.
+
+# command_line <line> <knob variables...>: the line, with each knob set in the
+# environment written before it, so that the report says how to repeat the run.
+command_line() {
+  local line="$1" knob
+  shift
+  for knob in "$@"; do
+    if [ -n "${!knob:-}" ]; then line="$knob='${!knob}' $line"; fi
+  done
+  printf '%s\n' "$line"
+}
+
+log() { printf '%s\n' "$*" >&2; }
+# n min median p99 max of the numbers in the files (nearest rank).
+stats() {
+  cat "$@" | sort -g | awk '{v[NR]=$1} END {
+    if (NR == 0) { print "0 nan nan nan nan"; exit }
+    m = int(NR * 0.5); if (m < NR * 0.5) m++; if (m < 1) m = 1
+    p = int(NR * 0.99); if (p < NR * 0.99) p++; if (p < 1) p = 1
+    printf "%d %.3f %.3f %.3f %.3f\n", NR, v[1], v[m], v[p], v[NR] }'
+}
+field() { echo "$1" | awk -v i="$2" '{print $i}'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+le() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a <= b) }'; }
+verdict() { if le "$1" "$2"; then echo "met"; else echo "**missed**"; fi; }
+# result <key> <log>: the value of a program's "RESULT <key> <value>" line.
+result() { awk -v k="$1" '$1 == "RESULT" && $2 == k {print $3}' "$2"; }
+load() { cut -d' ' -f1-3 /proc/loadavg; }
+# libs <program>: how many shared libraries it loads; ver <package>: its version.
+libs() { ldd "$1" | grep -c '=>' || true; }
+ver() { dpkg-query -W -f='${Version}' "$1" 2>/dev/null || echo "?"; }
