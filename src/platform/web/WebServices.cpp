@@ -1,0 +1,55 @@
+#include "platform/web/WebServices.h"
+
+#include <emscripten.h>
+
+// The page's side of each service lives in Module.platform (web/page/platform.js).
+// clang-format off
+EM_JS(void, zvPlaySound, (const char* path), { Module.platform.play(UTF8ToString(path)); });
+EM_JS(void, zvSetTimer, (int id, int interval, int enabled, int restart),
+      { Module.platform.setTimer(id, interval, !!enabled, !!restart); });
+EM_ASYNC_JS(int, zvShowDialog, (const char* caption, const char* text, int yesNo), {
+    return await Module.platform.dialog(UTF8ToString(caption), UTF8ToString(text), !!yesNo);
+});
+EM_JS(int, zvPictureNumber, (const char* path), { return Module.platform.pictureNumber(UTF8ToString(path)); });
+EM_JS(int, zvPictureSize, (int number, int height), { return Module.platform.pictureSize(number, !!height); });
+EM_JS(void, zvQuit, (), { Module.platform.quit(); });
+// clang-format on
+
+namespace zv {
+
+void WebSound::play(const std::string& path) { zvPlaySound(path.c_str()); }
+
+void WebTimer::publish(bool restart) { zvSetTimer(id_, interval_, enabled_ ? 1 : 0, restart ? 1 : 0); }
+
+void WebTimer::setInterval(int ms) {
+    interval_ = ms;
+    // A new interval on a running timer restarts its count.
+    publish(true);
+}
+
+void WebTimer::setEnabled(bool on) {
+    if (on == enabled_) return;  // enabling a running timer changes nothing
+    enabled_ = on;
+    publish(true);
+}
+
+void WebMessageBoxes::information(const std::string& caption, const std::string& text) {
+    zvShowDialog(caption.c_str(), text.c_str(), 0);
+}
+
+int WebMessageBoxes::askYesNo(const std::string& text) {
+    return zvShowDialog(kAppTitle, text.c_str(), 1) == kYes ? kYes : kNo;
+}
+
+std::shared_ptr<const Picture> WebPictures::load(const std::string& path) {
+    const int n = zvPictureNumber(path.c_str());
+    if (n < 0) return nullptr;
+    return std::make_shared<WebPicture>(n, zvPictureSize(n, 0), zvPictureSize(n, 1));
+}
+
+void WebApplication::quit() {
+    quit_ = true;
+    zvQuit();
+}
+
+}  // namespace zv

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Fills the site folder beside the compiled core: the page and its scripts, the
+# pictures, the icons, the sounds as MP3 (every current browser decodes MP3, and the
+# 25 files shrink from 3.5 MB of WAV to about a tenth of that) and IPA P Gothic
+# subset to the characters the window and the page use, as WOFF2.
+#   make_site.sh <source root> <site folder>
+set -euo pipefail
+root="$1"
+site="$2"
+mkdir -p "$site/sound" "$site/icon"
+
+cp "$root"/web/page/* "$site/"
+cp "$root"/assets/pictures/*.jpg "$site/"
+cp "$root"/assets/icon/zorvanta.png "$root"/assets/icon/zorvanta-256.png "$root"/assets/icon/zorvanta.svg "$site/icon/"
+
+# Sound names hold "+" and "#", which some static hosts mangle in an address: the
+# files are named with "hi-" for "+" and "-sharp" for "#" (platform.js soundFile()).
+for wav in "$root"/assets/sound/*; do
+  name="$(basename "$wav")"
+  file="${name//+/hi-}"
+  file="${file//#/-sharp}.mp3"
+  if [ ! "$site/sound/$file" -nt "$wav" ]; then
+    lame --quiet --noreplaygain -m m -V 2 "$wav" "$site/sound/$file"
+  fi
+done
+
+# Every character the game can show: the texts in the core's sources and the page's.
+font="/usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf"
+used="$(mktemp)"
+trap 'rm -f "$used"' EXIT
+python3 - "$root" > "$used" <<'PY'
+import pathlib, sys
+root = pathlib.Path(sys.argv[1])
+chars = {chr(c) for c in range(0x20, 0x7f)} | {"∞", "…"}
+for pattern in ("src/**/*.cpp", "src/**/*.h", "web/src/*.cpp", "web/page/*"):
+    for path in root.glob(pattern):
+        chars |= {c for c in path.read_text(encoding="utf-8") if ord(c) > 0x7f}
+sys.stdout.write("".join(sorted(chars)))
+PY
+pyftsubset "$font" --text-file="$used" --flavor=woff2 --layout-features='*' \
+  --output-file="$site/ipagp-subset.woff2"
+
+# The service worker's list of the site's files and a hash of their contents.
+cd "$site"
+files="$(find . -type f ! -name sw.js ! -name '*.stamp' | sed 's|^\./||' | LC_ALL=C sort)"
+version="$(printf '%s\n' $files | xargs cat | sha256sum | cut -c1-16)"
+list="'./', $(printf "'%s', " $files)"
+sed -i "s|@VERSION@|$version|; s|\[@FILES@\]|[${list%, }]|" sw.js

@@ -1,0 +1,134 @@
+// Starts the web edition: decodes the pictures and sounds, makes the core, draws the
+// window, and from then on passes each action of the player, each MIDI note and each
+// timer tick into the core one at a time. While a dialog waits for its answer the
+// core is suspended and nothing may enter it: the player's actions go to the dialog
+// (as under the desktop's modal box), MIDI notes are dropped, and the ticks that fall
+// due are held and delivered when the dialog has closed.
+import { Platform } from './platform.js';
+import { View, Action, keyCode, modifiersOf } from './view.js';
+
+const CAPTION = 'Zorvanta?';
+const PICTURES = ['maru.jpg', 'batu.jpg', 'gameover.jpg'];
+const SOUNDS = ['+++do', ...['do', 'do#', 're', 're#', 'mi', 'fa', 'fa#', 'so', 'so#', 'ra', 'ra#', 'si'].flatMap((n) => [n, `+${n}`])];
+
+const marks = {};  // performance.now() of the start-up's steps, for the page's tests
+let core = null;
+let busy = false;  // a call into the core is under way (suspended in a dialog)
+let ended = false;
+const heldTicks = [];  // [timerId, generation] due while the core was busy
+
+const root = document.getElementById('window');
+const view = new View(root, (action, index, mouse, value) => enter('zv_act',
+  ['number', 'number', 'number', 'number', 'number', 'number', 'number'],
+  [action, index, mouse.button ?? 1, mouse.modifiers ?? 0, mouse.x ?? 0, mouse.y ?? 0, value]), []);
+const platform = new Platform({ view, onTick: (id, gen, audioAt) => tick(id, gen, audioAt) });
+
+// Calls an export of the core unless it is busy; true when the call was made.
+function enter(name, types, args, audioAt = -1) {
+  if (busy || ended || !core) return false;
+  busy = true;
+  const done = platform.runTick(() => core.ccall(name, null, types, args, { async: true }), audioAt);
+  Promise.resolve(done).finally(() => {
+    busy = false;
+    deliverHeldTicks();
+  });
+  return true;
+}
+
+function tick(id, gen, audioAt) {
+  if (busy) heldTicks.push([id, gen]);
+  else enter('zv_tick', ['number'], [id], audioAt);
+}
+
+// Held ticks run in the order they fell due, unless their timer was restarted or
+// stopped meanwhile (a restart begins a new count; a stopped timer never ticks).
+function deliverHeldTicks() {
+  while (heldTicks.length && !busy) {
+    const [id, gen] = heldTicks.shift();
+    if (gen === platform.timerGeneration(id)) enter('zv_tick', ['number'], [id]);
+  }
+}
+
+// Key preview: every key press of the page reaches the game's key handler once,
+// before the focused control acts on it.
+window.addEventListener('keydown', (e) => {
+  if (view.dialogOpen) return;
+  const code = keyCode(e);
+  if (!code) return;
+  platform.pressAt = performance.now();
+  enter('zv_pc_key', ['number', 'number'], [code, modifiersOf(e)]);
+  platform.pressAt = -1;
+}, { capture: true });
+
+for (const type of ['pointerdown']) {
+  root.addEventListener(type, () => { platform.pressAt = performance.now(); }, { capture: true });
+  root.addEventListener(type, () => { platform.pressAt = -1; });
+}
+
+document.addEventListener('visibilitychange', () => platform.setHidden(document.hidden));
+
+// Every MIDI input's note-ons, filtered and folded by the core as on the desktop.
+async function openMidi() {
+  if (!navigator.requestMIDIAccess) return;
+  try {
+    const access = await navigator.requestMIDIAccess();
+    const listen = (input) => {
+      input.onmidimessage = (m) => {
+        const d = m.data;
+        if (d.length <= 3) enter('zv_midi', ['number', 'number', 'number', 'number'], [d[0], d[1] ?? 0, d[2] ?? 0, d.length]);
+      };
+    };
+    access.inputs.forEach(listen);
+    access.onstatechange = (e) => { if (e.port.type === 'input' && e.port.state === 'connected') listen(e.port); };
+  } catch { /* no permission or no MIDI: the other inputs remain */ }
+}
+
+// Esc in the idle window ends the game, as on the desktop: the page says so.
+platform.onQuit = () => {
+  ended = true;
+  root.hidden = true;
+  document.getElementById('ended').hidden = false;
+  document.getElementById('again').focus();
+};
+document.getElementById('again').addEventListener('click', () => location.reload());
+
+// The window keeps its designed size and shrinks to fit a narrow screen.
+function fit() {
+  const stage = document.getElementById('stage');
+  const scale = Math.min(1, (document.documentElement.clientWidth - 8) / root.offsetWidth);
+  stage.style.setProperty('--scale', String(scale));
+}
+window.addEventListener('resize', fit);
+
+async function start() {
+  marks.start = performance.now();
+  platform.createAudio();
+  const sounds = platform.loadSounds(SOUNDS).then(() => { marks.soundsDecoded = performance.now(); });
+  const [createdCore] = await Promise.all([
+    createCore({ platform, view, locateFile: (file) => file }),
+    platform.loadPictures(PICTURES),
+  ]);
+  view.pictures = platform.pictures;
+  createdCore.platform = platform;
+  createdCore.view = view;
+  core = createdCore;
+  busy = true;
+  const failed = await core.ccall('zv_start', 'number', [], [], { async: true });
+  busy = false;
+  if (failed) {
+    ended = true;
+    document.getElementById('missing').hidden = false;
+    return;
+  }
+  view.build(JSON.parse(core.ccall('zv_describe', 'string', [], [])), CAPTION);
+  fit();
+  await new Promise(requestAnimationFrame);
+  marks.windowDrawn = performance.now();
+  deliverHeldTicks();
+  openMidi();
+  await sounds;
+}
+
+window.zorvanta = { marks, platform, ready: start() };
+
+if ('serviceWorker' in navigator && location.protocol !== 'file:') navigator.serviceWorker.register('sw.js');

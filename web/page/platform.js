@@ -1,0 +1,171 @@
+// The browser's side of the game's platform services (src/platform/web): one voice
+// of Web Audio, the two timers, the modal dialogs and the decoded pictures. The core
+// reaches these through Module.platform; `enter` (app.js) is the one way back in.
+
+// A sound name's file in sound/: "+" and "#" spelled out, so any static host serves it.
+export const soundFile = (name) => `sound/${name.replaceAll('+', 'hi-').replace('#', '-sharp')}.mp3`;
+
+// Sounds started by a timer tick are placed on the audio clock at the tick's due time
+// plus this lead, so the notes of a question lie exactly one interval apart whatever
+// the page's own jitter; a key press starts its sound at once.
+const TICK_LEAD_S = 0.03;
+
+export class Platform {
+  constructor({ onTick, view }) {
+    this.onTick = onTick;       // (timerId) => void: delivers a tick into the core
+    this.view = view;
+    this.audio = null;
+    this.buffers = new Map();   // sound name -> { buffer, offset } (offset skips encoder silence)
+    this.voice = null;
+    this.timers = [0, 1].map(() => ({ interval: 0, enabled: false, gen: 0, handle: 0, anchor: 0, k: 0, audioAnchor: 0 }));
+    this.tickAudioTime = -1;    // set while a tick runs in the core
+    this.pictures = [];         // { path, url, width, height }
+    this.hidden = false;
+    this.onQuit = () => {};
+    this.trace = [];            // recent sound starts, for the page's tests and figures
+    this.pressAt = -1;          // performance.now() of the input event being handled
+  }
+
+  // ----- sound -----
+  createAudio() {
+    const Ctx = window.AudioContext || window.webkitAudioContext;
+    this.audio = new Ctx({ latencyHint: 'interactive' });
+    // Browsers start a context suspended until the player's first gesture.
+    const resume = () => { if (this.audio.state !== 'running') this.audio.resume(); };
+    for (const type of ['pointerdown', 'keydown', 'touchstart']) window.addEventListener(type, resume, { capture: true });
+  }
+
+  async loadSounds(names) {
+    await Promise.all(names.map(async (name) => {
+      try {
+        const response = await fetch(soundFile(name));
+        if (!response.ok) return;
+        const buffer = await this.audio.decodeAudioData(await response.arrayBuffer());
+        this.buffers.set(name, { buffer, offset: leadingSilence(buffer) });
+      } catch { /* a missing or broken file stays silent */ }
+    }));
+  }
+
+  play(path) {
+    const name = path.slice(path.lastIndexOf('/') + 1);
+    const sound = this.buffers.get(name);
+    if (!sound || !this.audio) return;
+    const source = this.audio.createBufferSource();
+    source.buffer = sound.buffer;
+    source.connect(this.audio.destination);
+    const now = this.audio.currentTime;
+    const at = this.tickAudioTime > now ? this.tickAudioTime : 0;
+    // One voice: the new sound cuts the old one where the new one starts.
+    if (this.voice) { try { this.voice.stop(at); } catch { /* already stopped */ } }
+    source.start(at, sound.offset);
+    this.voice = source;
+    this.trace.push({ name, at: at || now, scheduledAt: performance.now(), pressAt: this.pressAt, tick: this.tickAudioTime >= 0 });
+    if (this.trace.length > 512) this.trace.shift();
+  }
+
+  // ----- timers -----
+  // Desktop semantics: a changed interval restarts a running timer, a disabled one
+  // never ticks. Ticks are due at anchor + k * interval (no drift); a timer that fell
+  // more than an interval behind skips the missed ticks, as the desktop's does.
+  setTimer(id, interval, enabled, restart) {
+    const t = this.timers[id];
+    t.interval = interval;
+    t.enabled = enabled;
+    if (!restart) return;
+    clearTimeout(t.handle);
+    t.handle = 0;
+    t.gen++;
+    if (enabled && interval > 0) this.anchorTimer(t, performance.now());
+  }
+
+  anchorTimer(t, anchor) {
+    t.anchor = anchor;
+    t.k = 0;
+    const now = performance.now();
+    t.audioAnchor = (this.audio ? this.audio.currentTime : 0) + TICK_LEAD_S + (anchor - now) / 1000;
+    this.scheduleTimer(t);
+  }
+
+  scheduleTimer(t) {
+    if (this.hidden) return;
+    const due = t.anchor + (t.k + 1) * t.interval;
+    t.handle = setTimeout(() => this.fireTimer(t), Math.max(0, due - performance.now()));
+  }
+
+  fireTimer(t) {
+    t.handle = 0;
+    if (!t.enabled || t.interval <= 0) return;
+    t.k++;
+    const late = performance.now() - (t.anchor + t.k * t.interval);
+    const audioAt = late > t.interval ? -1 : t.audioAnchor + (t.k * t.interval) / 1000;
+    if (late > t.interval) this.anchorTimer(t, performance.now());
+    else this.scheduleTimer(t);
+    this.onTick(this.timers.indexOf(t), t.gen, audioAt);
+  }
+
+  // Runs a tick in the core with its sounds placed at audioAt (-1: at once).
+  runTick(deliver, audioAt) {
+    this.tickAudioTime = audioAt;
+    try { return deliver(); } finally { this.tickAudioTime = -1; }
+  }
+
+  timerGeneration(id) { return this.timers[id].gen; }
+
+  // A tab in the background gets its timers slowed to a tick a second or less, which
+  // would stretch a question's notes and the countdown: the game's time stops while
+  // the page is hidden and goes on where it stood when the page is shown again.
+  setHidden(hidden) {
+    if (hidden === this.hidden) return;
+    const now = performance.now();
+    this.hidden = hidden;
+    for (const t of this.timers) {
+      if (!t.enabled || t.interval <= 0) continue;
+      if (hidden) {
+        clearTimeout(t.handle);
+        t.handle = 0;
+        t.remaining = Math.max(0, t.anchor + (t.k + 1) * t.interval - now);
+      } else {
+        this.anchorTimer(t, now + t.remaining - t.interval);
+      }
+    }
+  }
+
+  // ----- dialogs -----
+  // Resolves to 6 (Yes) or 7 (No) for a yes/no box, 1 for OK.
+  dialog(caption, text, yesNo) { return this.view.showDialog(caption, text, yesNo); }
+
+  // ----- pictures -----
+  async loadPictures(paths) {
+    this.pictures = await Promise.all(paths.map(async (path) => {
+      try {
+        const response = await fetch(path);
+        if (!response.ok) return null;
+        const blob = await response.blob();
+        const bitmap = await createImageBitmap(blob);
+        const picture = { path, url: URL.createObjectURL(blob), width: bitmap.width, height: bitmap.height };
+        bitmap.close();
+        return picture;
+      } catch { return null; }  // missing, not a picture, or too large to decode
+    }));
+  }
+
+  pictureNumber(path) {
+    const wanted = path.replace(/^\.\//, '');
+    return this.pictures.findIndex((p) => p && p.path === wanted);
+  }
+
+  pictureSize(number, height) {
+    const p = this.pictures[number];
+    return p ? (height ? p.height : p.width) : 0;
+  }
+
+  quit() { this.onQuit(); }
+}
+
+// Frames before the first audible sample: encoders put a little silence in front.
+function leadingSilence(buffer) {
+  const data = buffer.getChannelData(0);
+  let i = 0;
+  while (i < data.length && Math.abs(data[i]) < 1e-3) i++;
+  return i < data.length ? i / buffer.sampleRate : 0;
+}

@@ -1,0 +1,80 @@
+// The web edition's start-up and its entry points. The page (web/page/) creates the
+// module, decodes the pictures and sounds, then calls zv_start; afterwards every user
+// action, MIDI message and timer tick arrives through one of these exports, one at a
+// time (the page holds back anything that arrives while a dialog is waiting).
+#include <emscripten.h>
+
+#include <memory>
+#include <string>
+
+#include "WebView.h"
+#include "game/Game.h"
+#include "keys/MidiKeys.h"
+#include "platform/MidiMessages.h"
+#include "platform/real/ClockRandom.h"
+#include "platform/web/WebServices.h"
+
+namespace {
+
+struct WebGame {
+    zv::WebSound sound;
+    zv::WebMessageBoxes boxes;
+    zv::ClockRandom random;
+    zv::WebPictures pictures;
+    zv::WebApplication app;
+    zv::WebTimer stepTimer{0};
+    zv::WebTimer countdownTimer{1};
+    zv::Game game{{sound, boxes, random, pictures, app, stepTimer, countdownTimer}};
+    zv::WebView view{game.table(), game};
+    std::string description;
+};
+
+std::unique_ptr<WebGame> web;
+
+}  // namespace
+
+extern "C" {
+
+// Makes the game and loads it. 0 when it is ready; 1 when a picture is missing (the
+// player has been told, as on the desktop, and the game does not start).
+EMSCRIPTEN_KEEPALIVE int zv_start() {
+    web = std::make_unique<WebGame>();
+    if (const auto missing = web->game.load()) {
+        web->boxes.information(zv::MessageBoxes::kAppTitle,
+                               *missing + " が見つかりません。\r\nCannot find the picture " + *missing + ".");
+        web.reset();
+        return 1;
+    }
+    return 0;
+}
+
+// The window's controls as JSON (valid until the next call).
+EMSCRIPTEN_KEEPALIVE const char* zv_describe() {
+    if (!web) return "[]";
+    web->description = web->view.describeAll();
+    return web->description.c_str();
+}
+
+EMSCRIPTEN_KEEPALIVE void zv_act(int action, int index, int button, int modifiers, float x, float y, int value) {
+    if (web) web->view.act(static_cast<zv::PageAction>(action), index, {button, modifiers, x, y}, value);
+}
+
+EMSCRIPTEN_KEEPALIVE void zv_pc_key(int code, int modifiers) {
+    if (web) web->game.pcKeyPressed(code, modifiers);
+}
+
+// One complete MIDI message of up to three bytes.
+EMSCRIPTEN_KEEPALIVE void zv_midi(int b0, int b1, int b2, int size) {
+    if (!web || size < 1 || size > 3) return;
+    const unsigned char bytes[3] = {static_cast<unsigned char>(b0), static_cast<unsigned char>(b1),
+                                    static_cast<unsigned char>(b2)};
+    const int key = zv::midi::pressedKey(bytes, static_cast<std::size_t>(size));
+    if (key >= 0) web->game.pianoKeyPressed(zv::pianoKeyForSemitone(key));
+}
+
+EMSCRIPTEN_KEEPALIVE void zv_tick(int timer) {
+    if (!web) return;
+    (timer == 0 ? web->stepTimer : web->countdownTimer).deliverTick();
+}
+
+}  // extern "C"
