@@ -13,6 +13,15 @@ packages=(
   valgrind desktop-file-utils appstream dpkg-dev file lintian man-db
 )
 
+# The web edition (scripts/web.sh, and the test command's browser tests): Emscripten,
+# Debian's chromium, Node and npm for the browser driver, LAME for the MP3 sounds,
+# fonttools with Brotli for the WOFF2 font subset.
+if [ "${1:-}" = "--web" ]; then
+  packages+=(emscripten chromium nodejs lame fonttools python3-brotli python3)
+  # Node from another source brings its own npm; Debian's nodejs needs the package.
+  command -v npm >/dev/null || packages+=(npm)
+fi
+
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -22,6 +22,11 @@ cmake --build "$build" -j "$jobs"
 # and uninstalls.
 "$root/scripts/package-check.sh" "$build"
 
+# The web edition: its own build in build-web/, then the same seeded game traced by
+# both cores and the players' sessions in headless chromium.
+"$root/scripts/web.sh" --build-only
+"$root/tests/web/run.sh" "$build" "$root/build-web"
+
 if [ "${ZORVANTA_SKIP_SANITIZERS:-0}" != "1" ]; then
   asan="$root/build-asan"
   zv_configure "$asan" -DCMAKE_BUILD_TYPE=Debug -DZORVANTA_WERROR=ON -DZORVANTA_SANITIZE=ON \

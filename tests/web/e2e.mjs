@@ -1,0 +1,135 @@
+// The web edition in headless chromium, one player's session per case:
+//   node tests/web/e2e.mjs <build-web/site>
+import assert from 'node:assert/strict';
+import { serve, launch } from '../../web/browser.mjs';
+
+const site = process.argv[2];
+const WHITE = ['do', 're', 'mi', 'fa', 'so', 'ra', 'si'];
+const BLACK = ['do#', 're#', 'fa#', 'so#', 'ra#'];
+// Sound name -> the PC key that plays it (the desktop's key map).
+const PC_KEY = Object.fromEntries([
+  ...[...'QWERTYUZXCVBNM'].map((k, i) => [(i < 7 ? '' : '+') + WHITE[i % 7], k]),
+  ...[...'23567SDGHJ'].map((k, i) => [(i < 5 ? '' : '+') + BLACK[i % 5], k]),
+]);
+
+const keyId = (name) => {
+  const high = name.startsWith('+') ? 1 : 0;
+  const note = name.replace('+', '');
+  return WHITE.includes(note) ? `#whiteKey-${WHITE.indexOf(note) + 7 * high}` : `#blackKey-${BLACK.indexOf(note) + 5 * high}`;
+};
+const trace = (page) => page.evaluate(() => window.zorvanta.platform.trace.map((t) => ({ ...t })));
+const text = (page, id) => page.locator(id).textContent();
+const shown = (page, id) => page.locator(id).isVisible();
+const dialogText = (page) => page.locator('#dialog .text').textContent();
+
+// Waits for the melody (the notes its ticks start) and returns their trace entries.
+async function melody(page, notes = 5) {
+  await page.waitForFunction((n) => {
+    const t = window.zorvanta.platform.trace;
+    const i = t.findLastIndex((e) => !e.tick);
+    return t.slice(i + 1).length >= n;
+  }, notes, { timeout: 10000 });
+  const t = await trace(page);
+  return t.slice(t.findLastIndex((e) => !e.tick) + 1);
+}
+const answer = async (page, notes) => { for (const n of notes) await page.keyboard.press(PC_KEY[n.name]); };
+const wrongKey = (notes) => (notes[0].name === 'do' ? 'W' : 'Q');
+
+const cases = [
+  ['a whole default game by PC keys', async (page) => {
+    await page.keyboard.press('Tab');  // START has the focus; Space is not a piano key
+    await page.locator('#startStopButton').click();
+    await page.waitForFunction(() => document.querySelector('#banner').style.display !== 'none');
+    const first = await melody(page);
+    const quantum = await page.evaluate(() => 128 / window.zorvanta.platform.audio.sampleRate);
+    for (let i = 1; i < 5; i++) assert.ok(Math.abs(first[i].at - first[i - 1].at - 0.5) <= quantum, 'notes 500 ms apart');
+    assert.equal(await text(page, '#startStopButton'), 'STOP');
+    await answer(page, first);
+    assert.equal(await page.locator('#verdictPicture > img').getAttribute('alt'), '正解');
+    assert.equal(await text(page, '#rightsLabel'), '1');
+    const second = await melody(page);
+    await page.keyboard.press(wrongKey(second));
+    assert.equal(await page.locator('#verdictPicture > img').getAttribute('alt'), '不正解');
+    await page.waitForFunction(() => document.querySelector('#questionsLabel').textContent === '2');
+    await page.locator('#startStopButton').click();
+    await page.locator('#dialog[open]').waitFor({ timeout: 3000 });
+    assert.equal(await text(page, '#dialog .caption'), '5音メロディー:30秒');
+    assert.equal(await dialogText(page), '問題数:2\n正解数:1\n正解率:50%');
+    await page.keyboard.press('Enter');
+    await page.waitForFunction(() => document.querySelector('#startStopButton').textContent === 'START');
+  }],
+  ['正解確認 with Yes demonstrates on blue keys, then 次の問題', async (page) => {
+    await page.locator('#askDemonstrationCheck').click();
+    await page.locator('#startStopButton').click();
+    const notes = await melody(page);
+    await page.keyboard.press(wrongKey(notes));
+    await page.locator('#dialog[open]').waitFor();
+    assert.equal(await dialogText(page), '正解を表示しますか?');
+    await page.locator('#dialog button', { hasText: 'Yes' }).click();
+    // Each demonstrated note's key turns blue as it sounds.
+    const firstShown = await melody(page, 1);
+    assert.equal(firstShown[0].name, notes[0].name);
+    assert.equal(await page.locator(keyId(notes[0].name)).evaluate((k) => k.style.backgroundColor), 'rgb(0, 0, 255)');
+    const shownAgain = await melody(page);
+    assert.deepEqual(shownAgain.map((n) => n.name), notes.map((n) => n.name));
+    assert.ok(await shown(page, '#nextQuestionButton') && await shown(page, '#showAnswerButton'));
+    await page.locator('#nextQuestionButton').click();
+    assert.equal((await melody(page)).length, 5);
+  }],
+  ['keys, clicks and ticks do nothing while a dialog is open', async (page) => {
+    await page.locator('#askDemonstrationCheck').click();
+    await page.locator('#startStopButton').click();
+    const notes = await melody(page);
+    await page.keyboard.press(wrongKey(notes));
+    await page.locator('#dialog[open]').waitFor();
+    const before = await trace(page);
+    const countdown = await text(page, '#countdownLabel');
+    for (const k of ['Q', '2', 'Z']) await page.keyboard.press(k);
+    const key = await page.locator('#whiteKey-3').boundingBox();
+    await page.mouse.click(key.x + 10, key.y + 100);
+    await page.waitForTimeout(1300);
+    assert.equal((await trace(page)).length, before.length, 'no sound while the dialog is open');
+    assert.equal(await text(page, '#countdownLabel'), countdown, 'no countdown tick into the waiting game');
+    await page.keyboard.press('n');
+    const next = await melody(page);
+    assert.equal(next.length, 5);
+    assert.ok(Number(await text(page, '#countdownLabel')) < Number(countdown), 'the held ticks count down afterwards');
+  }],
+  ['Esc in the idle window ends the game and offers to start again', async (page) => {
+    await page.keyboard.press('Escape');
+    assert.ok(await shown(page, '#ended'));
+    assert.ok(!(await shown(page, '#window')));
+  }],
+  ['a missing picture is refused with the desktop\'s text', async (page) => {
+    await page.locator('#dialog[open]').waitFor();
+    assert.equal(await text(page, '#dialog .caption'), 'Zorvanta');
+    assert.equal(await dialogText(page), 'maru.jpg が見つかりません。\nCannot find the picture maru.jpg.');
+    await page.keyboard.press('Enter');
+    await page.locator('#missing').waitFor();
+  }, { missing: 'maru.jpg' }],
+];
+
+const { server, url } = await serve(site);
+const browser = await launch();
+let failures = 0;
+for (const [name, run, options = {}] of cases) {
+  const context = await browser.newContext({ serviceWorkers: 'block' });
+  const page = await context.newPage();
+  const foreign = [];
+  page.on('request', (r) => { if (/^https?:/.test(r.url()) && !r.url().startsWith(url)) foreign.push(r.url()); });
+  if (options.missing) await page.route(`**/${options.missing}`, (r) => r.fulfill({ status: 404 }));
+  try {
+    await page.goto(url);
+    if (!options.missing) await page.evaluate(() => window.zorvanta.ready);
+    await run(page);
+    assert.deepEqual(foreign, [], 'no request to another address');
+    console.log(`ok   ${name}`);
+  } catch (e) {
+    failures++;
+    console.log(`FAIL ${name}\n     ${e.message.split('\n').join('\n     ')}`);
+  }
+  await context.close();
+}
+await browser.close();
+server.close();
+process.exit(failures ? 1 : 0);

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# The web edition's tests: the same seeded game traced by the desktop core and by the
+# core compiled to WebAssembly must match line for line; then the players' sessions
+# of tests/web/e2e.mjs run in headless chromium.
+#   tests/web/run.sh <desktop build folder> <web build folder>
+set -euo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+desktop="$1"
+web="$2"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+
+"$desktop/bin/zorvanta_trace" > "$work/desktop.txt"
+node "$web/web/zorvanta_trace_web.js" > "$work/web.txt"
+if ! diff -u "$work/desktop.txt" "$work/web.txt"; then
+  echo "FAIL the web core's trace differs from the desktop core's" >&2
+  exit 1
+fi
+echo "ok   the same seeded game traces alike on the desktop and web cores ($(wc -l < "$work/desktop.txt") lines)"
+
+node "$here/e2e.mjs" "$web/site"

@@ -1,0 +1,35 @@
+// Shared by the web edition's browser tests and benchmarks: serves a built site from
+// a sub-path of a local static server and opens it in Debian's headless chromium
+// through playwright-core (no browser download).
+import { createServer } from 'node:http';
+import { readFile } from 'node:fs/promises';
+import { extname, join, normalize } from 'node:path';
+import { chromium } from 'playwright-core';
+
+const TYPES = {
+  '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm',
+  '.mp3': 'audio/mpeg', '.jpg': 'image/jpeg', '.png': 'image/png', '.svg': 'image/svg+xml',
+  '.woff2': 'font/woff2', '.webmanifest': 'application/manifest+json',
+};
+export const SUB_PATH = '/any/sub/path/';
+
+// A plain static server of `site` under SUB_PATH; resolves to its base address.
+export async function serve(site) {
+  const server = createServer(async (req, res) => {
+    const path = decodeURIComponent(new URL(req.url, 'http://x').pathname);
+    if (!path.startsWith(SUB_PATH)) { res.writeHead(404).end(); return; }
+    const file = normalize(join(site, path.slice(SUB_PATH.length) || 'index.html'));
+    try {
+      const body = await readFile(file.endsWith('/') ? join(file, 'index.html') : file);
+      res.writeHead(200, { 'content-type': TYPES[extname(file)] ?? 'application/octet-stream' }).end(body);
+    } catch { res.writeHead(404).end(); }
+  });
+  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+  return { server, url: `http://127.0.0.1:${server.address().port}${SUB_PATH}` };
+}
+
+export const launch = () => chromium.launch({
+  executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
+  args: ['--headless=new', '--no-sandbox', '--disable-gpu', '--disable-background-networking',
+    '--disable-component-update', '--disable-sync', '--no-first-run', '--autoplay-policy=no-user-gesture-required'],
+});
