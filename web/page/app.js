@@ -103,7 +103,6 @@ window.addEventListener('resize', fit);
 async function start() {
   marks.start = performance.now();
   platform.createAudio();
-  const sounds = platform.loadSounds(SOUNDS).then(() => { marks.soundsDecoded = performance.now(); });
   const [createdCore] = await Promise.all([
     createCore({ platform, view, locateFile: (file) => file }),
     platform.loadPictures(PICTURES),
@@ -124,9 +123,11 @@ async function start() {
   fit();
   await new Promise(requestAnimationFrame);
   marks.windowDrawn = performance.now();
-  deliverHeldTicks();
+  // The sounds are fetched and decoded once the window is on screen, which comes that
+  // much sooner; nobody can press a key before it is.
+  await platform.loadSounds(SOUNDS);
+  marks.soundsDecoded = performance.now();
   openMidi();
-  await sounds;
 }
 
 window.zorvanta = { marks, platform, ready: start() };

@@ -17,6 +17,8 @@ export class Platform {
     this.audio = null;
     this.buffers = new Map();   // sound name -> { buffer, offset } (offset skips encoder silence)
     this.voice = null;
+    this.starts = 0;
+    this.decoding = new Map();  // sound name -> its decoding, while the sounds load
     this.timers = [0, 1].map(() => ({ interval: 0, enabled: false, gen: 0, handle: 0, anchor: 0, k: 0, audioAnchor: 0 }));
     this.tickAudioTime = -1;    // set while a tick runs in the core
     this.pictures = [];         // { path, url, width, height }
@@ -36,19 +38,29 @@ export class Platform {
   }
 
   async loadSounds(names) {
-    await Promise.all(names.map(async (name) => {
-      try {
-        const response = await fetch(soundFile(name));
-        if (!response.ok) return;
-        const buffer = await this.audio.decodeAudioData(await response.arrayBuffer());
-        this.buffers.set(name, { buffer, offset: leadingSilence(buffer) });
-      } catch { /* a missing or broken file stays silent */ }
-    }));
+    await Promise.all(names.map((name) => this.decoding.set(name, this.loadSound(name)).get(name)));
+    this.decoding.clear();
+  }
+
+  async loadSound(name) {
+    try {
+      const response = await fetch(soundFile(name));
+      if (!response.ok) return;
+      const buffer = await this.audio.decodeAudioData(await response.arrayBuffer());
+      this.buffers.set(name, { buffer, offset: leadingSilence(buffer) });
+    } catch { /* a missing or broken file stays silent */ }
   }
 
   play(path) {
     const name = path.slice(path.lastIndexOf('/') + 1);
     const sound = this.buffers.get(name);
+    const started = ++this.starts;
+    // A key pressed in the moment before its sound is decoded sounds once it is,
+    // unless another sound has started meanwhile.
+    if (!sound && this.decoding.has(name)) {
+      this.decoding.get(name).then(() => { if (this.starts === started && this.buffers.has(name)) this.play(path); });
+      return;
+    }
     if (!sound || !this.audio) return;
     const source = this.audio.createBufferSource();
     source.buffer = sound.buffer;
