@@ -196,7 +196,7 @@ export class View {
         if (!img) break;
         const picture = this.pictures[c.picture];
         if (picture) img.src = picture.url; else img.removeAttribute('src');
-        img.style.visibility = picture ? '' : 'hidden';
+        img.style.display = picture ? '' : 'none';
         if (c.role === 'verdictPicture' || c.role === 'storedPicture') img.alt = picture ? VERDICTS[c.picture] ?? '' : '';
         break;
       }
