@@ -100,6 +100,16 @@ const cases = [
     assert.ok(await shown(page, '#ended'));
     assert.ok(!(await shown(page, '#window')));
   }],
+  ['after one visit the page plays offline', async (page, context) => {
+    await page.evaluate(() => navigator.serviceWorker.ready);
+    await page.reload();  // the worker now controls the page and has cached the site
+    await page.evaluate(() => window.zorvanta.ready);
+    await context.setOffline(true);
+    await page.reload();
+    await page.evaluate(() => window.zorvanta.ready);
+    await page.keyboard.press('Z');
+    assert.equal((await trace(page)).at(-1).name, '+do');
+  }, { serviceWorkers: 'allow' }],
   ['a missing picture is refused with the desktop\'s text', async (page) => {
     await page.locator('#dialog[open]').waitFor();
     assert.equal(await text(page, '#dialog .caption'), 'Zorvanta');
@@ -113,7 +123,7 @@ const { server, url } = await serve(site);
 const browser = await launch();
 let failures = 0;
 for (const [name, run, options = {}] of cases) {
-  const context = await browser.newContext({ serviceWorkers: 'block' });
+  const context = await browser.newContext({ serviceWorkers: options.serviceWorkers ?? 'block' });
   const page = await context.newPage();
   const foreign = [];
   page.on('request', (r) => { if (/^https?:/.test(r.url()) && !r.url().startsWith(url)) foreign.push(r.url()); });
@@ -121,7 +131,7 @@ for (const [name, run, options = {}] of cases) {
   try {
     await page.goto(url);
     if (!options.missing) await page.evaluate(() => window.zorvanta.ready);
-    await run(page);
+    await Promise.race([run(page, context), new Promise((_, fail) => setTimeout(() => fail(new Error('timed out')), 60000))]);
     assert.deepEqual(foreign, [], 'no request to another address');
     console.log(`ok   ${name}`);
   } catch (e) {
