@@ -233,6 +233,12 @@ if [ -f "$out" ]; then
   sound_server="$(awk '/<!-- sound-server:start -->/ {on=1} on {print} /<!-- sound-server:end -->/ {on=0}' "$out")"
 fi
 [ -n "$sound_server" ] || sound_server="$(printf '<!-- sound-server:start -->\n<!-- sound-server:end -->')"
+# The web edition's figures come from bench/web/figures.mjs; kept as they are.
+web_figures=""
+if [ -f "$out" ]; then
+  web_figures="$(awk '/<!-- web:start -->/ {on=1} on {print} /<!-- web:end -->/ {on=0}' "$out")"
+fi
+[ -n "$web_figures" ] || web_figures="$(printf '<!-- web:start -->\n<!-- web:end -->')"
 
 mkdir -p "$(dirname "$out")"
 cat >"$out" <<EOF
@@ -332,6 +338,8 @@ $(t run_paints10).
    whole games on the game core with virtual timers (timer ticks and key presses as events).
 
 $sound_server
+
+$web_figures
 
 ## Fixes, causes and open targets
 
