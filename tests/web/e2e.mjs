@@ -37,7 +37,6 @@ const wrongKey = (notes) => (notes[0].name === 'do' ? 'W' : 'Q');
 
 const cases = [
   ['a whole default game by PC keys', async (page) => {
-    await page.keyboard.press('Tab');  // START has the focus; Space is not a piano key
     await page.locator('#startStopButton').click();
     await page.waitForFunction(() => document.querySelector('#banner').style.display !== 'none');
     const first = await melody(page);

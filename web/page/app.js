@@ -7,7 +7,6 @@
 import { Platform } from './platform.js';
 import { View, Action, keyCode, modifiersOf } from './view.js';
 
-const CAPTION = 'Zorvanta?';
 const PICTURES = ['maru.jpg', 'batu.jpg', 'gameover.jpg'];
 const SOUNDS = ['+++do', ...['do', 'do#', 're', 're#', 'mi', 'fa', 'fa#', 'so', 'so#', 'ra', 'ra#', 'si'].flatMap((n) => [n, `+${n}`])];
 
@@ -68,8 +67,21 @@ for (const type of ['pointerdown']) {
 document.addEventListener('visibilitychange', () => platform.setHidden(document.hidden));
 
 // Every MIDI input's note-ons, filtered and folded by the core as on the desktop.
-async function openMidi() {
+// Browsers ask the player before a page may use MIDI: the page asks only when the
+// player chooses to (the button under the window), or at once when already allowed.
+async function offerMidi() {
   if (!navigator.requestMIDIAccess) return;
+  const button = document.getElementById('midi');
+  try {
+    const permission = await navigator.permissions.query({ name: 'midi' });
+    if (permission.state === 'granted') { openMidi(); return; }
+    if (permission.state === 'denied') return;
+  } catch { /* no permission query for MIDI: offer the button */ }
+  button.hidden = false;
+  button.addEventListener('click', () => { button.hidden = true; openMidi(); }, { once: true });
+}
+
+async function openMidi() {
   try {
     const access = await navigator.requestMIDIAccess();
     const listen = (input) => {
@@ -119,7 +131,7 @@ async function start() {
     document.getElementById('missing').hidden = false;
     return;
   }
-  view.build(JSON.parse(core.ccall('zv_describe', 'string', [], [])), CAPTION);
+  view.build(JSON.parse(core.ccall('zv_describe', 'string', [], [])), core.ccall('zv_caption', 'string', [], []));
   fit();
   await new Promise(requestAnimationFrame);
   marks.windowDrawn = performance.now();
@@ -127,7 +139,7 @@ async function start() {
   // much sooner; nobody can press a key before it is.
   await platform.loadSounds(SOUNDS);
   marks.soundsDecoded = performance.now();
-  openMidi();
+  offerMidi();
 }
 
 window.zorvanta = { marks, platform, ready: start() };

@@ -48,6 +48,9 @@ EMSCRIPTEN_KEEPALIVE int zv_start() {
     return 0;
 }
 
+// The window's caption, the page's title.
+EMSCRIPTEN_KEEPALIVE const char* zv_caption() { return zv::ControlTable::kCaption; }
+
 // The window's controls as JSON (valid until the next call).
 EMSCRIPTEN_KEEPALIVE const char* zv_describe() {
     if (!web) return "[]";
