@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The web edition's tests: the same seeded game traced by the desktop core and by the
-# core compiled to WebAssembly must match line for line; then the players' sessions
+# core compiled to WebAssembly must match line for line; the page's key codes must be the
+# desktop's; then the players' sessions
 # of tests/web/e2e.mjs run in headless chromium.
 #   tests/web/run.sh <desktop build folder> <web build folder>
 set -euo pipefail
@@ -18,4 +19,5 @@ if ! diff -u "$work/desktop.txt" "$work/web.txt"; then
 fi
 echo "ok   the same seeded game traces alike on the desktop and web cores ($(wc -l < "$work/desktop.txt") lines)"
 
+node "$here/key_codes.mjs"
 node "$here/e2e.mjs" "$web/site"
