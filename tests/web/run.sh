@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # The web edition's tests: the same seeded game traced by the desktop core and by the
-# core compiled to WebAssembly must match line for line; the page's key codes must be the
-# desktop's; then the players' sessions
-# of tests/web/e2e.mjs run in headless chromium.
+# core compiled to WebAssembly must match line for line; the page's key codes must be
+# the desktop's; then the players' sessions of tests/web/e2e.mjs run in headless chromium.
 #   tests/web/run.sh <desktop build folder> <web build folder>
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
