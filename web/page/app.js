@@ -5,7 +5,7 @@
 // (as under the desktop's modal box), MIDI notes are dropped, and the ticks that fall
 // due are held and delivered when the dialog has closed.
 import { Platform } from './platform.js';
-import { View, Action, keyCode, modifiersOf } from './view.js';
+import { View, keyCode, modifiersOf } from './view.js';
 
 const PICTURES = ['maru.jpg', 'batu.jpg', 'gameover.jpg'];
 const SOUNDS = ['+++do', ...['do', 'do#', 're', 're#', 'mi', 'fa', 'fa#', 'so', 'so#', 'ra', 'ra#', 'si'].flatMap((n) => [n, `+${n}`])];
@@ -59,10 +59,9 @@ window.addEventListener('keydown', (e) => {
   platform.pressAt = -1;
 }, { capture: true });
 
-for (const type of ['pointerdown']) {
-  root.addEventListener(type, () => { platform.pressAt = performance.now(); }, { capture: true });
-  root.addEventListener(type, () => { platform.pressAt = -1; });
-}
+// The moment a press on a key or plate began, for the figures of press-to-sound time.
+root.addEventListener('pointerdown', () => { platform.pressAt = performance.now(); }, { capture: true });
+root.addEventListener('pointerdown', () => { platform.pressAt = -1; });
 
 document.addEventListener('visibilitychange', () => platform.setHidden(document.hidden));
 
@@ -136,12 +135,19 @@ async function start() {
   await new Promise(requestAnimationFrame);
   marks.windowDrawn = performance.now();
   // The sounds are fetched and decoded once the window is on screen, which comes that
-  // much sooner; nobody can press a key before it is.
+  // much sooner; a key pressed meanwhile sounds as soon as its sound is decoded.
   await platform.loadSounds(SOUNDS);
   marks.soundsDecoded = performance.now();
   offerMidi();
 }
 
-window.zorvanta = { marks, platform, ready: start() };
+// A browser without WebAssembly or Web Audio, or a site that could not be loaded.
+const ready = start().catch((error) => {
+  ended = true;
+  root.hidden = true;
+  document.getElementById('failed').hidden = false;
+  throw error;
+});
+window.zorvanta = { marks, platform, ready };
 
 if ('serviceWorker' in navigator && location.protocol !== 'file:') navigator.serviceWorker.register('sw.js');
