@@ -31,5 +31,5 @@ export async function serve(site) {
 export const launch = () => chromium.launch({
   executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
   args: ['--headless=new', '--no-sandbox', '--disable-gpu', '--disable-background-networking',
-    '--disable-component-update', '--disable-sync', '--no-first-run', '--autoplay-policy=no-user-gesture-required'],
+    '--disable-component-update', '--disable-sync', '--disable-quic', '--no-first-run', '--autoplay-policy=no-user-gesture-required'],
 });
