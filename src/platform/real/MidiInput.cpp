@@ -13,7 +13,6 @@
 #include <map>
 #include <mutex>
 #include <string>
-#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -67,11 +66,11 @@ struct MidiInput::Impl {
     // On RtMidi's ALSA input thread: a message.
     static void onMessage(double, std::vector<unsigned char>* message, void* user) {
         const int key = midi::pressedKey(message->data(), message->size());
-        if (key >= 0) onJackNote(key, user);
+        if (key >= 0) onPress(key, user);
     }
 
     // On JACK's process thread (or RtMidi's): a press, handed to the creating thread.
-    static void onJackNote(int key, void* user) {
+    static void onPress(int key, void* user) {
         auto* self = static_cast<Impl*>(user);
         QMetaObject::invokeMethod(
             &self->receiver, [self, key] { if (self->handler) self->handler(key); }, Qt::QueuedConnection);
@@ -82,7 +81,7 @@ struct MidiInput::Impl {
             static_cast<Impl*>(user)->failed.store(true, std::memory_order_relaxed);
     }
 
-    // A new input of the API with its callbacks set, or null. RtMidi throws only from
+    // A new ALSA input with its callbacks set, or null. RtMidi throws only from
     // its constructor (before an error callback exists); later errors reach onError.
     std::unique_ptr<RtMidiIn> openInput() {
         std::unique_ptr<RtMidiIn> in;
@@ -152,7 +151,7 @@ struct MidiInput::Impl {
         Backend alsa;
         // JACK without RtMidi: RtMidi's JACK input joins the server's cycle as soon as it
         // lists the ports, and a client in the cycle is woken every period.
-        JackMidiInput jack(kClientName, kPortName, &Impl::onJackNote, this);
+        JackMidiInput jack(kClientName, kPortName, &Impl::onPress, this);
         const bool hasAlsa = std::find(compiled.begin(), compiled.end(), RtMidi::LINUX_ALSA) != compiled.end();
         std::unique_lock lock(mutex);
         while (!stopping) {
