@@ -5,7 +5,8 @@
 #     and after a key's sound has played and died away, beside a bare Qt window, and
 #     the streams the game holds in the sound server meanwhile;
 #   - spawn to first frame, the game beside a bare Qt window of the same size;
-#   - the first sound after an idle spell (the device closed meanwhile);
+#   - the first sound after an idle spell (the device closed meanwhile), and after 6 s
+#     of silence inside a game (the output kept ready);
 #   - press-to-sound latency, the game beside the bare SDL2 floor.
 # Prints a Markdown table; with --update-doc it also replaces the sound-server block
 # of docs/performance.md (bench/run.sh keeps that block when it rewrites the file).
@@ -38,8 +39,8 @@ for b in zorvanta bench_probe bench_minimal_window bench_first_sound bench_press
   [ -x "$bin/$b" ] || { echo "missing $bin/$b: build first" >&2; exit 1; }
 done
 
-pa="" rec="" game=""
-start_work game rec pa
+pa="" rec="" game="" jackd_pid=""
+start_work game rec pa jackd_pid
 . "$root/tests/e2e/pulse_server.sh"
 pulse_private_env "$work"
 pulse_start "$work" || { echo "the sound server does not start" >&2; cat "$work/pa.log" >&2; exit 1; }
@@ -88,6 +89,15 @@ for i in 1 2; do
   awk -v a="$c0" -v b="$c1" 'BEGIN { printf "%.3f\n", (b - a) / 1e6 }' >>"$work/idle.after"
   kill "$game"; wait "$game" 2>/dev/null || true; game=""
 done
+# ... and with a JACK server running (private, dummy driver, 256 frames) that has no
+# MIDI source: the game's MIDI input watches it without joining its cycle.
+export JACK_NO_START_SERVER=1 JACK_DEFAULT_SERVER="zorvanta-bench-$$"
+start_private_jack "$work/jackd.log" 256 || { cat "$work/jackd.log" >&2; exit 1; }
+for i in 1 2; do
+  ./bench_probe --runs 1 --hold-ms 1000 --idle-s 10 -- ./zorvanta | awk '$1 == "run" {print $6}' >>"$work/idle.jack"
+done
+stop_private_jack
+idle_jack="$(stats "$work/idle.jack")"
 idle_game="$(stats "$work/idle.game")"; idle_min="$(stats "$work/idle.min")"; idle_after="$(stats "$work/idle.after")"
 streams_playing="$(sort -u "$work/streams.playing" | tr '\n' ' ')"
 streams_after="$(sort -gu "$work/streams.after" | tail -n 1)"
@@ -115,6 +125,12 @@ log "first sound after idle: $first_rounds rounds"
   { cat "$work/first.log" >&2; exit 1; }
 first="$(stats "$work/first")"
 play_us="$(result play_call_max_us "$work/first.log")"
+log "first sound after 6 s of silence: kept ready, and not"
+./bench_first_sound --sounds sound --rounds "$first_rounds" --idle-ms 6000 --ready --out "$work/ready" \
+  >"$work/ready.log" 2>&1 || { cat "$work/ready.log" >&2; exit 1; }
+./bench_first_sound --sounds sound --rounds "$first_rounds" --idle-ms 3000 --out "$work/unready" \
+  >"$work/unready.log" 2>&1 || { cat "$work/unready.log" >&2; exit 1; }
+ready="$(stats "$work/ready")"; unready="$(stats "$work/unready")"
 log "press latency: $presses presses each"
 QT_QPA_PLATFORM=offscreen ./bench_press_latency --presses "$presses" --seed 1 --out-mouse "$work/mouse" \
   --out-key "$work/key" >"$work/press.log" 2>&1 || { cat "$work/press.log" >&2; exit 1; }
@@ -123,6 +139,7 @@ QT_QPA_PLATFORM=offscreen ./bench_press_latency --presses "$presses" --seed 1 --
 recorder_off
 press="$(stats "$work/mouse" "$work/key")"; floor="$(stats "$work/floor")"
 press_ratio="$(ratio "$(field "$press" 3)" "$(field "$floor" 3)")"
+ready_ratio="$(ratio "$(field "$ready" 3)" "$(field "$floor" 3)")"
 load_after="$(load)"
 
 compare_rows=""
@@ -137,10 +154,12 @@ table="$(cat <<EOF
 |---|---|---|---|---|---|
 | S1 | CPU of all threads over 10 s of the idle window, from 1 s after the first frame (2 runs: min / max) | $(field "$idle_game" 2) / $(field "$idle_game" 5) ms | bare Qt window: $(field "$idle_min" 2) / $(field "$idle_min" 5) ms | ≤ 20 ms | $(verdict "$(field "$idle_game" 5)" 20) |
 | S1a | … the same after a key's sound, from 9 s after the press (2 runs: min / max) | $(field "$idle_after" 2) / $(field "$idle_after" 5) ms | | ≤ 20 ms | $(verdict "$(field "$idle_after" 5)" 20) |
+| S1j | … the same with a JACK server running and no MIDI source (2 runs: min / max) | $(field "$idle_jack" 2) / $(field "$idle_jack" 5) ms | | ≤ 20 ms | $(verdict "$(field "$idle_jack" 5)" 20) |
 | S1b | Streams the game holds in the sound server: 0.3 s after a key press / from 9 s after it | ${streams_playing}/ $streams_after | | 0 while idle | $(verdict "$streams_after" 0) |
 | S2 | Spawn to first frame, median of $startup_runs (min / median / max) | $(field "$start_game" 2) / $(field "$start_game" 3) / $(field "$start_game" 5) ms | bare Qt window of the same size: $(field "$start_min" 2) / $(field "$start_min" 3) / $(field "$start_min" 5) ms; shared libraries (ldd): game $libs_game, bare window $libs_min | ≤ 2 × (aim 1.5 ×) | ×$start_ratio $(verdict "$start_ratio" 2) |
 | S3 | First sound after an idle spell (device closed, then 1 s more; $(field "$first" 1) rounds): min / median / max | $(field "$first" 2) / $(field "$first" 3) / $(field "$first" 5) ms | \`play()\` returned within $play_us µs at most | ≤ 30 ms | $(verdict "$(field "$first" 5)" 30) |
 | S4 | Press-to-sound latency on the sound server, game ($(field "$press" 1) presses): min / median / max | $(field "$press" 2) / $(field "$press" 3) / $(field "$press" 5) ms | bare SDL2 floor: $(field "$floor" 2) / $(field "$floor" 3) / $(field "$floor" 5) ms | median ≤ 1.1 × floor | ×$press_ratio $(verdict "$press_ratio" 1.1) |
+| S5 | First sound after 6 s of silence inside a game (output kept ready; $(field "$ready" 1) rounds): min / median / max | $(field "$ready" 2) / $(field "$ready" 3) / $(field "$ready" 5) ms | not kept ready (closed after 3 s, opened again): $(field "$unready" 2) / $(field "$unready" 3) / $(field "$unready" 5) ms | max ≤ the S4 floor's p99 ($(field "$floor" 4) ms) | $(verdict "$(field "$ready" 5)" "$(field "$floor" 4)"), median ×$ready_ratio the floor's |
 EOF
 )"
 [ -z "$compare_rows" ] || table="$table
@@ -172,6 +191,9 @@ How each row is measured:
   same for \`./bench_minimal_window\` (QT_QPA_PLATFORM=xcb): CPU of every thread
   (\`clock_getcpuclockid\`) over 10 s. **S1a** — the game started alone, \`xdotool key q\`
   on its window, 9 s later the sum of \`/proc/PID/task/*/schedstat\` over 10 s.
+  **S1j** — S1 for the game with a private JACK server running (\`jackd -S -n NAME
+  --no-realtime -d dummy -r 48000 -p 256\`, JACK_DEFAULT_SERVER=NAME) and no MIDI
+  source on it.
   **S1b** — \`pactl list short sink-inputs\` counted 0.3 s after that press and twice
   after the 9 s (the largest count is shown).
 - **S2** — \`bench_probe --runs 1 --hold-ms 200 -- PROGRAM\`, alternating the game and
@@ -186,14 +208,23 @@ How each row is measured:
 - **S4** — \`bench_press_latency --presses $presses --seed 1\` (offscreen Qt, the real
   window, presses through Qt's event delivery) and \`bench_audio_floor --sounds sound
   --presses $presses --seed 1\`, timed to the audio callback's buffer as in row 1.
+- **S5** — \`bench_first_sound --sounds sound --rounds $first_rounds --idle-ms 6000
+  --ready\`: as S3, with the service kept ready as from START on, each round 6 s
+  after the end of the last sound; beside it \`--idle-ms 3000\` without \`--ready\`
+  (closed 3 s after the sound, the next one 3 s later). A null sink is never
+  suspended (this daemon loads no module-suspend-on-idle), so "not kept ready" shows
+  only the reopening of the stream, not the wake-up of a suspended output. A sound
+  on an open stream waits for the next buffer, anywhere within one period (5.3 ms),
+  as a press during play does (S4): a handful of rounds is compared with the floor's
+  spread, its median alone moving by about a millisecond from run to run.
 
-During S3 and S4 \`parec -d cap.monitor --latency-msec=5\` listens on the sink's
+During S3, S4 and S5 \`parec -d cap.monitor --latency-msec=5\` listens on the sink's
 monitor. Without a listener the null sink, idle before, went on rendering in blocks
 of up to 2 s, and a stream that started between two of them could wait for the next
 (seen here: 1.4–1.8 s in some rounds, the game's own side done within 6 ms). That is
 the null sink's way of working, not the program's; the listener keeps the sink
 rendering every few milliseconds, so that the rows show what the program controls.
-S3 and S4 end when the buffer is handed over, not when it leaves the sink.
+S3, S4 and S5 end when the buffer is handed over, not when it leaves the sink.
 <!-- sound-server:end -->
 EOF
 )"

@@ -1,17 +1,17 @@
 #!/usr/bin/env bash
-# Installs, from Debian's archive, whatever the build, the game and the tests need
-# and this machine does not have yet. Uses sudo when not run as root.
+# Installs, from Debian's archive, what a command needs and this machine does not
+# have yet: the play list of scripts/packages.txt for `play`, both lists for `test`
+# (the default). Uses sudo when not run as root.
+#   scripts/install-deps.sh [play|test]
 set -euo pipefail
-
-packages=(
-  cmake ninja-build g++ pkg-config
-  qt6-base-dev libgl-dev libsdl2-dev
-  librtmidi-dev libjack-jackd2-dev
-  fonts-ipafont-gothic
-  xvfb xauth xdotool x11-utils imagemagick jackd2
-  pulseaudio pulseaudio-utils
-  valgrind desktop-file-utils appstream dpkg-dev file lintian man-db
-)
+list="$(dirname "${BASH_SOURCE[0]}")/packages.txt"
+case "${1:-test}" in
+  play) wanted='^play:' ;;
+  test) wanted='^(play|test):' ;;
+  *) echo "usage: $0 [play|test]" >&2; exit 2 ;;
+esac
+read -ra packages <<<"$(grep -E "$wanted" "$list" | cut -d: -f2- | tr '\n' ' ')"
+[ ${#packages[@]} -gt 0 ] || { echo "install-deps: no packages listed in $list" >&2; exit 1; }
 
 # The web edition (scripts/web.sh, and the test command's browser tests): Emscripten,
 # Debian's chromium, Node and npm for the browser driver, LAME for the MP3 sounds,

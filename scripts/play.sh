@@ -10,7 +10,7 @@ case "${1:-}" in
   --build-only) build_only=1 ;;
   *) echo "usage: $0 [--build-only]" >&2; exit 2 ;;
 esac
-"$root/scripts/install-deps.sh"
+"$root/scripts/install-deps.sh" play
 # shellcheck source=build-dir.sh
 . "$root/scripts/build-dir.sh"
 

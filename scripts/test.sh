@@ -7,7 +7,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 jobs="$(nproc)"
-"$root/scripts/install-deps.sh"
+"$root/scripts/install-deps.sh" test
 # shellcheck source=build-dir.sh
 . "$root/scripts/build-dir.sh"
 

@@ -62,6 +62,8 @@ void GameFlow::resetToIdle() {
     ui.banner->setLeft(ui.table.outerWidth());
     state.answering = false;
     ctx_.keyboard.clearKeyMarks();
+    // The idle window lets the sound output close (and the sound server sleep).
+    ctx_.services.sound.keepReady(false);
 }
 
 void GameFlow::startStopClicked() {
@@ -70,6 +72,9 @@ void GameFlow::startStopClicked() {
         endGame();
         return;
     }
+    // From here until the idle window the output stays open: the first key of an
+    // answer, pressed after a long thought, must not wait for a suspended output.
+    ctx_.services.sound.keepReady(true);
     ctx_.play(KeySounds::kStartChime);
     ui.modeFrame->setEnabled(false);
     ui.difficultyFrame->setEnabled(false);

@@ -18,4 +18,14 @@ int pressedKey(const unsigned char* bytes, std::size_t size) noexcept {
     return keyOfNote(static_cast<int>(note));
 }
 
+bool connectsSource(Transport transport, std::string_view name, bool alsaOpen) noexcept {
+    const auto startsWith = [name](std::string_view prefix) { return name.substr(0, prefix.size()) == prefix; };
+    if (name.empty()) return false;
+    if (transport == Transport::Alsa) return !startsWith("Midi Through:") && !startsWith("PipeWire-");
+    if (!alsaOpen) return true;
+    for (std::string_view bridge : {"a2j:", "Midi-Bridge:", "alsa_midi:", "system:midi_capture_"})
+        if (startsWith(bridge)) return false;
+    return true;
+}
+
 }  // namespace zv::midi

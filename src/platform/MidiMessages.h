@@ -1,7 +1,9 @@
-// MIDI messages to presses of the two-octave piano. Plain C++: no toolkit, no game.
+// MIDI messages to presses of the two-octave piano, and which MIDI sources the input
+// connects. Plain C++: no toolkit, no game.
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 
 namespace zv::midi {
 
@@ -11,8 +13,10 @@ inline constexpr int kKeyCount = 24;
 
 // The key a MIDI note plays, in semitones above C4 (0..23): a note inside 60..83
 // plays itself; one below or above moves by whole octaves to the nearest octave of
-// the piano (48 and 36 play C4, 84 and 96 play C5), so any keyboard, whatever its
-// range or octave switch, reaches every key. -1 for a value that is no note.
+// the piano (48 and 36 play C4, 84 and 96 play C5). So a keyboard reaches the keys
+// of the pitches it has in the octaves it plays into: a 25-key keyboard at its usual
+// octave (notes 48..72) plays the lower octave and the upper C only, and its octave
+// switch one octave up (60..84) reaches all 24. -1 for a value that is no note.
 int keyOfNote(int note) noexcept;
 
 // The key one complete MIDI message presses, or -1. Only a note-on (any channel)
@@ -21,5 +25,15 @@ int keyOfNote(int note) noexcept;
 // a lone data byte of running status and anything short or malformed press nothing.
 // A few comparisons, no allocation: cheap in a flood.
 int pressedKey(const unsigned char* bytes, std::size_t size) noexcept;
+
+// Where a source is listed: the ALSA sequencer or a JACK server.
+enum class Transport { Alsa, Jack };
+
+// Whether the input connects a source of that name (as its transport lists it) by
+// itself. Left out: ALSA's through port and PipeWire's own sequencer clients (they
+// echo other programs' output), and, while the input is open on the ALSA sequencer
+// too (`alsaOpen`), the JACK ports that bridge ALSA devices into JACK: the device is
+// connected through ALSA already, and connecting it twice would press every key twice.
+bool connectsSource(Transport transport, std::string_view name, bool alsaOpen) noexcept;
 
 }  // namespace zv::midi

@@ -16,6 +16,10 @@ class SoundService {
 public:
     virtual ~SoundService() = default;
     virtual void play(const std::string& path) = 0;
+    // While kept ready (a game in progress), the output stays open between sounds, so
+    // that a sound after a long pause starts as fast as one right after another;
+    // otherwise it may close once idle. A service without such an output ignores it.
+    virtual void keepReady(bool) {}
 };
 
 // A repeating timer with the toolkit semantics the game relies on:

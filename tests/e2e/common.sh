@@ -64,13 +64,14 @@ clear_stale_jack_state() {
   fi
 }
 
-# start_private_jack <log file> <period>: starts a JACK server of this run's own,
-# named $JACK_DEFAULT_SERVER (dummy driver, 48 kHz, no real-time), its pid in
+# start_private_jack <log file> <period> [restart]: starts a JACK server of this run's
+# own, named $JACK_DEFAULT_SERVER (dummy driver, 48 kHz, no real-time), its pid in
 # $jackd_pid; fails unless it answers within 10 s. Its synchronous mode (-S) waits
 # for a client late in a cycle instead of skipping it, so a busy machine delays
-# notes rather than losing them.
+# notes rather than losing them. With `restart`, JACK's registry is kept as a server
+# that stopped leaves it, for the clients still running (libjack keeps it mapped).
 start_private_jack() {
-  clear_stale_jack_state
+  [ "${3:-}" = restart ] || clear_stale_jack_state
   jackd -S -n "$JACK_DEFAULT_SERVER" --no-realtime -d dummy -r 48000 -p "$2" >"$1" 2>&1 &
   jackd_pid=$!
   local i

@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
 # A MIDI keyboard played into the real zorvanta binary (Xvfb, SDL's disk driver)
 # through a private JACK server with the dummy driver. A source present at start and
-# one plugged in later are both connected; non-note messages press nothing; a
+# one plugged in later are both connected, and one unplugged and plugged in again is
+# connected again; non-note messages press nothing; a
 # question is answered right with notes in any octave and judged right, a wrong note
-# is judged wrong, and a modal box takes the notes like it takes PC keys. Started
-# without a server, the program starts none and prints nothing.
+# is judged wrong, and a modal box takes the notes like it takes PC keys. The server
+# stopped under the running program and started again: the sources are lost, a
+# source of the new server is connected within 2 s and its note is played; without a
+# source the program has no port there. Started without a server, the program starts
+# none and prints nothing.
 # The game's ZORVANTA_TRACE lines (sound <name>, box <caption>: <text>) tell what it
 # played and judged.
 #   run_midi.sh <zorvanta binary> <midi_send binary>
@@ -114,6 +118,20 @@ took=$((($(date +%s%N) - plugged) / 1000000))
 [ "$took" -le 2000 ] || fail "the source plugged in later took $took ms to connect"
 echo "connected: the source present at start, and the later one after $took ms"
 
+# 3b. The later source unplugged and plugged in again under the same name.
+exec 8>&-
+wait_for "$work/out.log" '^MIDI: disconnected zv-late:out$' 5 || fail "the unplugged source was not noticed"
+"$sender" zv-late <"$work/late.in" >"$work/late.log" 2>&1 7>&- &
+pids+=($!)
+exec 8>"$work/late.in"
+wait_for "$work/late.log" '^ready' 10 || fail "second sender did not start again"
+deadline=$((SECONDS + 5))
+until [ "$(grep -c '^MIDI: connected zv-late:out$' "$work/out.log")" = 2 ]; do
+  [ "$SECONDS" -lt "$deadline" ] || fail "the source plugged in again was not connected"
+  sleep 0.05
+done
+echo "unplugged and plugged in again: connected again"
+
 # 4. Idle: only the note-on among other messages presses a key (84 plays the upper C).
 printf '%s\n' "80 3c 40" "90 3c 00" "b0 07 64" "e0 00 40" "f8" "fe" "f0 7e 7f 06 01 f7" "c0 05" "a0 3c 20" \
   "94 54 50" >&7
@@ -167,6 +185,28 @@ sleep 0.5
 [ "$(sounds | wc -l)" = "$before" ] || fail "a note sounded while the box was open"
 press_on "$box" Return
 sleep 0.5
+
+# 8. The server stops and starts again under the running program.
+exec 7>&- 8>&-
+stop_private_jack
+wait_for "$work/out.log" '^MIDI: disconnected zv-early:out$' 3 || fail "the stopped server was not noticed"
+start_private_jack "$work/jackd2.log" 256 restart || { cat "$work/jackd2.log" >&2; fail "private JACK server did not start again"; }
+sleep 1.5
+if jack_lsp | grep -q "^Zorvanta"; then fail "the program holds a port without a source: $(jack_lsp)"; fi
+mkfifo "$work/back.in"
+"$sender" zv-back <"$work/back.in" >"$work/back.log" 2>&1 &
+pids+=($!)
+exec 7>"$work/back.in"
+wait_for "$work/back.log" '^ready' 10 || fail "sender on the new server did not start"
+plugged=$(date +%s%N)
+wait_for "$work/out.log" '^MIDI: connected zv-back:out$' 5 || fail "the source on the new server was not connected"
+took=$((($(date +%s%N) - plugged) / 1000000))
+[ "$took" -le 2000 ] || fail "the source on the new server took $took ms to connect"
+before="$(sounds | wc -l)"
+echo "90 3e 64" >&7
+wait_sounds $((before + 1)) 3
+[ "$(sounds | tail -n 1)" = re ] || fail "after the server's return, expected re, got: $(sounds | tail -n 1)"
+echo "server stopped and started again: connected after $took ms, and its note played"
 quit_program
 if grep -Eiv '^QStandardPaths' "$work/err.log" | grep -Eiq 'jack|midi'; then fail "MIDI noise on stderr"; fi
 echo "e2e midi passed"

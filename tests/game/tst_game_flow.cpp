@@ -294,15 +294,16 @@ private slots:
     void stopTwiceDuringGameOverPauseGivesOneSummary() {
         GameRig rig;
         rig.startAndPlayFirstQuestion();
+        QVERIFY(rig.sound.keptReady);  // the sound output stays ready from START to the idle window
         rig.game.startStopClicked();
         rig.clock.advance(600);
         rig.game.startStopClicked();  // STOP again: the pause starts over
         rig.clock.advance(900);
         QVERIFY(rig.boxes.shown.empty());
-        QVERIFY(!rig.isIdle());
+        QVERIFY(!rig.isIdle() && rig.sound.keptReady);
         rig.clock.advance(100);
         QCOMPARE(rig.boxes.shown.size(), size_t(1));
-        QVERIFY(rig.isIdle());
+        QVERIFY(rig.isIdle() && !rig.sound.keptReady);
         rig.clock.advance(5000);
         QCOMPARE(rig.boxes.shown.size(), size_t(1));
     }

@@ -7,6 +7,7 @@
 #include "platform/MidiMessages.h"
 
 using namespace zv::midi;
+Q_DECLARE_METATYPE(Transport)
 
 class TestMidiMessages : public QObject {
     Q_OBJECT
@@ -60,6 +61,28 @@ private slots:
         for (auto [note, key] : named) QCOMPARE(keyOfNote(note), key);
         QCOMPARE(keyOfNote(-1), -1);
         QCOMPARE(keyOfNote(128), -1);
+    }
+
+    void sourcesConnected_data() {
+        QTest::addColumn<Transport>("transport");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("alsaOpen");
+        QTest::addColumn<bool>("connected");
+        QTest::newRow("ALSA keyboard") << Transport::Alsa << "USB Keyboard:USB Keyboard MIDI 1 20:0" << false << true;
+        QTest::newRow("ALSA through port") << Transport::Alsa << "Midi Through:Midi Through Port-0 14:0" << false << false;
+        QTest::newRow("PipeWire's ALSA client") << Transport::Alsa << "PipeWire-System:input 128:0" << false << false;
+        QTest::newRow("JACK source") << Transport::Jack << "synth:out" << true << true;
+        QTest::newRow("JACK bridge, ALSA open") << Transport::Jack << "system:midi_capture_1" << true << false;
+        QTest::newRow("a2j bridge, ALSA open") << Transport::Jack << "a2j:USB Keyboard [20] (capture)" << true << false;
+        QTest::newRow("JACK bridge, no ALSA") << Transport::Jack << "system:midi_capture_1" << false << true;
+        QTest::newRow("unnamed") << Transport::Jack << "" << false << false;
+    }
+    void sourcesConnected() {
+        QFETCH(Transport, transport);
+        QFETCH(QString, name);
+        QFETCH(bool, alsaOpen);
+        QFETCH(bool, connected);
+        QCOMPARE(connectsSource(transport, name.toStdString(), alsaOpen), connected);
     }
 };
 

@@ -272,9 +272,9 @@ private slots:
         QVERIFY(sound.isLoaded(good));
     }
 
-    // Nothing is open until a sound plays; the device closes once the linger after
-    // the last sound has passed, not while a sound plays, and the next sound opens
-    // it again and is heard from its start.
+    // Nothing is open until a sound plays (or it is kept ready); the device closes
+    // once the linger after the last sound (or the release) has passed, not while a
+    // sound plays, and the next sound opens it again and is heard from its start.
     void deviceOpensOnDemandAndClosesWhenIdle() {
         const std::string tone = s(write("short", wav(440, 0.3)));
         const std::string other = s(write("short2", wav(1000, 0.3)));
@@ -288,6 +288,13 @@ private slots:
         QVERIFY(sound.deviceOpen());
         QThread::msleep(400);  // past the sound's end, within its linger
         QVERIFY(sound.deviceOpen());
+        QTRY_VERIFY_WITH_TIMEOUT(!sound.deviceOpen(), 2000);
+        // Kept ready, it opens without a sound and outlasts the linger; released, it closes.
+        sound.keepReady(true);
+        QTRY_VERIFY_WITH_TIMEOUT(sound.deviceOpen(), 2000);
+        QThread::msleep(600);
+        QVERIFY(sound.deviceOpen());
+        sound.keepReady(false);
         QTRY_VERIFY_WITH_TIMEOUT(!sound.deviceOpen(), 2000);
 
         const size_t before = cap.size();

@@ -24,7 +24,9 @@ public:
     };
     explicit RecordingSound(const VirtualClock* clock = nullptr) : clock_(clock) {}
     void play(const std::string& path) override;
+    void keepReady(bool ready) override { keptReady = ready; }
     std::vector<Played> played;
+    bool keptReady = false;  // the last keepReady()
     // Sound names (the part after the last '/') in order.
     std::vector<std::string> names() const;
     void clear() { played.clear(); }

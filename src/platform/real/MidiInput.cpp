@@ -13,11 +13,11 @@
 #include <map>
 #include <mutex>
 #include <string>
-#include <string_view>
 #include <thread>
 #include <vector>
 
 #include "platform/MidiMessages.h"
+#include "platform/real/JackMidiInput.h"
 
 namespace zv {
 
@@ -29,42 +29,16 @@ constexpr auto kPollInterval = std::chrono::seconds(1);
 // unless told otherwise; a machine without JACK is not an error for the game.
 void quietJack(const char*) {}
 
-bool startsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
-
-// Sources not to connect: ALSA's through port and PipeWire's own sequencer clients
-// (they echo other programs' output), and, while the ALSA sequencer is open, the
-// JACK ports that bridge ALSA devices into JACK — the device is already connected
-// through ALSA, and connecting it twice would press every key twice.
-bool skipped(RtMidi::Api api, const std::string& name, bool alsaOpen) {
-    if (api == RtMidi::LINUX_ALSA) return startsWith(name, "Midi Through:") || startsWith(name, "PipeWire-");
-    if (!alsaOpen) return false;
-    for (std::string_view bridge : {"a2j:", "Midi-Bridge:", "alsa_midi:", "system:midi_capture_"})
-        if (startsWith(name, bridge)) return true;
-    return false;
-}
-
-// Whether a JACK server is running, asked without starting one. RtMidi would print
-// a warning of its own while constructing a client for a missing server, before its
-// error callback can be set, so the server is looked for first.
-bool jackServerRunning() {
-    jack_status_t status{};
-    jack_client_t* client = jack_client_open(MidiInput::kClientName, JackNoStartServer, &status);
-    if (!client) return false;
-    jack_client_close(client);
-    return true;
-}
-
 // The ALSA sequencer is a kernel device; without it alsa-lib only prints errors.
 bool alsaSequencerPresent() { return access("/dev/snd/seq", R_OK | W_OK) == 0; }
 
 }  // namespace
 
 struct MidiInput::Impl {
-    // One API's input: `port` is the input others connect to and the object that lists
-    // the sources. Under JACK every source is connected to that one port; RtMidi's ALSA
-    // input holds a single connection, so each ALSA source gets an input of its own.
+    // The ALSA sequencer's input through RtMidi: `port` is the input others connect to
+    // and the object that lists the sources. RtMidi's ALSA input holds a single
+    // connection, so each source gets an input of its own.
     struct Backend {
-        RtMidi::Api api;
         std::unique_ptr<RtMidiIn> port;
         std::map<std::string, std::unique_ptr<RtMidiIn>> sources;  // connected, by name
         bool tried = false;  // opened once, or given up: never tried again
@@ -89,10 +63,14 @@ struct MidiInput::Impl {
         worker.join();  // the worker closes every input before it ends
     }
 
-    // On RtMidi's thread (ALSA's input thread, JACK's process thread): a message.
+    // On RtMidi's ALSA input thread: a message.
     static void onMessage(double, std::vector<unsigned char>* message, void* user) {
         const int key = midi::pressedKey(message->data(), message->size());
-        if (key < 0) return;
+        if (key >= 0) onPress(key, user);
+    }
+
+    // On JACK's process thread (or RtMidi's): a press, handed to the creating thread.
+    static void onPress(int key, void* user) {
         auto* self = static_cast<Impl*>(user);
         QMetaObject::invokeMethod(
             &self->receiver, [self, key] { if (self->handler) self->handler(key); }, Qt::QueuedConnection);
@@ -103,12 +81,12 @@ struct MidiInput::Impl {
             static_cast<Impl*>(user)->failed.store(true, std::memory_order_relaxed);
     }
 
-    // A new input of the API with its callbacks set, or null. RtMidi throws only from
+    // A new ALSA input with its callbacks set, or null. RtMidi throws only from
     // its constructor (before an error callback exists); later errors reach onError.
-    std::unique_ptr<RtMidiIn> openInput(RtMidi::Api api) {
+    std::unique_ptr<RtMidiIn> openInput() {
         std::unique_ptr<RtMidiIn> in;
         try {
-            in = std::make_unique<RtMidiIn>(api, kClientName);
+            in = std::make_unique<RtMidiIn>(RtMidi::LINUX_ALSA, kClientName);
         } catch (const RtMidiError&) {
             return nullptr;
         }
@@ -118,18 +96,15 @@ struct MidiInput::Impl {
         return in;
     }
 
-    // One attempt per API: a failure would only repeat, and RtMidi reports a failed
+    // One attempt: a failure would only repeat, and RtMidi reports a failed
     // constructor on stderr itself.
     void open(Backend& b) {
         if (b.tried) return;
         // The sequencer device may appear later, when a device is plugged: looked for again.
-        if (b.api == RtMidi::LINUX_ALSA && !alsaSequencerPresent()) return;
+        if (!alsaSequencerPresent()) return;
         b.tried = true;
-        // A failed look costs about a millisecond of CPU, so a server is looked for
-        // once, at start: JACK and PipeWire run from the session's start.
-        if (b.api == RtMidi::UNIX_JACK && !jackServerRunning()) return;
         failed = false;
-        auto in = openInput(b.api);
+        auto in = openInput();
         if (!in) return;
         in->openVirtualPort(kPortName);
         if (!failed) b.port = std::move(in);
@@ -137,21 +112,16 @@ struct MidiInput::Impl {
 
     void connect(Backend& b, unsigned index, const std::string& name) {
         failed = false;
-        std::unique_ptr<RtMidiIn> own;
-        if (b.api == RtMidi::UNIX_JACK) {
-            b.port->openPort(index, kPortName);  // one more connection to the same port
-        } else {
-            own = openInput(b.api);
-            if (!own) return;
-            own->openPort(index, kPortName);
-        }
+        std::unique_ptr<RtMidiIn> own = openInput();
+        if (!own) return;
+        own->openPort(index, kPortName);
         if (failed) return;  // tried again at the next poll
         b.sources[name] = std::move(own);
         std::printf("MIDI: connected %s\n", name.c_str());
         std::fflush(stdout);
     }
 
-    void poll(Backend& b, bool alsaOpen) {
+    void poll(Backend& b) {
         if (!b.port) open(b);
         if (!b.port) return;
         std::vector<std::string> present;
@@ -168,7 +138,7 @@ struct MidiInput::Impl {
         }
         for (unsigned i = 0; i < present.size(); ++i) {
             const std::string& name = present[i];
-            if (name.empty() || b.sources.count(name) || skipped(b.api, name, alsaOpen)) continue;
+            if (b.sources.count(name) || !midi::connectsSource(midi::Transport::Alsa, name, false)) continue;
             connect(b, i, name);
         }
     }
@@ -178,23 +148,23 @@ struct MidiInput::Impl {
         jack_set_info_function(quietJack);
         std::vector<RtMidi::Api> compiled;
         RtMidi::getCompiledApi(compiled);
-        std::vector<Backend> backends;
-        // ALSA first: with it open, the JACK side leaves out its bridges of ALSA devices.
-        for (RtMidi::Api api : {RtMidi::LINUX_ALSA, RtMidi::UNIX_JACK})
-            if (std::find(compiled.begin(), compiled.end(), api) != compiled.end()) backends.push_back({api, {}, {}});
+        Backend alsa;
+        // JACK without RtMidi: RtMidi's JACK input joins the server's cycle as soon as it
+        // lists the ports, and a client in the cycle is woken every period.
+        JackMidiInput jack(kClientName, kPortName, &Impl::onPress, this);
+        const bool hasAlsa = std::find(compiled.begin(), compiled.end(), RtMidi::LINUX_ALSA) != compiled.end();
         std::unique_lock lock(mutex);
         while (!stopping) {
             lock.unlock();
-            bool alsaOpen = false;
-            for (Backend& b : backends) {
-                poll(b, alsaOpen);
-                if (b.api == RtMidi::LINUX_ALSA) alsaOpen = b.port != nullptr;
-            }
+            // ALSA first: with it open, the JACK side leaves out its bridges of ALSA devices.
+            if (hasAlsa) poll(alsa);
+            jack.poll(alsa.port != nullptr);
             lock.lock();
             wake.wait_for(lock, kPollInterval, [this] { return stopping; });
         }
         lock.unlock();
-        backends.clear();  // closes the ports and joins RtMidi's threads
+        // Closes the ALSA ports and joins RtMidi's threads; the JACK client closes as `jack` goes.
+        alsa = Backend{};
     }
 };
 

@@ -1,7 +1,9 @@
-// MIDI keyboards as an input device, through RtMidi: an input named "Zorvanta" on
-// the ALSA sequencer and on a running JACK server (either, or both), connected to
-// every MIDI source there, with sources plugged in later picked up within about a
-// second. Other programs can connect to its input as well.
+// MIDI keyboards as an input device: an input named "Zorvanta" on the ALSA sequencer
+// (through RtMidi) and on a running JACK server (platform/real/JackMidiInput.h;
+// either, or both), connected to every MIDI source there, with sources plugged in
+// later, and a JACK server started or restarted later, picked up within about a
+// second. Other programs can connect to its ALSA input at any time, and to its JACK
+// port while a source is connected to it (with none, it leaves JACK's cycle).
 //
 // It never starts a server (the JACK client opens with JackNoStartServer), prints
 // nothing when there is no MIDI on the machine, and does all its probing, opening and

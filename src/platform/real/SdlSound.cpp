@@ -136,6 +136,17 @@ void SdlSound::play(const std::string& path) {
     if (closed) request(true);
 }
 
+void SdlSound::keepReady(bool ready) {
+    bool closed;
+    {
+        std::lock_guard lock(voiceMutex_);
+        keepReady_ = ready;
+        silentSinceNs_ = nowNs();  // a release lingers as long as a sound's end does
+        closed = !open_.load();
+    }
+    if (ready && closed) request(true);
+}
+
 void SdlSound::preload(const std::vector<std::string>& paths) {
     for (const auto& p : paths) samplesFor(p);
     request(false);
@@ -287,7 +298,7 @@ void SdlSound::watchDevice() {
     const bool lost = SDL_GetAudioDeviceStatus(device_) == SDL_AUDIO_STOPPED;
     {
         std::lock_guard lock(voiceMutex_);
-        if (lost || (!voice_ && nowNs() - silentSinceNs_ >= std::int64_t(lingerMs_) * 1000000)) {
+        if (lost || (!voice_ && !keepReady_ && nowNs() - silentSinceNs_ >= std::int64_t(lingerMs_) * 1000000)) {
             // Under the voice's lock: a play() from now on sees the device closed and
             // asks for a new one.
             open_ = false;

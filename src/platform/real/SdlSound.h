@@ -4,7 +4,9 @@
 // cuts the one before.
 //
 // The device is opened on demand and closed again a while after the last sound ends,
-// so an idle window holds no stream in the sound server and costs no CPU. Opening,
+// so an idle window holds no stream in the sound server and costs no CPU; while kept
+// ready (keepReady) it is opened at once and stays open, because a sound server
+// suspends an output that falls silent and a suspended one wakes late. Opening,
 // closing and reconnecting happen on a thread of their own: play() never waits on the
 // sound server, and when the server goes away (the device stops, or cannot be
 // opened) the next sound starts the audio subsystem afresh and finds it again once
@@ -55,6 +57,9 @@ public:
     SdlSound& operator=(const SdlSound&) = delete;
 
     void play(const std::string& path) override;
+    // true: opens the device now (in the background) and keeps it open; false: it
+    // closes once it has been silent for lingerMs from now on.
+    void keepReady(bool ready) override;
 
     // Decodes the files now, so that their first play needs no disk access, and
     // starts the audio subsystem in the background (no stream is opened).
@@ -109,6 +114,7 @@ private:
     std::size_t position_ = 0;
     std::int64_t silentSinceNs_ = 0;
     MixHook hook_;
+    bool keepReady_ = false;
     std::atomic<bool> open_{false};  // written under voiceMutex_
 
     // Requests to the background thread, and what it reports.

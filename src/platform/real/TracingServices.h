@@ -17,6 +17,7 @@ class TracingSound final : public SoundService {
 public:
     explicit TracingSound(SoundService& inner) : inner_(inner) {}
     void play(const std::string& path) override;
+    void keepReady(bool ready) override { inner_.keepReady(ready); }
 
 private:
     SoundService& inner_;
