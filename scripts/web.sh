@@ -7,7 +7,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$root/build-web"
-"$root/scripts/install-deps.sh" --web
+"$root/scripts/install-deps.sh" web
 
 # Debian's emscripten runs its JavaScript optimizer with node, which must find
 # Debian's acorn in /usr/share/nodejs.
