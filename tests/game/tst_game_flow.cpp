@@ -206,6 +206,7 @@ private slots:
         QVERIFY(rig.keysMatchRange(0));
         rig.tickStep();
         QCOMPARE(rig.ui.whiteKeyMarks[4]->caption(), std::string(""));
+        QCOMPARE(rig.ui.blackKeyMarks[2]->caption(), std::string(""));
         rig.playUntilSequencerStops();
         QCOMPARE(rig.ui.whiteKeyMarks[4]->caption(), std::string("2,5"));
         QCOMPARE(rig.questions(), 1);
