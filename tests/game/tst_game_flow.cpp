@@ -403,12 +403,16 @@ private slots:
         QCOMPARE(rig.boxes.shown.size(), size_t(1));
     }
 
-    void escEarlyInBannerQuits() {
+    void escInBannerQuitsUntilStopShows() {
         GameRig rig;
         rig.game.startStopClicked();
         rig.clock.advance(300);
         rig.game.pcKeyPressed(27, 0);
         QCOMPARE(rig.app.quits, 1);
+        rig.clock.advance(210);  // tick 17: STOP shown, the banner still sliding
+        rig.game.pcKeyPressed(27, 0);
+        QCOMPARE(rig.app.quits, 1);
+        QCOMPARE(rig.state.phase, Phase::GameOverPause);
     }
 
     void answerButtonsIgnoredDuringGameOverPause() {
