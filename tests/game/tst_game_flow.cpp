@@ -23,6 +23,17 @@ private slots:
         QVERIFY(rig.ui.storedPictures[0]->picture() && rig.ui.storedPictures[1]->picture() && rig.ui.storedPictures[2]->picture());
     }
 
+    // Each picture comes from the current folder, or else from beside the program.
+    void picturesFromCurrentFolderFirst() {
+        GameRig rig(false);
+        for (const char* f : {"maru.jpg", "batu.jpg", "gameover.jpg"}) rig.pictures.existing.insert(rig.app.appDir + "/" + f);
+        rig.pictures.existing.erase(rig.app.cwd + "/batu.jpg");
+        QVERIFY(!rig.game.load());
+        const auto from = [&](int i) { return static_cast<const FakePicture&>(*rig.ui.storedPictures[i]->picture()).path; };
+        QCOMPARE(from(0), rig.app.cwd + "/maru.jpg");
+        QCOMPARE(from(1), rig.app.appDir + "/batu.jpg");
+    }
+
     void bannerSlideToFirstNote() {
         GameRig rig;
         rig.game.startStopClicked();
