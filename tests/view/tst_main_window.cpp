@@ -378,6 +378,9 @@ private slots:
         bar->setSliderDown(false);
         QCOMPARE(rec_->log, (QStringList{"Scroll=40", "Scroll=35", "Change=35"}));
         QCOMPARE(c(ControlRole::TimeLimitBar).value(), 35);
+        bar->setSliderDown(true);  // the thumb let go where it was taken: no change
+        bar->setSliderDown(false);
+        QCOMPARE(rec_->log.size(), 3);
     }
 
     void closingWhileABoxIsOpenEndsTheProgram() {
