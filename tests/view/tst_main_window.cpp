@@ -141,6 +141,7 @@ private slots:
         QCOMPARE(w(ControlRole::NotePlate, 10)->geometry(), QRect(443, 144, 20, 14));
         QCOMPARE(w(ControlRole::Banner)->geometry(), QRect(635, 177, 367, 114));
         QCOMPARE(w(ControlRole::TimeLimitBar)->geometry(), QRect(7, 15, 24, 73));
+        QCOMPARE(qobject_cast<QLabel*>(w(ControlRole::RightsLabel))->alignment(), Qt::AlignRight | Qt::AlignTop);
         QCOMPARE(w(ControlRole::DifficultyOption, 1)->toolTip(), QString::fromUtf8("5メロディー"));
         QCOMPARE(w(ControlRole::AskDemonstrationCheck)->toolTip(), QString::fromUtf8("問題ごとに正解を表示するかどうか尋ねます\u3000(プレイ中に変更も可能)"));
         for (int i = 0; i < 14; ++i) QCOMPARE(w(ControlRole::WhiteKey, i)->focusPolicy(), Qt::NoFocus);
