@@ -32,11 +32,12 @@ int main(int argc, char** argv) {
     zv::QtMessageBoxes boxes;
     zv::Game game(real.bundle(boxes));
     phase("Game");
+    real.pictures.prefetch(game.picturePaths());
+    zv::MainWindow window(game);
+    phase("window-built");
     if (game.load()) return 1;
     phase("pictures-loaded");
     const std::vector<std::string> sounds = game.sounds().allPaths();
-    zv::MainWindow window(game);
-    phase("window-built");
 
     struct FirstFrame final : QObject {
         QWidget* window = nullptr;

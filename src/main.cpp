@@ -1,6 +1,7 @@
-// Zorvanta: start-up. Builds the platform services and the game, loads the game's
-// pictures before the window is shown, runs the window, and decodes the sounds and
-// opens the MIDI input as soon as its first frame is on screen.
+// Zorvanta: start-up. Builds the platform services and the game, builds the window
+// while the game's pictures decode on a thread of their own, shows the window once
+// they are there, and decodes the sounds and opens the MIDI input as soon as its
+// first frame is on screen.
 #include <QApplication>
 #include <QTimer>
 #include <cstdio>
@@ -72,6 +73,11 @@ int main(int argc, char* argv[]) {
     zv::Game game(real.bundle(trace ? static_cast<zv::SoundService&>(tracedSound) : sound,
                               trace ? static_cast<zv::MessageBoxes&>(tracedBoxes) : boxes));
 
+    // The pictures decode meanwhile the window is built (a few milliseconds each);
+    // load() then takes them, and the window mirrors what it sets. A picture missing
+    // or broken still ends the program before the window shows.
+    real.pictures.prefetch(game.picturePaths());
+    zv::MainWindow window(game);
     if (const auto missing = game.load()) {
         std::fprintf(stderr, "zorvanta: cannot load picture %s\n", missing->c_str());
         boxes.information(zv::MessageBoxes::kAppTitle,
@@ -82,7 +88,6 @@ int main(int argc, char* argv[]) {
     // Every sound is decoded up front, so that no press of a key reads a file.
     const std::vector<std::string> sounds = game.sounds().allPaths();
 
-    zv::MainWindow window(game);
     boxes.setParent(&window);
     app.setMainWindow(&window);
     window.setCloseHandler([&app] { app.quit(); });

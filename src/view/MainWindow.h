@@ -64,6 +64,7 @@ private:
     void nameForScreenReaders(Control& c, QWidget* w);
     void nameShownVerdict();
     void previewKey(QObject* watched, QEvent* event);
+    void showProgramIcon();
 
     ControlTable& table_;
     WindowEvents& events_;
@@ -72,6 +73,7 @@ private:
     std::function<void()> onClose_;
     std::unique_ptr<BlockedCloseWatcher> blockedClose_;
     int scrollValueAtPress_ = 0;
+    bool iconRequested_ = false;  // set at the window's first paint
     // The key press seen last and where: Qt hands an unhandled press on to the
     // parent widgets, and the handler must see each press once.
     const QEvent* lastKeyPress_ = nullptr;

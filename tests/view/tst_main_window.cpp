@@ -145,9 +145,11 @@ private slots:
         QCOMPARE(w(ControlRole::DifficultyOption, 1)->toolTip(), QString::fromUtf8("5メロディー"));
         QCOMPARE(w(ControlRole::AskDemonstrationCheck)->toolTip(), QString::fromUtf8("問題ごとに正解を表示するかどうか尋ねます\u3000(プレイ中に変更も可能)"));
         for (int i = 0; i < 14; ++i) QCOMPARE(w(ControlRole::WhiteKey, i)->focusPolicy(), Qt::NoFocus);
-        // The icon beside the program (copied there by the build) is the window's.
-        if (QFileInfo::exists(QCoreApplication::applicationDirPath() + "/icon/zorvanta.png"))
-            QVERIFY(!win_->windowIcon().isNull());
+        // The icon beside the program (copied there by the build) is the window's, once it shows.
+        if (QFileInfo::exists(QCoreApplication::applicationDirPath() + "/icon/zorvanta.png")) {
+            showWindow();
+            QTRY_VERIFY(!win_->windowIcon().isNull());
+        }
     }
 
     void laterControlsLieAbove() {
