@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <thread>
 
 #include "game/Game.h"
 #include "platform/real/DeviceModule.h"
@@ -30,6 +31,7 @@ void phase(const char* name) {
 
 int main(int argc, char** argv) {
     phase("main");
+    std::jthread fontConfiguration(&zv::MainWindow::loadFontConfiguration);
     QApplication qapp(argc, argv);
     phase("QApplication");
     zv::MainWindow::styleApplication();

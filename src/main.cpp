@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/real/DeviceModule.h"
@@ -60,6 +61,8 @@ private:
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // The fonts' configuration loads while QApplication starts (MainWindow.h).
+    std::jthread fontConfiguration(&zv::MainWindow::loadFontConfiguration);
     QApplication qapp(argc, argv);
     zv::MainWindow::styleApplication();
 

@@ -18,6 +18,8 @@
 #include <QTimer>
 #include <QStyleFactory>
 #include <QStyleOption>
+#include <dlfcn.h>
+
 #include <cmath>
 #include <vector>
 
@@ -106,6 +108,12 @@ void MainWindow::styleApplication() {
     // Fusion draws the same on every desktop and honours the keys' colours.
     QApplication::setStyle(new GameStyle);
     QApplication::setFont(designFont({}));
+}
+
+void MainWindow::loadFontConfiguration() {
+    // fontconfig comes with Qt GUI (Qt's font database on Linux): looked up, not linked.
+    using Init = int (*)();
+    if (auto init = reinterpret_cast<Init>(dlsym(RTLD_DEFAULT, "FcInit"))) init();
 }
 
 int MainWindow::toPixels(int twips) { return static_cast<int>(std::lround(twips / double(kTwipsPerPixel))); }

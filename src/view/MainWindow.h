@@ -47,6 +47,12 @@ public:
     // them; call once the QApplication exists, before any widget.
     static void styleApplication();
 
+    // Reads the font configuration (fontconfig's files and caches: a few milliseconds)
+    // before Qt asks for it, when the window first measures a text. Needs no
+    // QApplication and may run on any thread: the program runs it on one of its own
+    // while QApplication connects to the display.
+    static void loadFontConfiguration();
+
     static int toPixels(int twips);
     static void installFontSubstitution();
     static QFont designFont(const FontSpec& font);
