@@ -133,7 +133,7 @@ for ph in main QApplication services-built window-built pictures-loaded shown fi
   phases_line="$phases_line${phases_line:+ → }$ph $(phase_median "$ph")"
 done
 phases_paint="$(awk '$1 == "run" {print $4}' "$work/phases.out" >"$work/phase.tmp"; field "$(stats "$work/phase.tmp")" 3)"
-libs_game="$(libs ./zorvanta)"; libs_dev="$(libs ./zorvanta-devices.so)"; libs_min="$(libs ./bench_minimal_window)"; libs_mix="$(libs ./bench_audio_window)"
+libs_game="$(libs ./zorvanta)"; libs_dev="$(libs ./modules/zorvanta-devices.so)"; libs_min="$(libs ./bench_minimal_window)"; libs_mix="$(libs ./bench_audio_window)"
 main_min="$(field "$(stats "$work/main.minimal")" 3)"
 main_mix="$(field "$(stats "$work/main.mixer")" 3)"
 start_game="$(stats "$work/expose.game")"

@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
     zv::MainWindow::styleApplication();
     phase("style-and-font");
     zv::QtServices real;
-    zv::DeviceModule devices(real.app.applicationDir() + "/zorvanta-devices.so");
+    zv::DeviceModule devices(real.app.applicationDir() + "/" + zv::DeviceModule::kPathFromProgram);
     phase("services-built");
     zv::QtMessageBoxes boxes;
     zv::Game game(real.bundle(devices, boxes));

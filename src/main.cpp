@@ -67,7 +67,7 @@ int main(int argc, char* argv[]) {
     zv::MainWindow::styleApplication();
 
     zv::QtServices real;
-    zv::DeviceModule devices(real.app.applicationDir() + "/zorvanta-devices.so");
+    zv::DeviceModule devices(real.app.applicationDir() + "/" + zv::DeviceModule::kPathFromProgram);
     zv::SoundService& sound = devices;
     zv::QtApplication& app = real.app;
     zv::QtMessageBoxes boxes;

@@ -22,7 +22,7 @@ fresh_app() {
   rm -rf "$app" "$root/cwd"
   mkdir -p "$app" "$root/cwd"
   cp "$binary" "$app/zorvanta"
-  cp "$bindir/zorvanta-devices.so" "$app/"
+  cp -r "$bindir/modules" "$app/"
   ln -s "$bindir/sound" "$app/sound"
   cp "$bindir"/maru.jpg "$bindir"/batu.jpg "$bindir"/gameover.jpg "$app/"
 }

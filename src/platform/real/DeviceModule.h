@@ -1,7 +1,9 @@
 // The devices that need SDL2 and RtMidi (the sound output and the MIDI input) live in
-// a module of their own, zorvanta-devices.so beside the executable, which the program
-// loads once its window is on screen: the thirty-odd libraries behind them (SDL2,
-// PulseAudio's client with its codecs, JACK, ALSA) then cost the start-up nothing.
+// a module of their own, modules/zorvanta-devices.so beside the executable (a folder
+// of its own, so that a package does not take it for a library of the system's),
+// which the program loads once its window is on screen: the thirty-odd libraries
+// behind them (SDL2, PulseAudio's client with its codecs, JACK, ALSA) then cost the
+// start-up nothing.
 //   Devices          what the module offers (made by zorvanta_devices_create());
 //   DeviceModule     the program's side: loads the module on first use, and is the
 //                    game's SoundService meanwhile, so a sound asked for before the
@@ -36,7 +38,9 @@ public:
 
 class DeviceModule final : public SoundService {
 public:
-    // The module's file, by default beside the executable.
+    // Where the module lies, from the executable's folder.
+    static constexpr const char* kPathFromProgram = "modules/zorvanta-devices.so";
+
     explicit DeviceModule(std::string path);
     ~DeviceModule() override;
     DeviceModule(const DeviceModule&) = delete;
