@@ -114,45 +114,37 @@ log "note timing: $games games of $questions questions, each replayed"
 t() { result "$1" "$work/timing.log"; }
 buffer_ms="$(t timing_buffer_ms)"
 
-# 3. Start-up, alternating the programs run by run (one discarded warm-up run each).
-log "start-up: $startup_runs runs of each program"
-# probe_once NAME PROGRAM...: appends the start-up to start.NAME and the entry of
-# main() (where the program reports it) to main.NAME.
-probe_once() {
-  local name="$1"; shift
-  ./bench_probe --runs 1 --hold-ms 200 -- "$@" >"$work/probe.out"
-  awk '$1 == "run" {print $4}' "$work/probe.out" >>"$work/start.$name"
-  awk '$1 == "phase" && $2 == "main" {print $3}' "$work/probe.out" >>"$work/main.$name"
-}
-for p in ./zorvanta ./bench_minimal_window ./bench_audio_window ./bench_startup_phases; do
-  ./bench_probe --runs 1 --hold-ms 200 -- "$p" >/dev/null
-done
+# 3. Start-up on a private Xvfb (what the X server shows: the window's first Expose,
+#    and the first painted frame beside it), alternating the programs run by run.
+log "start-up: $startup_runs runs of each program on Xvfb"
 compare_label="${BENCH_COMPARE:-}"
 compare_label="${compare_label%%:*}"
 compare_path="${BENCH_COMPARE:-}"
 compare_path="${compare_path#*:}"
-for i in $(seq 1 "$startup_runs"); do
-  if [ -n "${BENCH_COMPARE:-}" ]; then probe_once other "$compare_path"; fi
-  probe_once game ./zorvanta
-  probe_once minimal ./bench_minimal_window
-  probe_once mixer ./bench_audio_window
-done
+programs=(game=./zorvanta minimal=./bench_minimal_window mixer=./bench_audio_window)
+[ -z "${BENCH_COMPARE:-}" ] || programs=(other="$compare_path" "${programs[@]}")
+on_x() { xvfb-run -a -s "-screen 0 1024x768x24" env QT_QPA_PLATFORM=xcb "$@"; }
+on_x "$root/bench/support/startup_rounds.sh" ./bench_probe "$startup_runs" "$work" "${programs[@]}"
 # Where the game's start-up goes: main()'s steps, timed from the spawn.
-./bench_probe --runs 5 --hold-ms 300 -- ./bench_startup_phases >"$work/phases.out"
+on_x ./bench_probe --runs 5 --hold-ms 300 -- ./bench_startup_phases >"$work/phases.out"
 phase_median() { awk -v n="$1" '$1 == "phase" && $2 == n {print $3}' "$work/phases.out" >"$work/phase.tmp"; field "$(stats "$work/phase.tmp")" 3; }
 phases_line=""
-for ph in main QApplication services-built pictures-loaded window-built first-paint-event sounds-decoded; do
+for ph in main QApplication services-built window-built pictures-loaded shown first-paint-event devices-loaded sounds-decoded; do
   phases_line="$phases_line${phases_line:+ → }$ph $(phase_median "$ph")"
 done
 phases_paint="$(awk '$1 == "run" {print $4}' "$work/phases.out" >"$work/phase.tmp"; field "$(stats "$work/phase.tmp")" 3)"
-libs_game="$(libs ./zorvanta)"; libs_min="$(libs ./bench_minimal_window)"; libs_mix="$(libs ./bench_audio_window)"
+libs_game="$(libs ./zorvanta)"; libs_dev="$(libs ./modules/zorvanta-devices.so)"; libs_min="$(libs ./bench_minimal_window)"; libs_mix="$(libs ./bench_audio_window)"
 main_min="$(field "$(stats "$work/main.minimal")" 3)"
 main_mix="$(field "$(stats "$work/main.mixer")" 3)"
-start_game="$(stats "$work/start.game")"
-start_min="$(stats "$work/start.minimal")"
-start_mix="$(stats "$work/start.mixer")"
+start_game="$(stats "$work/expose.game")"
+start_min="$(stats "$work/expose.minimal")"
+start_mix="$(stats "$work/expose.mixer")"
+paint_game="$(stats "$work/paint.game")"
+paint_min="$(stats "$work/paint.minimal")"
 start_ratio="$(ratio "$(field "$start_game" 3)" "$(field "$start_min" 3)")"
 start_ratio_mix="$(ratio "$(field "$start_game" 3)" "$(field "$start_mix" 3)")"
+paint_ratio="$(ratio "$(field "$paint_game" 3)" "$(field "$paint_min" 3)")"
+unseen="$(cat "$work"/unseen.* 2>/dev/null | wc -l)"
 
 # 4. Footprint (peak RSS one second after the first paint) and 5. idle CPU over 10 s.
 log "footprint and idle cost (10 s stretches)"
@@ -193,8 +185,8 @@ le "$(t timing_banner_max)" "$first_banner_limit" && le 500 "$(t timing_banner_m
 
 compare_row=""
 if [ -n "${BENCH_COMPARE:-}" ]; then
-  start_other="$(stats "$work/start.other")"
-  compare_row="| 3b | Start-up to first paint of $compare_label ($compare_path), the same interleaved runs (min / median / max) | $(ms3 "$start_other") ms | | | ×$(ratio "$(field "$start_other" 3)" "$(field "$start_min" 3)") the minimal window |"
+  start_other="$(stats "$work/expose.other")"
+  compare_row="| 3b | Spawn to first Expose of $compare_label ($compare_path), the same interleaved runs (min / median / max) | $(ms3 "$start_other") ms | | | ×$(ratio "$(field "$start_other" 3)" "$(field "$start_min" 3)") the minimal window |"
 fi
 
 table="$(cat <<EOF
@@ -209,9 +201,10 @@ table="$(cat <<EOF
 | 2″ | … from each of those ticks to its note's onset (the audio side): median / p99 / max | $(t timing_onset_median) / $(t timing_onset_p99) / $(t timing_onset_max) ms | | | |
 | 2a | First note after the START! banner ($(t timing_banner_n) games): min / median / max | $(t timing_banner_min) / $(t timing_banner_median) / $(t timing_banner_max) ms | | 500 ms to 500 ms + one buffer | $banner_ok |
 | 2b | First note after any start (banner, answer, REPLAY; $(t timing_first_n)): min / median / max | $(t timing_first_min) / $(t timing_first_median) / $(t timing_first_max) ms | | | |
-| 3 | Start-up to first paint, median of $startup_runs (min / median / max) | $(ms3 "$start_game") ms | minimal Qt window: $(ms3 "$start_min") ms; the same with an SDL2 audio device: $(ms3 "$start_mix") ms | ≤ 1.5 × minimal window | ×$start_ratio $(verdict "$start_ratio" 1.5) (×$start_ratio_mix against the window with an SDL2 audio device) |
+| 3 | Start-up on Xvfb, spawn to the window's first Expose, median of $(field "$start_game" 1) (min / median / max) | $(ms3 "$start_game") ms | minimal Qt window: $(ms3 "$start_min") ms; the same linked to SDL2: $(ms3 "$start_mix") ms | ≤ 1.5 × minimal window | ×$start_ratio $(verdict "$start_ratio" 1.5) (×$start_ratio_mix against the window linked to SDL2) |
+| 3a | … spawn to the first painted frame, the same runs (min / median / max) | $(ms3 "$paint_game") ms | minimal Qt window: $(ms3 "$paint_min") ms | | ×$paint_ratio |
 ${compare_row}${compare_row:+
-}| 3′ | Where the start-up goes: ms from the spawn to the end of each step of \`main()\` (median of 5 runs of \`bench_startup_phases\`, the same steps) | $phases_line; first paint $phases_paint | libraries loaded (\`main()\` entered): minimal window $main_min ms, with an SDL2 audio device $main_mix ms; shared libraries (ldd): game $libs_game, minimal window $libs_min, with an SDL2 audio device $libs_mix | | |
+}| 3′ | Where the start-up goes: ms from the spawn to the end of each step of \`main()\` (median of 5 runs of \`bench_startup_phases\`, the same steps) | $phases_line; first paint $phases_paint | libraries loaded (\`main()\` entered): minimal window $main_min ms, linked to SDL2 $main_mix ms; shared libraries (ldd): game $libs_game (its devices module, loaded after the first frame: $libs_dev), minimal window $libs_min, linked to SDL2 $libs_mix | | |
 | 4 | Peak resident memory, median of 3 | $(mk "$(field "$rss_game" 3)") MiB | minimal window + an SDL2 audio device and the 25 decoded sounds: $(mk "$(field "$rss_base" 3)") MiB | ≤ 1.3 × | ×$rss_ratio $(verdict "$rss_ratio" 1.3) |
 | 5 | CPU time over 10 s of the idle window (2 runs: min / max) | $(field "$idle_game" 2) / $(field "$idle_game" 5) ms | minimal window + an open SDL2 audio device, idle: $(field "$idle_base" 2) / $(field "$idle_base" 5) ms | ≤ 20 ms | $(verdict "$(field "$idle_game" 5)" 20) |
 | 5′ | … the same minimal window with its SDL2 audio device paused (2 runs: min / max) | $(field "$idle_paused" 2) / $(field "$idle_paused" 5) ms | | | |
@@ -267,7 +260,7 @@ bench/run.sh --build-dir DIR --no-build   # or: cmake --build DIR --target bench
 | Kernel | $(uname -r) |
 | Qt / SDL2 | $(ver libqt6core6) / $(ver libsdl2-2.0-0) |
 | Load average (1/5/15 min) | before: $load_before; after: $load_after |
-| Environment | QT_QPA_PLATFORM=offscreen, SDL_AUDIODRIVER=dummy (paces like a device, discards the sound) |
+| Environment | QT_QPA_PLATFORM=offscreen (the start-up rows: a private Xvfb, QT_QPA_PLATFORM=xcb), SDL_AUDIODRIVER=dummy (paces like a device, discards the sound) |
 
 ## Results
 
@@ -314,15 +307,21 @@ $(t run_paints10).
    on a buffer boundary, so each onset carries up to one buffer period of quantisation;
    the times of the timer ticks that played the notes are given beside, to tell the
    timer's jitter from that quantisation.
-3. **Start-up** — \`bench_probe --runs 1 --hold-ms 200 -- PROGRAM\`, $startup_runs times each,
-   interleaved: from just before \`posix_spawn\` to the \`first-paint\` line the program
-   prints (with \`ZORVANTA_REPORT_FIRST_PAINT=1\`) in the event-loop turn after its
-   window's first frame was painted and flushed. \`bench_minimal_window\` is a bare
-   QWidget of the game window's size (Qt Widgets only); \`bench_audio_window\` is the
-   same source linked to SDL2, opening an audio device and decoding the 25 sounds. Both print when \`main()\` is entered,
-   which splits off the loading of the shared libraries. \`bench_probe --runs 5
-   --hold-ms 300 -- ./bench_startup_phases\` times the steps of \`main()\` the same way
-   (the same calls in the same order, each followed by a mark).
+3. **Start-up** — on a private Xvfb (\`xvfb-run\`, QT_QPA_PLATFORM=xcb, no window
+   manager), \`bench/support/startup_rounds.sh\`: \`bench_probe --runs 1 --hold-ms 200 --
+   PROGRAM\`, $startup_runs rounds of the programs in turn after one warm-up run each.
+   Row 3 is from just before \`posix_spawn\` to the first Expose of the window: the
+   probe listens on the root window for the map of a top-level window, and without a
+   window manager the X server sends the window its first Expose while mapping it.
+   Row 3a is to the \`first-paint\` line the program prints (with
+   \`ZORVANTA_REPORT_FIRST_PAINT=1\`) in the event-loop turn after its window's first
+   frame was painted and flushed. \`bench_minimal_window\` is a bare QWidget of the
+   game window's size (Qt Widgets only); \`bench_audio_window\` is the same source
+   linked to SDL2 (run here without \`--sounds\`: it opens nothing). Both print when
+   \`main()\` is entered, which splits off the loading of the shared libraries.
+   \`bench_probe --runs 5 --hold-ms 300 -- ./bench_startup_phases\` times the steps of
+   \`main()\` the same way (the same calls in the same order, each followed by a
+   mark). ${unseen} run(s) in which the probe saw no map are left out of row 3.
 4. **Footprint** — \`bench_probe --runs 1 --hold-ms 1000 -- PROGRAM\`: \`ru_maxrss\` of
    the ended process, one second after its first paint; the yardstick is
    \`bench_audio_window --sounds sound\` (the minimal window plus an SDL2 audio device

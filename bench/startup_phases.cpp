@@ -2,12 +2,21 @@
 // followed by a "phase <name> <ns>" line (CLOCK_MONOTONIC) on stdout, then the
 // "first-paint" line; run under bench_probe, which turns the times into milliseconds
 // from the spawn. "main" is the entry of main(), so everything before it is the
-// loading and initialising of the shared libraries. The sounds are decoded after the
-// first frame, as the game does, and timed as the last phase.
+// loading and initialising of the shared libraries. The devices module is loaded and
+// the sounds are decoded after the first frame, as the game does, and timed as the
+// last phases.
 #include <QApplication>
 #include <QTimer>
 
-#include "support/RealGame.h"
+#include <functional>
+#include <thread>
+
+#include "game/Game.h"
+#include "platform/real/DeviceModule.h"
+#include "platform/real/QtMessageBoxes.h"
+#include "platform/real/QtServices.h"
+#include "support/BenchSupport.h"
+#include "view/MainWindow.h"
 
 using namespace zvbench;
 
@@ -22,21 +31,23 @@ void phase(const char* name) {
 
 int main(int argc, char** argv) {
     phase("main");
+    std::jthread fontConfiguration(&zv::MainWindow::loadFontConfiguration);
     QApplication qapp(argc, argv);
     phase("QApplication");
     zv::MainWindow::styleApplication();
     phase("style-and-font");
-    zv::RealServices real;
-    zv::SdlSound& sound = real.sound;
+    zv::QtServices real;
+    zv::DeviceModule devices(real.app.applicationDir() + "/" + zv::DeviceModule::kPathFromProgram);
     phase("services-built");
     zv::QtMessageBoxes boxes;
-    zv::Game game(real.bundle(boxes));
+    zv::Game game(real.bundle(devices, boxes));
     phase("Game");
+    real.pictures.prefetch(game.picturePaths());
+    zv::MainWindow window(game);
+    phase("window-built");
     if (game.load()) return 1;
     phase("pictures-loaded");
     const std::vector<std::string> sounds = game.sounds().allPaths();
-    zv::MainWindow window(game);
-    phase("window-built");
 
     struct FirstFrame final : QObject {
         QWidget* window = nullptr;
@@ -54,7 +65,9 @@ int main(int argc, char** argv) {
     firstFrame.then = [&] {
         std::printf("first-paint %lld\n", static_cast<long long>(monoNs()));
         std::fflush(stdout);
-        sound.preload(sounds);
+        zv::Devices* loaded = devices.devices();
+        phase("devices-loaded");
+        if (loaded) loaded->preload(sounds);
         phase("sounds-decoded");
     };
     qapp.installEventFilter(&firstFrame);

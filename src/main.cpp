@@ -1,6 +1,8 @@
-// Zorvanta: start-up. Builds the platform services and the game, loads the game's
-// pictures before the window is shown, runs the window, and decodes the sounds and
-// opens the MIDI input as soon as its first frame is on screen.
+// Zorvanta: start-up. Builds the platform services and the game, builds the window
+// while the game's pictures decode on a thread of their own, shows the window once
+// they are there, and as soon as its first frame is on screen loads the devices
+// module (SDL2's sound, the MIDI input: DeviceModule.h), decodes the sounds and opens
+// the MIDI input.
 #include <QApplication>
 #include <QTimer>
 #include <cstdio>
@@ -9,11 +11,12 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
-#include "platform/real/MidiInput.h"
+#include "platform/real/DeviceModule.h"
 #include "platform/real/QtMessageBoxes.h"
-#include "platform/real/RealServices.h"
+#include "platform/real/QtServices.h"
 #include "platform/real/TracingServices.h"
 #include "game/Game.h"
 #include "view/DevicePress.h"
@@ -58,11 +61,14 @@ private:
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // The fonts' configuration loads while QApplication starts (MainWindow.h).
+    std::jthread fontConfiguration(&zv::MainWindow::loadFontConfiguration);
     QApplication qapp(argc, argv);
     zv::MainWindow::styleApplication();
 
-    zv::RealServices real;
-    zv::SdlSound& sound = real.sound;
+    zv::QtServices real;
+    zv::DeviceModule devices(real.app.applicationDir() + "/" + zv::DeviceModule::kPathFromProgram);
+    zv::SoundService& sound = devices;
     zv::QtApplication& app = real.app;
     zv::QtMessageBoxes boxes;
     // With ZORVANTA_TRACE=1 every sound and message box is also printed (TracingServices.h).
@@ -72,6 +78,11 @@ int main(int argc, char* argv[]) {
     zv::Game game(real.bundle(trace ? static_cast<zv::SoundService&>(tracedSound) : sound,
                               trace ? static_cast<zv::MessageBoxes&>(tracedBoxes) : boxes));
 
+    // The pictures decode meanwhile the window is built (a few milliseconds each);
+    // load() then takes them, and the window mirrors what it sets. A picture missing
+    // or broken still ends the program before the window shows.
+    real.pictures.prefetch(game.picturePaths());
+    zv::MainWindow window(game);
     if (const auto missing = game.load()) {
         std::fprintf(stderr, "zorvanta: cannot load picture %s\n", missing->c_str());
         boxes.information(zv::MessageBoxes::kAppTitle,
@@ -82,30 +93,31 @@ int main(int argc, char* argv[]) {
     // Every sound is decoded up front, so that no press of a key reads a file.
     const std::vector<std::string> sounds = game.sounds().allPaths();
 
-    zv::MainWindow window(game);
     boxes.setParent(&window);
     app.setMainWindow(&window);
     window.setCloseHandler([&app] { app.quit(); });
-    // The decoding (about 8 ms for the 25 files) waits until the window's first frame
-    // is on screen, which comes that much sooner. Nobody can press a key in the
-    // moment between the two; a press that did would decode its own sound on demand.
+    // Loading the module and decoding (about 8 ms for the 25 files) wait until the
+    // window's first frame is on screen, which comes that much sooner. Nobody can press
+    // a key in the moment between the two; a press that did would load the module and
+    // decode its own sound on demand.
     // With ZORVANTA_REPORT_FIRST_PAINT set, the frame's time (CLOCK_MONOTONIC) goes to
     // stdout as "first-paint <ns>": bench/ times the start-up with it.
     const bool reportFirstPaint = std::getenv("ZORVANTA_REPORT_FIRST_PAINT") != nullptr;
     // MIDI keyboards: the input opens on a thread of its own once the window is up;
     // each note-on is the same press of its piano key as that key's PC key makes.
     // While a modal box is open it takes the PC keys, and it takes these presses too.
-    std::unique_ptr<zv::MidiInput> midi;
-    AfterFirstFrame afterFirstFrame(&window, [&sound, &sounds, &midi, &game, reportFirstPaint](bool painted) {
+    std::unique_ptr<zv::MidiConnection> midi;
+    AfterFirstFrame afterFirstFrame(&window, [&devices, &sounds, &midi, &game, reportFirstPaint](bool painted) {
         if (painted && reportFirstPaint) {
             timespec ts{};
             clock_gettime(CLOCK_MONOTONIC, &ts);
             std::printf("first-paint %lld\n", static_cast<long long>(ts.tv_sec) * 1000000000LL + ts.tv_nsec);
             std::fflush(stdout);
         }
-        sound.preload(sounds);
-        midi = std::make_unique<zv::MidiInput>();
-        midi->setNoteHandler([&game](int semitone) { zv::pressSemitoneFromDevice(game, semitone); });
+        zv::Devices* loaded = devices.devices();
+        if (!loaded) return;
+        loaded->preload(sounds);
+        midi = loaded->openMidi([&game](int semitone) { zv::pressSemitoneFromDevice(game, semitone); });
     });
     window.show();
 

@@ -11,7 +11,7 @@ enum class ControlRole : std::uint8_t {
     WhiteKey,      // 14, lowest first
     BlackKey,      // 10, lowest first
     NotePlate,     // 14 plates on the white keys that show the note names
-    WhiteKeyMark,  // 14 labels above the white keys: the positions a demonstration played
+    WhiteKeyMark,  // 14 labels below the white keys: the positions a demonstration played
     BlackKeyMark,  // 10 labels above the black keys, the same for them
     // The game's buttons.
     StartStopButton,

@@ -35,6 +35,8 @@ public:
 
     // Prepares the window; on failure, the picture file that could not be loaded.
     std::optional<std::string> load() { return flow_.load(); }
+    // The picture files load() may read, in its order.
+    std::vector<std::string> picturePaths() const { return flow_.picturePaths(); }
 
     // Window events.
     void pcKeyPressed(int keyCode, int /*modifiers*/ = 0) override { input_.pcKeyPressed(keyCode); }

@@ -21,11 +21,9 @@ std::optional<std::string> GameFlow::load() {
     ui.difficultyOptions[1]->setValue(1);
     ctx_.settings.notesPerQuestion = 5;
     ctx_.state.secondsLeft = 30;
-    // Pictures are looked up in the current folder first, then beside the program, so
-    // a game started from a desktop menu (current folder: home) still finds them.
     for (std::size_t i = 0; i < kPictureFiles.size(); ++i) {
         std::shared_ptr<const Picture> picture;
-        for (const std::string& dir : {ctx_.services.app.currentDir(), ctx_.services.app.applicationDir()}) {
+        for (const std::string& dir : pictureDirs()) {
             picture = ctx_.services.pictures.load(dir + "/" + kPictureFiles[i]);
             if (picture) break;
         }
@@ -33,6 +31,19 @@ std::optional<std::string> GameFlow::load() {
         ui.storedPictures[i]->setPicture(std::move(picture));
     }
     return std::nullopt;
+}
+
+// Pictures are looked up in the current folder first, then beside the program, so a
+// game started from a desktop menu (current folder: home) still finds them.
+std::vector<std::string> GameFlow::pictureDirs() const {
+    return {ctx_.services.app.currentDir(), ctx_.services.app.applicationDir()};
+}
+
+std::vector<std::string> GameFlow::picturePaths() const {
+    std::vector<std::string> paths;
+    for (const char* file : kPictureFiles)
+        for (const std::string& dir : pictureDirs()) paths.push_back(dir + "/" + file);
+    return paths;
 }
 
 void GameFlow::resetToIdle() {

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace zv {
 
@@ -17,6 +18,8 @@ public:
     // the name of the first picture that could be found and decoded in neither the
     // current folder nor the application's folder; the window must then not open.
     std::optional<std::string> load();
+    // Every file load() may read for the pictures, in the order it tries them.
+    std::vector<std::string> picturePaths() const;
     void resetToIdle();
     void startStopClicked();
     void endGame();
@@ -30,6 +33,7 @@ public:
 
 private:
     void afterDemonstration(bool showAgain);
+    std::vector<std::string> pictureDirs() const;
 
     GameContext& ctx_;
 };

@@ -4,7 +4,8 @@
 //  lockAll():          every key locked in greys;
 //  paintNotePlates():  the note names printed on the 14 plates (hidden until shown);
 //  showNotePlates():   all 14 plates shown or hidden;
-//  clearKeyMarks():    the position marks above the keys emptied.
+//  clearKeyMarks():    the position marks (below the white keys, above the black
+//                      ones) emptied.
 // Key ranges: 0 all 24 keys, 1 the white keys, 2 the lower octave, 3 the lower
 // octave's white keys.
 #pragma once
@@ -26,7 +27,7 @@ public:
     void showNotePlates(bool show);
     void clearKeyMarks();
 
-    // A key's button and the mark above it; null for an index the piano lacks.
+    // A key's button and its position mark; null for an index the piano lacks.
     Control* button(PianoKey key) const;
     Control* mark(PianoKey key) const;
 

@@ -47,6 +47,12 @@ public:
     // them; call once the QApplication exists, before any widget.
     static void styleApplication();
 
+    // Reads the font configuration (fontconfig's files and caches: a few milliseconds)
+    // before Qt asks for it, when the window first measures a text. Needs no
+    // QApplication and may run on any thread: the program runs it on one of its own
+    // while QApplication connects to the display.
+    static void loadFontConfiguration();
+
     static int toPixels(int twips);
     static void installFontSubstitution();
     static QFont designFont(const FontSpec& font);
@@ -64,6 +70,7 @@ private:
     void nameForScreenReaders(Control& c, QWidget* w);
     void nameShownVerdict();
     void previewKey(QObject* watched, QEvent* event);
+    void showProgramIcon();
 
     ControlTable& table_;
     WindowEvents& events_;
@@ -72,6 +79,7 @@ private:
     std::function<void()> onClose_;
     std::unique_ptr<BlockedCloseWatcher> blockedClose_;
     int scrollValueAtPress_ = 0;
+    bool iconRequested_ = false;  // set at the window's first paint
     // The key press seen last and where: Qt hands an unhandled press on to the
     // parent widgets, and the handler must see each press once.
     const QEvent* lastKeyPress_ = nullptr;

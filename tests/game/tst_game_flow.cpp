@@ -23,6 +23,17 @@ private slots:
         QVERIFY(rig.ui.storedPictures[0]->picture() && rig.ui.storedPictures[1]->picture() && rig.ui.storedPictures[2]->picture());
     }
 
+    // Each picture comes from the current folder, or else from beside the program.
+    void picturesFromCurrentFolderFirst() {
+        GameRig rig(false);
+        for (const char* f : {"maru.jpg", "batu.jpg", "gameover.jpg"}) rig.pictures.existing.insert(rig.app.appDir + "/" + f);
+        rig.pictures.existing.erase(rig.app.cwd + "/batu.jpg");
+        QVERIFY(!rig.game.load());
+        const auto from = [&](int i) { return static_cast<const FakePicture&>(*rig.ui.storedPictures[i]->picture()).path; };
+        QCOMPARE(from(0), rig.app.cwd + "/maru.jpg");
+        QCOMPARE(from(1), rig.app.appDir + "/batu.jpg");
+    }
+
     void bannerSlideToFirstNote() {
         GameRig rig;
         rig.game.startStopClicked();
@@ -206,6 +217,7 @@ private slots:
         QVERIFY(rig.keysMatchRange(0));
         rig.tickStep();
         QCOMPARE(rig.ui.whiteKeyMarks[4]->caption(), std::string(""));
+        QCOMPARE(rig.ui.blackKeyMarks[2]->caption(), std::string(""));
         rig.playUntilSequencerStops();
         QCOMPARE(rig.ui.whiteKeyMarks[4]->caption(), std::string("2,5"));
         QCOMPARE(rig.questions(), 1);
@@ -257,7 +269,7 @@ private slots:
         QCOMPARE(rig.clock.now(), t + 1000);
         QVERIFY(rig.boxes.shown.empty());
         QVERIFY(rig.isIdle());
-        QCOMPARE(rig.ui.banner->left(), rig.ui.table.outerWidth());
+        QCOMPARE(rig.ui.banner->left(), 9525);  // parked just outside the window's frame
         QVERIFY(rig.keysMatchRange(0));
         QVERIFY(rig.ui.difficultyFrame->enabled() && rig.ui.timeLimitFrame->visible());
     }
@@ -403,12 +415,16 @@ private slots:
         QCOMPARE(rig.boxes.shown.size(), size_t(1));
     }
 
-    void escEarlyInBannerQuits() {
+    void escInBannerQuitsUntilStopShows() {
         GameRig rig;
         rig.game.startStopClicked();
         rig.clock.advance(300);
         rig.game.pcKeyPressed(27, 0);
         QCOMPARE(rig.app.quits, 1);
+        rig.clock.advance(210);  // tick 17: STOP shown, the banner still sliding
+        rig.game.pcKeyPressed(27, 0);
+        QCOMPARE(rig.app.quits, 1);
+        QCOMPARE(rig.state.phase, Phase::GameOverPause);
     }
 
     void answerButtonsIgnoredDuringGameOverPause() {

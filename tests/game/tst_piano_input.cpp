@@ -32,6 +32,8 @@ private slots:
         GameRig rig;
         for (int code : std::initializer_list<int>{'1', '4', '8', '9', '0', 'A', 'F', 'I', 'K', 'L', 'O', 'P', 37, 112, 96, 98, 0})
             rig.game.pcKeyPressed(code, 0);
+        rig.game.whiteKeyPressed(14);  // indexes the piano lacks
+        rig.game.blackKeyPressed(10);
         QVERIFY(rig.sound.played.empty());
         QCOMPARE(rig.app.quits, 0);
     }

@@ -23,6 +23,8 @@ private slots:
         for (int i = 0; i < 10; ++i) QCOMPARE(sounds.blackNames()[i], std::string(blacks[i]));
         QCOMPARE(sounds.folder(), std::string("/opt/zorvanta/sound/"));
         QCOMPARE(sounds.path("+do"), std::string("/opt/zorvanta/sound/+do"));
+        QCOMPARE(sounds.allPaths().size(), size_t(25));  // decoded up front: every key and the chime
+        QCOMPARE(sounds.allPaths().back(), std::string("/opt/zorvanta/sound/+++do"));
     }
 
     void rootFolderStillReachesSoundFolder() {

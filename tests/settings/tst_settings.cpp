@@ -98,6 +98,7 @@ private slots:
         rig.setNoLimit(true);
         rig.setTimeLimitBar(55);
         QCOMPARE(rig.ui.noLimitCheck->value(), 0);
+        QVERIFY(!rig.settings.noTimeLimit);
         QCOMPARE(rig.ui.limitLabel->caption(), std::string("45"));
         QCOMPARE(rig.ui.countdown->caption(), std::string("45"));
         QCOMPARE(rig.state.secondsLeft, 45);

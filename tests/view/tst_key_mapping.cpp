@@ -38,6 +38,7 @@ private slots:
         QTest::newRow("keypad 2 synthetic") << int(Qt::Key_2) << kp << 0 << false << 98;
         // A non-Latin layout plays by position; punctuation on a Latin layout does not.
         QTest::newRow("Cyrillic on the Q key") << 0x0419 << 0 << 24 << true << 81;
+        QTest::newRow("Cyrillic on the M key") << 0x042C << 0 << 58 << true << 77;
         QTest::newRow("comma on the M position") << int(Qt::Key_Comma) << 0 << 58 << true << 0;
         // Other keys.
         QTest::newRow("Esc") << int(Qt::Key_Escape) << 0 << 9 << true << 27;

@@ -141,12 +141,15 @@ private slots:
         QCOMPARE(w(ControlRole::NotePlate, 10)->geometry(), QRect(443, 144, 20, 14));
         QCOMPARE(w(ControlRole::Banner)->geometry(), QRect(635, 177, 367, 114));
         QCOMPARE(w(ControlRole::TimeLimitBar)->geometry(), QRect(7, 15, 24, 73));
+        QCOMPARE(qobject_cast<QLabel*>(w(ControlRole::RightsLabel))->alignment(), Qt::AlignRight | Qt::AlignTop);
         QCOMPARE(w(ControlRole::DifficultyOption, 1)->toolTip(), QString::fromUtf8("5メロディー"));
         QCOMPARE(w(ControlRole::AskDemonstrationCheck)->toolTip(), QString::fromUtf8("問題ごとに正解を表示するかどうか尋ねます\u3000(プレイ中に変更も可能)"));
         for (int i = 0; i < 14; ++i) QCOMPARE(w(ControlRole::WhiteKey, i)->focusPolicy(), Qt::NoFocus);
-        // The icon beside the program (copied there by the build) is the window's.
-        if (QFileInfo::exists(QCoreApplication::applicationDirPath() + "/icon/zorvanta.png"))
-            QVERIFY(!win_->windowIcon().isNull());
+        // The icon beside the program (copied there by the build) is the window's, once it shows.
+        if (QFileInfo::exists(QCoreApplication::applicationDirPath() + "/icon/zorvanta.png")) {
+            showWindow();
+            QTRY_VERIFY(!win_->windowIcon().isNull());
+        }
     }
 
     void laterControlsLieAbove() {
@@ -378,6 +381,9 @@ private slots:
         bar->setSliderDown(false);
         QCOMPARE(rec_->log, (QStringList{"Scroll=40", "Scroll=35", "Change=35"}));
         QCOMPARE(c(ControlRole::TimeLimitBar).value(), 35);
+        bar->setSliderDown(true);  // the thumb let go where it was taken: no change
+        bar->setSliderDown(false);
+        QCOMPARE(rec_->log.size(), 3);
     }
 
     void closingWhileABoxIsOpenEndsTheProgram() {

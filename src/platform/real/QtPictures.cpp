@@ -21,7 +21,33 @@ bool jpegIsComplete(const QByteArray& data) {
 
 }  // namespace
 
+QtPictures::~QtPictures() {
+    if (worker_.joinable()) worker_.join();
+}
+
+void QtPictures::prefetch(const std::vector<std::string>& paths) {
+    if (worker_.joinable()) worker_.join();
+    std::vector<std::pair<std::string, std::promise<std::shared_ptr<const Picture>>>> jobs;
+    for (const std::string& path : paths) {
+        if (ahead_.count(path)) continue;  // the same file under two folders' names
+        jobs.emplace_back(path, std::promise<std::shared_ptr<const Picture>>());
+        ahead_.emplace(path, jobs.back().second.get_future().share());
+    }
+    // QImageReader and QImage need no event loop and may be used on any thread.
+    worker_ = std::thread([jobs = std::move(jobs)]() mutable {
+        for (auto& [path, result] : jobs) result.set_value(decode(path));
+    });
+}
+
 std::shared_ptr<const Picture> QtPictures::load(const std::string& path) {
+    const auto ahead = ahead_.find(path);
+    if (ahead == ahead_.end()) return decode(path);
+    const auto picture = ahead->second.get();
+    ahead_.erase(ahead);
+    return picture;
+}
+
+std::shared_ptr<const Picture> QtPictures::decode(const std::string& path) {
     const QString name = QFile::decodeName(QByteArray::fromStdString(path));
     const QFileInfo info(name);
     // Directories, devices and FIFOs are not pictures (and a FIFO would block).
