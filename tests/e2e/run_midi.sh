@@ -54,6 +54,17 @@ wait_for() {
   done
 }
 sounds() { grep '^sound ' "$work/out.log" | cut -d' ' -f2; }
+
+# Once the sender NAME has said ready in its log, the game must report it connected
+# within 2 s; sets $took to the milliseconds it took. WHAT names the source in failures.
+connected_within_2s() {
+  local name=$1 what=$2 plugged
+  wait_for "$work/$name.log" '^ready' 10 || fail "sender of $what did not start"
+  plugged=$(date +%s%N)
+  wait_for "$work/out.log" "^MIDI: connected $name:out\$" 5 || fail "$what was not connected"
+  took=$((($(date +%s%N) - plugged) / 1000000))
+  [ "$took" -le 2000 ] || fail "$what took $took ms to connect"
+}
 # wait_sounds <n> <seconds>: until the program has played n sounds in all.
 wait_sounds() {
   local deadline=$((SECONDS + $2))
@@ -108,23 +119,19 @@ wid="$(game_window "$pid")"
 wait_for "$work/out.log" '^MIDI: connected zv-early:out$' 5 || fail "the source present at start was not connected"
 
 # 3. A source plugged in while it runs is connected within 2 s.
-"$sender" zv-late <"$work/late.in" >"$work/late.log" 2>&1 7>&- &
+"$sender" zv-late <"$work/late.in" >"$work/zv-late.log" 2>&1 7>&- &
 pids+=($!)
 exec 8>"$work/late.in"
-wait_for "$work/late.log" '^ready' 10 || fail "second sender did not start"
-plugged=$(date +%s%N)
-wait_for "$work/out.log" '^MIDI: connected zv-late:out$' 5 || fail "the source plugged in later was not connected"
-took=$((($(date +%s%N) - plugged) / 1000000))
-[ "$took" -le 2000 ] || fail "the source plugged in later took $took ms to connect"
+connected_within_2s zv-late "the source plugged in later"
 echo "connected: the source present at start, and the later one after $took ms"
 
 # 3b. The later source unplugged and plugged in again under the same name.
 exec 8>&-
 wait_for "$work/out.log" '^MIDI: disconnected zv-late:out$' 5 || fail "the unplugged source was not noticed"
-"$sender" zv-late <"$work/late.in" >"$work/late.log" 2>&1 7>&- &
+"$sender" zv-late <"$work/late.in" >"$work/zv-late.log" 2>&1 7>&- &
 pids+=($!)
 exec 8>"$work/late.in"
-wait_for "$work/late.log" '^ready' 10 || fail "second sender did not start again"
+wait_for "$work/zv-late.log" '^ready' 10 || fail "second sender did not start again"
 deadline=$((SECONDS + 5))
 until [ "$(grep -c '^MIDI: connected zv-late:out$' "$work/out.log")" = 2 ]; do
   [ "$SECONDS" -lt "$deadline" ] || fail "the source plugged in again was not connected"
@@ -194,14 +201,10 @@ start_private_jack "$work/jackd2.log" 256 restart || { cat "$work/jackd2.log" >&
 sleep 1.5
 if jack_lsp | grep -q "^Zorvanta"; then fail "the program holds a port without a source: $(jack_lsp)"; fi
 mkfifo "$work/back.in"
-"$sender" zv-back <"$work/back.in" >"$work/back.log" 2>&1 &
+"$sender" zv-back <"$work/back.in" >"$work/zv-back.log" 2>&1 &
 pids+=($!)
 exec 7>"$work/back.in"
-wait_for "$work/back.log" '^ready' 10 || fail "sender on the new server did not start"
-plugged=$(date +%s%N)
-wait_for "$work/out.log" '^MIDI: connected zv-back:out$' 5 || fail "the source on the new server was not connected"
-took=$((($(date +%s%N) - plugged) / 1000000))
-[ "$took" -le 2000 ] || fail "the source on the new server took $took ms to connect"
+connected_within_2s zv-back "the source on the new server"
 before="$(sounds | wc -l)"
 echo "90 3e 64" >&7
 wait_sounds $((before + 1)) 3
