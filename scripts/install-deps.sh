@@ -7,6 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev libsdl2-dev
   librtmidi-dev libjack-jackd2-dev
+  libaubio-dev libspeexdsp-dev
   fonts-ipafont-gothic
   xvfb xauth xdotool x11-utils imagemagick jackd2
   pulseaudio pulseaudio-utils

@@ -1,6 +1,7 @@
 // Zorvanta: start-up. Builds the platform services and the game, loads the game's
 // pictures before the window is shown, runs the window, and decodes the sounds and
-// opens the MIDI input as soon as its first frame is on screen.
+// opens the MIDI input (and, with --sing, the microphone) as soon as its first frame
+// is on screen.
 #include <QApplication>
 #include <QTimer>
 #include <cstdio>
@@ -11,10 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "CommandLine.h"
 #include "platform/real/MidiInput.h"
 #include "platform/real/QtMessageBoxes.h"
 #include "platform/real/RealServices.h"
 #include "platform/real/TracingServices.h"
+#include "platform/real/VoiceInput.h"
 #include "game/Game.h"
 #include "view/DevicePress.h"
 #include "view/MainWindow.h"
@@ -58,6 +61,14 @@ private:
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // The command line is answered before anything else starts: --help, --version and
+    // a mistake need no display.
+    const zv::CommandLine options =
+        zv::CommandLine::parse("zorvanta", std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
+    if (options.action != zv::CommandLine::Action::Run) {
+        std::fputs(options.output.c_str(), options.action == zv::CommandLine::Action::Print ? stdout : stderr);
+        return options.exitCode;
+    }
     QApplication qapp(argc, argv);
     zv::MainWindow::styleApplication();
 
@@ -96,7 +107,14 @@ int main(int argc, char* argv[]) {
     // each note-on is the same press of its piano key as that key's PC key makes.
     // While a modal box is open it takes the PC keys, and it takes these presses too.
     std::unique_ptr<zv::MidiInput> midi;
-    AfterFirstFrame afterFirstFrame(&window, [&sound, &sounds, &midi, &game, reportFirstPaint](bool painted) {
+    // With --sing, the microphone: each sung note is judged by its pitch class and
+    // its key shown held while the note lasts (view/DevicePress.h). Without it no
+    // capture device is ever opened.
+    std::unique_ptr<zv::VoiceInput> voice;
+    zv::SungNotePress sungNotes(game, window);
+    const bool sing = options.sing;
+    AfterFirstFrame afterFirstFrame(&window, [&sound, &sounds, &midi, &voice, &sungNotes, &game, sing, trace,
+                                              reportFirstPaint](bool painted) {
         if (painted && reportFirstPaint) {
             timespec ts{};
             clock_gettime(CLOCK_MONOTONIC, &ts);
@@ -106,6 +124,13 @@ int main(int argc, char* argv[]) {
         sound.preload(sounds);
         midi = std::make_unique<zv::MidiInput>();
         midi->setNoteHandler([&game](int semitone) { zv::pressSemitoneFromDevice(game, semitone); });
+        if (!sing) return;
+        voice = std::make_unique<zv::VoiceInput>(sound);
+        voice->setNoteHandler([&sungNotes, trace](int note, bool on) {
+            if (trace && on) std::printf("sung %d\n", note);
+            if (trace && on) std::fflush(stdout);
+            sungNotes.noteChanged(note, on);
+        });
     });
     window.show();
 
