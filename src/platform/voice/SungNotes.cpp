@@ -24,15 +24,32 @@ constexpr double kCentreFollow = 0.065;
 constexpr int kGapFrames = 3;
 // Below this a hop is silence (dB SPL relative to full scale), whatever its pitch.
 constexpr double kSilenceDb = -48;
-// YIN's confidence (1 - the normalised difference at the period) a voiced hop needs;
-// noise, breath, clicks and consonants stay below it.
-constexpr double kMinConfidence = 0.85;
+// How alike the last window is to itself shifted by the tracked period (normalised
+// correlation) for a hop to count as voiced; noise, breath, clicks and consonants
+// stay well below it. (aubio's YIN-FFT reports no confidence of its own.)
+constexpr double kMinPeriodicity = 0.8;
+// A note already held goes on with less: another sound over the voice (a piano note
+// from the loudspeakers) lowers the correlation without the voice stopping.
+constexpr double kHoldPeriodicity = 0.5;
 // Sung notes lie between C2 and C7; the tracker's answers outside are not a voice.
 constexpr double kLowestMidi = 36, kHighestMidi = 96;
 
 double median(std::vector<double> v) {
     std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
     return v[v.size() / 2];
+}
+
+// Normalised correlation of the window with itself one period later.
+double periodicity(const std::vector<float>& w, double hz) {
+    const int lag = static_cast<int>(std::lround(kRate / hz));
+    if (lag <= 0 || lag * 2 > static_cast<int>(w.size())) return 0;
+    double xy = 0, xx = 0, yy = 0;
+    for (std::size_t i = 0; i + lag < w.size(); ++i) {
+        xy += double(w[i]) * w[i + lag];
+        xx += double(w[i]) * w[i];
+        yy += double(w[i + lag]) * w[i + lag];
+    }
+    return xx > 0 && yy > 0 ? xy / std::sqrt(xx * yy) : 0;
 }
 
 bool steady(const std::vector<double>& run) {
@@ -49,6 +66,7 @@ struct SungNotes::Impl {
     fvec_t* hop = new_fvec(kHop);
     fvec_t* pitchOut = new_fvec(1);
     fvec_t* onsetOut = new_fvec(1);
+    std::vector<float> window = std::vector<float>(kWindow, 0.0f);  // the last kWindow samples
     std::size_t filled = 0;
     std::int64_t hops = 0;  // hops analysed so far
 
@@ -58,6 +76,7 @@ struct SungNotes::Impl {
     double centre = 0;
     int unvoiced = 0;
     int off = 0;
+    unsigned echoClasses = 0;
 
     explicit Impl(Sink s) : sink(std::move(s)) {
         aubio_pitch_set_unit(pitch, "midi");
@@ -88,10 +107,13 @@ struct SungNotes::Impl {
         ++hops;
         aubio_pitch_do(pitch, hop, pitchOut);
         aubio_onset_do(onset, hop, onsetOut);
+        std::copy(window.begin() + kHop, window.end(), window.begin());
+        std::copy(hop->data, hop->data + kHop, window.end() - kHop);
         const double p = pitchOut->data[0];
-        const bool voiced = aubio_db_spl(hop) > kSilenceDb && aubio_pitch_get_confidence(pitch) >= kMinConfidence &&
-                            p >= kLowestMidi && p <= kHighestMidi;
-        if (onsetOut->data[0] > 0) {
+        const bool voiced = aubio_db_spl(hop) > kSilenceDb && p >= kLowestMidi && p <= kHighestMidi &&
+                            periodicity(window, 440 * std::pow(2, (p - 69) / 12)) >=
+                                (holding ? kHoldPeriodicity : kMinPeriodicity);
+        if (onsetOut->data[0] > 0 && echoClasses == 0) {
             end();
             run.clear();
         }
@@ -102,6 +124,10 @@ struct SungNotes::Impl {
         }
         unvoiced = 0;
         if (holding) {
+            // The tracker sometimes jumps an octave (or two) for a few hops on a held
+            // note; such a hop neither ends the note nor moves its centre.
+            const double octaves = std::round((p - centre) / 12);
+            if (octaves != 0 && std::fabs(p - centre - 12 * octaves) < kStepSemitones) return;
             if (std::fabs(p - centre) < kStepSemitones) {
                 off = 0;
                 run.clear();
@@ -116,7 +142,9 @@ struct SungNotes::Impl {
         }
         while (!run.empty() && !steady(run)) run.erase(run.begin());
         if (static_cast<int>(run.size()) < kSteadyFrames) return;
-        centre = median(run);
+        const double m = median(run);
+        if (echoClasses & (1u << (static_cast<int>(std::lround(m)) % 12))) return;
+        centre = m;
         heldMidi = static_cast<int>(std::lround(centre));
         holding = true;
         sink({SungNote::Kind::Start, heldMidi, now(), now() - static_cast<std::int64_t>(run.size()) * kHop});
@@ -143,5 +171,7 @@ void SungNotes::feed(const float* samples, std::size_t count) {
 }
 
 void SungNotes::finish() { d_->end(); }
+
+void SungNotes::setEchoClasses(unsigned mask) { d_->echoClasses = mask; }
 
 }  // namespace zv::voice

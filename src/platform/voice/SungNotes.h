@@ -45,6 +45,13 @@ public:
     // Ends a note still held (an End event), as when the input stops.
     void finish();
 
+    // Pitch classes (bit 0 C .. bit 11 B) of notes the loudspeakers may be bringing
+    // back to the microphone right now: a steady stretch of one of them is not
+    // reported while it is set (it is, as soon as the bit clears and it is still
+    // sung), and while any is set an onset (most likely the echo's attack) does not
+    // end the note being sung.
+    void setEchoClasses(unsigned mask);
+
 private:
     struct Impl;
     std::unique_ptr<Impl> d_;
