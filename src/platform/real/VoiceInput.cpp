@@ -14,8 +14,8 @@
 namespace zv {
 
 namespace {
-// 20 ms of capture per callback: a sung note's 80 ms fill four of them.
-constexpr int kCaptureFrames = 320;
+// 10 ms of capture per callback (one analysis hop): little waiting in buffers.
+constexpr int kCaptureFrames = 160;
 constexpr auto kRetryInterval = std::chrono::seconds(2);
 constexpr auto kWatchInterval = std::chrono::milliseconds(500);
 }  // namespace

@@ -4,22 +4,30 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 #include <vector>
 
 namespace zv::voice {
 
 namespace {
 
-constexpr int kSteadyFrames = kSteadyMs * kRate / 1000 / kHop;  // 8 hops
-constexpr double kSteadyTolerance = 0.5;  // semitones either side of the median
-// A held note ends when the pitch leaves its centre by this much for kStepFrames hops
-// in a row: a step of a semitone (even sung a little flat) does, vibrato of half a
-// semitone around the slowly followed centre does not.
+// Hops of a steady stretch: kSteadyMs of hops, less what the tracker's window adds.
+constexpr int kSteadyFrames = 6;
+constexpr double kSteadyTolerance = 0.5;  // semitones either side of the stretch's middle
+// A steady stretch whose mean lies this close to a note is that note at once; one
+// nearer the border between two notes is decided when it is this many hops long.
+constexpr double kDecidedWithin = 0.3;
+constexpr int kLongestWaitFrames = 14;
+// A held note ends when a steady stretch lies this far from its centre: a step of a
+// semitone (even sung a little flat) does, vibrato around the centre does not.
 constexpr double kStepSemitones = 0.75;
-constexpr int kStepFrames = 4;
-// The centre of a held note follows the pitch with a time constant of about 150 ms,
-// so vibrato (5-7 Hz) barely moves it while a slow drift of the voice is followed.
-constexpr double kCentreFollow = 0.065;
+// The centre of a held note follows the pitch with a time constant of about 200 ms,
+// so vibrato (5-7 Hz) hardly moves it while a slow drift of the voice is followed.
+constexpr double kCentreFollow = 0.05;
+// A stretch whose last hops lie this far above or below its first is still gliding
+// (a scoop into the note) and is decided when it has stopped or grown long.
+constexpr double kGlide = 0.35;
+constexpr int kGlideHops = 2;
 // This many unvoiced hops in a row are a silence: a breath or a consonant ends a note.
 constexpr int kGapFrames = 3;
 // Below this a hop is silence (dB SPL relative to full scale), whatever its pitch.
@@ -34,11 +42,6 @@ constexpr double kHoldPeriodicity = 0.5;
 // Sung notes lie between C2 and C7; the tracker's answers outside are not a voice.
 constexpr double kLowestMidi = 36, kHighestMidi = 96;
 
-double median(std::vector<double> v) {
-    std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
-    return v[v.size() / 2];
-}
-
 // Normalised correlation of the window with itself one period later.
 double periodicity(const std::vector<float>& w, double hz) {
     const int lag = static_cast<int>(std::lround(kRate / hz));
@@ -52,9 +55,16 @@ double periodicity(const std::vector<float>& w, double hz) {
     return xx > 0 && yy > 0 ? xy / std::sqrt(xx * yy) : 0;
 }
 
+// Every hop within kSteadyTolerance of one pitch (the middle of the run's range).
 bool steady(const std::vector<double>& run) {
-    const double m = median(run);
-    return std::all_of(run.begin(), run.end(), [m](double p) { return std::fabs(p - m) <= kSteadyTolerance; });
+    const auto [lo, hi] = std::minmax_element(run.begin(), run.end());
+    return *hi - *lo <= 2 * kSteadyTolerance;
+}
+
+double mean(const std::vector<double>& v) {
+    double sum = 0;
+    for (double x : v) sum += x;
+    return sum / static_cast<double>(v.size());
 }
 
 }  // namespace
@@ -75,7 +85,6 @@ struct SungNotes::Impl {
     int heldMidi = 0;
     double centre = 0;
     int unvoiced = 0;
-    int off = 0;
     unsigned echoClasses = 0;
 
     explicit Impl(Sink s) : sink(std::move(s)) {
@@ -100,7 +109,6 @@ struct SungNotes::Impl {
     void end() {
         if (holding) sink({SungNote::Kind::End, heldMidi, now(), 0});
         holding = false;
-        off = 0;
     }
 
     void analyse() {
@@ -128,21 +136,31 @@ struct SungNotes::Impl {
             // note; such a hop neither ends the note nor moves its centre.
             const double octaves = std::round((p - centre) / 12);
             if (octaves != 0 && std::fabs(p - centre - 12 * octaves) < kStepSemitones) return;
-            if (std::fabs(p - centre) < kStepSemitones) {
-                off = 0;
-                run.clear();
-                centre += kCentreFollow * (p - centre);
+            // A step is a steady stretch about a semitone or more from the centre: the
+            // swing of vibrato, however wide, never stays that far for that long.
+            run.push_back(p);
+            if (static_cast<int>(run.size()) > kSteadyFrames) run.erase(run.begin());
+            if (static_cast<int>(run.size()) < kSteadyFrames || !steady(run) ||
+                std::fabs(mean(run) - centre) < kStepSemitones) {
+                // Only hops near the centre move it: not the way to a next note.
+                if (std::fabs(p - centre) <= kSteadyTolerance) centre += kCentreFollow * (p - centre);
                 return;
             }
-            run.push_back(p);
-            if (++off < kStepFrames) return;
-            end();  // a step: the hops off the old note begin the next one
+            end();  // the stretch off the old note begins the next one
         } else {
             run.push_back(p);
         }
         while (!run.empty() && !steady(run)) run.erase(run.begin());
         if (static_cast<int>(run.size()) < kSteadyFrames) return;
-        const double m = median(run);
+        // Vibrato moves the pitch up to half a semitone either side in a cycle of
+        // 150-200 ms, so a steady stretch shorter than that may lie on one side of
+        // the note: a mean close to the border between two notes waits for more hops.
+        const double m = mean(run);
+        const double glide = std::accumulate(run.end() - kGlideHops, run.end(), 0.0) / kGlideHops -
+                             std::accumulate(run.begin(), run.begin() + kGlideHops, 0.0) / kGlideHops;
+        if ((std::fabs(m - std::round(m)) > kDecidedWithin || std::fabs(glide) > kGlide) &&
+            static_cast<int>(run.size()) < kLongestWaitFrames)
+            return;
         if (echoClasses & (1u << (static_cast<int>(std::lround(m)) % 12))) return;
         centre = m;
         heldMidi = static_cast<int>(std::lround(centre));

@@ -2,8 +2,8 @@
 // pitch tracker (YIN in the frequency domain) and onset detector. Plain C++: no
 // toolkit, no game; it runs on whatever thread feeds it (the capture thread).
 //
-// A note is a pitch held steady, every frame within half a semitone of the frames'
-// median, for at least kSteadyMs after an onset, a silence or the previous note. It is
+// A note is a pitch held steady, every hop within half a semitone of one pitch, for at
+// least kSteadyMs after an onset, a silence or the previous note. It is
 // reported once, when it has been steady that long, however long it is then held;
 // an onset, a silence (or unvoiced sound) or a step of a semitone or more ends it,
 // and the next steady stretch is the next note. Vibrato of up to half a semitone
@@ -19,7 +19,7 @@ namespace zv::voice {
 
 inline constexpr int kRate = 16000;
 inline constexpr int kHop = 160;       // 10 ms: one analysis step
-inline constexpr int kWindow = 1024;   // 64 ms: two periods of a low bass note
+inline constexpr int kWindow = 1024;   // 64 ms: five periods of a low bass note (E2)
 inline constexpr int kSteadyMs = 80;
 
 struct SungNote {
