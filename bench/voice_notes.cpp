@@ -37,10 +37,11 @@ std::vector<zv::voice::SungNote> listen(const zv::synth::Room& room, double* cpu
     std::vector<std::int16_t> block(320);
     const double start = threadSeconds();
     for (std::size_t at = 0; at + 320 <= room.mic.size(); at += 320) {
-        reference.played(room.played.data() + at * 6, 960, 2);
+        const std::int64_t ns = static_cast<std::int64_t>(at) * 62500;  // 16 kHz samples to ns
+        reference.played(room.played.data() + at * 6, 960, 2, ns);
         for (int i = 0; i < 320; ++i)
             block[i] = static_cast<std::int16_t>(std::clamp(room.mic[at + i], -1.0f, 1.0f) * 32767);
-        listener.captured(block.data(), block.size());
+        listener.captured(block.data(), block.size(), ns + 20000000);
     }
     if (cpuSeconds) *cpuSeconds = threadSeconds() - start;
     return notes;

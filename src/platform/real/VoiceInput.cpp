@@ -9,6 +9,7 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/real/SdlAudioLock.h"
 #include "platform/voice/VoiceListener.h"
 
 namespace zv {
@@ -18,6 +19,11 @@ namespace {
 constexpr int kCaptureFrames = 160;
 constexpr auto kRetryInterval = std::chrono::seconds(2);
 constexpr auto kWatchInterval = std::chrono::milliseconds(500);
+
+std::int64_t nowNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 }  // namespace
 
 struct VoiceInput::Impl {
@@ -35,7 +41,7 @@ struct VoiceInput::Impl {
         : sound(s), listener(reference, [this](const voice::SungNote& n) { deliver(n); }) {
         sound.setPostMixHook([this](const std::uint8_t* data, int bytes) {
             const int frame = sound.deviceChannels() * static_cast<int>(sizeof(std::int16_t));
-            reference.played(reinterpret_cast<const std::int16_t*>(data), bytes / frame, sound.deviceChannels());
+            reference.played(reinterpret_cast<const std::int16_t*>(data), bytes / frame, sound.deviceChannels(), nowNs());
         });
         worker = std::thread([this] { run(); });
     }
@@ -60,7 +66,7 @@ struct VoiceInput::Impl {
 
     static void onCapture(void* self, std::uint8_t* stream, int len) {
         static_cast<Impl*>(self)->listener.captured(reinterpret_cast<const std::int16_t*>(stream),
-                                                    static_cast<std::size_t>(len) / sizeof(std::int16_t));
+                                                    static_cast<std::size_t>(len) / sizeof(std::int16_t), nowNs());
     }
 
     SDL_AudioDeviceID open() {
@@ -79,23 +85,35 @@ struct VoiceInput::Impl {
 
     // Opens the microphone, watches it, and opens it again when it is lost (the sound
     // server restarted, the device unplugged).
+    static bool startSubsystem() {
+        std::lock_guard lock(sdlAudioLock());
+        return SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    }
+    static void stopSubsystem() {
+        std::lock_guard lock(sdlAudioLock());
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    }
+
     void run() {
-        bool subsystem = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+        bool subsystem = startSubsystem();
         bool reported = false;
         SDL_AudioDeviceID device = 0;
         std::unique_lock lock(mutex);
         while (!stopping) {
             lock.unlock();
             if (device && SDL_GetAudioDeviceStatus(device) == SDL_AUDIO_STOPPED) {
+                // The server went away: its driver is stale, and is let go with the device.
                 SDL_CloseAudioDevice(device);
                 device = 0;
+                stopSubsystem();
+                subsystem = false;
             }
             if (!device) {
-                if (!subsystem) subsystem = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+                if (!subsystem) subsystem = startSubsystem();
                 if (subsystem) device = open();
                 // A driver whose server went away stays broken: started afresh next time.
                 if (!device && subsystem) {
-                    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+                    stopSubsystem();
                     subsystem = false;
                 }
                 if (device) {
@@ -115,7 +133,7 @@ struct VoiceInput::Impl {
         }
         lock.unlock();
         if (device) SDL_CloseAudioDevice(device);
-        if (subsystem) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        if (subsystem) stopSubsystem();
         SDL_TLSCleanup();
     }
 };

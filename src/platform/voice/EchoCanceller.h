@@ -7,12 +7,16 @@
 // muting: the piano's notes ring on while the player sings.
 //
 // ReferenceTap (any thread, usually the sound device's) and EchoCanceller (the
-// capture thread) meet through a buffer that keeps the reference a little ahead of
-// the capture: the echo in a captured hop always lags its reference by less than the
-// filter's tail, however the two devices' callbacks interleave.
+// capture thread) meet through a buffer in which both streams are placed on the
+// steady clock: each captured sample gets the reference played at its time, so the
+// echo lags its reference by a steady amount (the path through the sound server,
+// loudspeaker and microphone), however the two devices' callbacks interleave. A gap
+// or jitter there would move the echo against its reference, and the filter would
+// have to learn the path anew.
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -28,17 +32,38 @@ public:
     ReferenceTap(const ReferenceTap&) = delete;
     ReferenceTap& operator=(const ReferenceTap&) = delete;
 
-    // What the game played: interleaved signed 16-bit frames at `rate` (48 kHz
-    // stereo from the sound device). Converted to 16 kHz mono and queued.
-    void played(const std::int16_t* frames, int frameCount, int channels);
-    // The reference for the next `count` captured samples: the oldest queued ones,
-    // silence where nothing was played; a backlog beyond a few milliseconds (the
-    // sound device ran while nothing was captured) is dropped first.
-    void take(std::int16_t* out, int count);
+    // What the game played: interleaved signed 16-bit frames at 48 kHz, handed to the
+    // sound device at `nowNs` (steady clock). Converted to 16 kHz mono and kept.
+    void played(const std::int16_t* frames, int frameCount, int channels, std::int64_t nowNs);
+    // The reference for `count` samples captured by `nowNs`: what the sound device was
+    // handed at the time each of them was captured (silence where nothing played).
+    void take(std::int16_t* out, int count, std::int64_t nowNs);
+    // The newest `count` reference samples not handed out by this call before (the
+    // sound as the device is being handed it, ahead of its echo), silence in front
+    // where fewer came: for watching what the game plays, not for cancelling it.
+    // Returns how many came (0 while the device is closed, or between its buffers).
+    int fresh(std::int16_t* out, int count);
 
 private:
+    // A stream's clock: the steady-clock time of its sample 0, read from the early
+    // arrivals among the last ones (the tenth percentile: a callback can run late,
+    // never early, and a device's first callbacks come in a burst of queued sound),
+    // so that it also follows device clocks that drift apart.
+    struct StreamClock {
+        std::int64_t zeroNs = 0;
+        bool known = false;
+        std::deque<std::int64_t> recent;
+        std::vector<std::int64_t> sorted;
+        void observe(std::int64_t nowNs, std::int64_t samplesBefore);
+        std::int64_t timeOf(std::int64_t sample) const;
+    };
+
     std::mutex mutex_;
-    std::vector<std::int16_t> queue_;
+    std::vector<std::int16_t> ring_;  // the last samples of the reference, by index modulo size
+    std::int64_t written_ = 0;        // index of the next reference sample
+    std::int64_t captured_ = 0;       // index of the next captured sample
+    std::int64_t freshRead_ = 0;      // index after the last sample fresh() handed out
+    StreamClock playedClock_, capturedClock_;
     struct Resampler;
     std::unique_ptr<Resampler> resampler_;
 };

@@ -39,6 +39,9 @@ constexpr double kMinPeriodicity = 0.8;
 // A note already held goes on with less: another sound over the voice (a piano note
 // from the loudspeakers) lowers the correlation without the voice stopping.
 constexpr double kHoldPeriodicity = 0.5;
+// While the game's sound is audible a new note needs more: what leaks through the
+// echo canceller is a blend of partials, far less periodic than a voice.
+constexpr double kEchoPeriodicity = 0.92;
 // Sung notes lie between C2 and C7; the tracker's answers outside are not a voice.
 constexpr double kLowestMidi = 36, kHighestMidi = 96;
 
@@ -85,7 +88,8 @@ struct SungNotes::Impl {
     int heldMidi = 0;
     double centre = 0;
     int unvoiced = 0;
-    unsigned echoClasses = 0;
+    bool echoSounding = false;
+    const std::function<bool(double)>* couldBeEcho = nullptr;
 
     explicit Impl(Sink s) : sink(std::move(s)) {
         aubio_pitch_set_unit(pitch, "midi");
@@ -120,8 +124,8 @@ struct SungNotes::Impl {
         const double p = pitchOut->data[0];
         const bool voiced = aubio_db_spl(hop) > kSilenceDb && p >= kLowestMidi && p <= kHighestMidi &&
                             periodicity(window, 440 * std::pow(2, (p - 69) / 12)) >=
-                                (holding ? kHoldPeriodicity : kMinPeriodicity);
-        if (onsetOut->data[0] > 0 && echoClasses == 0) {
+                                (holding ? kHoldPeriodicity : echoSounding ? kEchoPeriodicity : kMinPeriodicity);
+        if (onsetOut->data[0] > 0 && !echoSounding) {
             end();
             run.clear();
         }
@@ -161,7 +165,7 @@ struct SungNotes::Impl {
         if ((std::fabs(m - std::round(m)) > kDecidedWithin || std::fabs(glide) > kGlide) &&
             static_cast<int>(run.size()) < kLongestWaitFrames)
             return;
-        if (echoClasses & (1u << (static_cast<int>(std::lround(m)) % 12))) return;
+        if (couldBeEcho && (*couldBeEcho)(m)) return;
         centre = m;
         heldMidi = static_cast<int>(std::lround(centre));
         holding = true;
@@ -190,6 +194,9 @@ void SungNotes::feed(const float* samples, std::size_t count) {
 
 void SungNotes::finish() { d_->end(); }
 
-void SungNotes::setEchoClasses(unsigned mask) { d_->echoClasses = mask; }
+void SungNotes::setEcho(bool sounding, const std::function<bool(double)>* couldBeEcho) {
+    d_->echoSounding = sounding;
+    d_->couldBeEcho = couldBeEcho;
+}
 
 }  // namespace zv::voice

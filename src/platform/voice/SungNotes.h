@@ -45,12 +45,13 @@ public:
     // Ends a note still held (an End event), as when the input stops.
     void finish();
 
-    // Pitch classes (bit 0 C .. bit 11 B) of notes the loudspeakers may be bringing
-    // back to the microphone right now: a steady stretch of one of them is not
-    // reported while it is set (it is, as soon as the bit clears and it is still
-    // sung), and while any is set an onset (most likely the echo's attack) does not
-    // end the note being sung.
-    void setEchoClasses(unsigned mask);
+    // What the loudspeakers may be bringing back to the microphone: `sounding` while
+    // the game's sound is audible (an onset, most likely the echo's attack, then does
+    // not end the note being sung), and `couldBeEcho` answers for a pitch (MIDI,
+    // fractional) whether the game's sound carries it. A steady stretch it accepts is
+    // not reported while it does (it is once it no longer does, if still sung).
+    // Called on the feeding thread; `couldBeEcho` only for a stretch about to be reported.
+    void setEcho(bool sounding, const std::function<bool(double midi)>* couldBeEcho);
 
 private:
     struct Impl;

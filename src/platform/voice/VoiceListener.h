@@ -3,13 +3,19 @@
 // to the note finder (SungNotes).
 //
 // An adaptive filter learns the echo path only at the frequencies the game has
-// played, so the first fraction of a second of a new piano note leaks through it
-// (measured: 5-10 dB taken out at a note's attack, 30-40 dB once it rings). What
-// leaks can only be the pitch of a note the game has just begun: the reference's own
-// pitch is tracked too, and for 600 ms after a note of it begins (the echo path's
-// length and the time the filter needs to learn the note), that note's pitch class
-// is not taken for a sung note. A singer holding that note is heard once the 600 ms
-// are over; every other note is heard at once, ringing piano or not.
+// played, and has to learn it again whenever the path's delay moves (the sound
+// server's buffers change as the device starts): the attack of a new piano note, and
+// on a busy sound server more of it, leaks through. For 400 ms after the game's
+// sound jumps in level no new note is taken at all (the game plays nothing while an
+// answer is sung, so this costs a singer nothing). An echo path is linear, so what
+// leaks can only be at frequencies the game is playing: the reference's spectrum is
+// kept too, and a steady pitch whose fundamental or octave it carries (or whose
+// twelfth is its loudest partial: a tracker may name a fundamental below a lone
+// partial), while it does and for half a second
+// after, is not taken for a sung note. A singer holding such a note (the piano's own
+// pitch class, or a fifth above it) is heard as soon as the piano's note has died
+// away (the game's sounds last 1.5 s); every other note is heard at once, ringing
+// piano or not.
 #pragma once
 
 #include <cstdint>
@@ -27,16 +33,17 @@ public:
     VoiceListener(ReferenceTap& reference, SungNotes::Sink sink);
     ~VoiceListener();
 
-    // Any number of captured samples, mono, signed 16-bit at kRate.
-    void captured(const std::int16_t* samples, std::size_t count);
+    // Any number of captured samples, mono, signed 16-bit at kRate, the last of them
+    // captured at about nowNs (steady clock, as the reference's times).
+    void captured(const std::int16_t* samples, std::size_t count, std::int64_t nowNs);
 
 private:
     ReferenceTap& reference_;
     EchoCanceller canceller_;
     SungNotes notes_;
     std::vector<std::int16_t> pending_;
-    struct ReferencePitch;
-    std::unique_ptr<ReferencePitch> referencePitch_;
+    struct ReferenceSpectrum;
+    std::unique_ptr<ReferenceSpectrum> referenceSpectrum_;
 };
 
 }  // namespace zv::voice
