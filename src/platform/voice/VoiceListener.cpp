@@ -2,6 +2,7 @@
 
 #include <aubio/aubio.h>
 
+#include <algorithm>
 #include <cmath>
 #include <deque>
 
@@ -20,6 +21,8 @@ constexpr double kCarriedDb = 20;
 // A partial within this much of the strongest is the reference's loudest.
 constexpr double kLoudestDb = 6;
 constexpr int kFft = kWindow;
+// Hops of silent reference after which the canceller rests: its tail and some.
+constexpr int kRestAfterHops = EchoCanceller::kTailMs / 10 + 20;
 // For this long after the reference's level jumps (a new sound starts: the piano's
 // hammer, the chime), what leaks through the filter is noise at any pitch, so no
 // new note is taken at all: 400 ms, the echo path and the filter's first learning.
@@ -121,7 +124,14 @@ void VoiceListener::captured(const std::int16_t* samples, std::size_t count, std
         if (pending_.size() < static_cast<std::size_t>(kHop)) continue;
         // This hop's last sample came in count - 1 - i samples before the last of all.
         reference_.take(reference, kHop, nowNs - static_cast<std::int64_t>(count - 1 - i) * 1000000000LL / kRate);
-        canceller_.process(pending_.data(), reference, voice);
+        // With nothing played for longer than the filter's tail there is no echo to
+        // take out: the canceller (the larger part of the work) rests meanwhile.
+        const bool referenceSilent = std::all_of(reference, reference + kHop, [](std::int16_t v) { return v == 0; });
+        silentHops_ = referenceSilent ? std::min(silentHops_ + 1, kRestAfterHops) : 0;
+        if (silentHops_ < kRestAfterHops)
+            canceller_.process(pending_.data(), reference, voice);
+        else
+            std::copy(pending_.begin(), pending_.end(), voice);
         // What the game plays is watched as it is handed to the device, ahead of its
         // echo by the path's length (kEchoHops covers it), so that the watching does
         // not depend on how well the two streams are lined up for the canceller.

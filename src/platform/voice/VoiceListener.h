@@ -42,6 +42,7 @@ private:
     EchoCanceller canceller_;
     SungNotes notes_;
     std::vector<std::int16_t> pending_;
+    int silentHops_ = 0;  // hops in a row whose reference was silence
     struct ReferenceSpectrum;
     std::unique_ptr<ReferenceSpectrum> referenceSpectrum_;
 };
