@@ -122,8 +122,11 @@ EchoCanceller::EchoCanceller() : d_(std::make_unique<Impl>()) {}
 
 EchoCanceller::~EchoCanceller() = default;
 
-void EchoCanceller::process(const std::int16_t* mic, const std::int16_t* reference, std::int16_t* out) {
-    speex_echo_cancellation(d_->echo, mic, reference, out);
+void EchoCanceller::process(const std::int16_t* mic, const std::int16_t* reference, std::int16_t* out, bool cancel) {
+    if (cancel)
+        speex_echo_cancellation(d_->echo, mic, reference, out);
+    else
+        std::copy(mic, mic + kHop, out);
     speex_preprocess_run(d_->pre, out);
 }
 

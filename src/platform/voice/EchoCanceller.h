@@ -80,7 +80,10 @@ public:
     EchoCanceller& operator=(const EchoCanceller&) = delete;
 
     // One hop (kHop samples at kRate) of microphone and reference; out gets the voice.
-    void process(const std::int16_t* mic, const std::int16_t* reference, std::int16_t* out);
+    // Without `cancel` (nothing was played for longer than the tail: there is no
+    // echo) the adaptive filter rests and only the noise suppression runs, so the
+    // voice sounds the same either way.
+    void process(const std::int16_t* mic, const std::int16_t* reference, std::int16_t* out, bool cancel = true);
 
 private:
     struct Impl;

@@ -44,7 +44,6 @@ struct VoiceListener::ReferenceSpectrum {
     int audibleHops = 0;  // hops since the reference was last audible, up to kEchoHops
     int attackHops = kAttackHops;  // hops since its level last jumped, up to kAttackHops
     double lastDb = -200;
-    std::function<bool(double)> test = [this](double midi) { return couldBeEcho(midi); };
 
     ReferenceSpectrum() { audibleHops = kEchoHops; }
     ~ReferenceSpectrum() {
@@ -110,11 +109,16 @@ struct VoiceListener::ReferenceSpectrum {
 };
 
 VoiceListener::VoiceListener(ReferenceTap& reference, SungNotes::Sink sink)
-    : reference_(reference), notes_(std::move(sink)), referenceSpectrum_(std::make_unique<ReferenceSpectrum>()) {
+    : reference_(reference), notes_(std::move(sink)), playedSpectrum_(std::make_unique<ReferenceSpectrum>()),
+      alignedSpectrum_(std::make_unique<ReferenceSpectrum>()) {
     pending_.reserve(kHop);
 }
 
 VoiceListener::~VoiceListener() = default;
+
+bool VoiceListener::couldBeEcho(double midi) const {
+    return playedSpectrum_->couldBeEcho(midi) || alignedSpectrum_->couldBeEcho(midi);
+}
 
 void VoiceListener::captured(const std::int16_t* samples, std::size_t count, std::int64_t nowNs) {
     std::int16_t reference[kHop], voice[kHop];
@@ -125,20 +129,18 @@ void VoiceListener::captured(const std::int16_t* samples, std::size_t count, std
         // This hop's last sample came in count - 1 - i samples before the last of all.
         reference_.take(reference, kHop, nowNs - static_cast<std::int64_t>(count - 1 - i) * 1000000000LL / kRate);
         // With nothing played for longer than the filter's tail there is no echo to
-        // take out: the canceller (the larger part of the work) rests meanwhile.
+        // take out: the adaptive filter (the larger part of the work) rests meanwhile.
         const bool referenceSilent = std::all_of(reference, reference + kHop, [](std::int16_t v) { return v == 0; });
         silentHops_ = referenceSilent ? std::min(silentHops_ + 1, kRestAfterHops) : 0;
-        if (silentHops_ < kRestAfterHops)
-            canceller_.process(pending_.data(), reference, voice);
-        else
-            std::copy(pending_.begin(), pending_.end(), voice);
-        // What the game plays is watched as it is handed to the device, ahead of its
-        // echo by the path's length (kEchoHops covers it), so that the watching does
-        // not depend on how well the two streams are lined up for the canceller.
+        canceller_.process(pending_.data(), reference, voice, silentHops_ < kRestAfterHops);
+        // What the game plays is watched twice: as it is handed to the device (ahead
+        // of its echo by the path's length, which kEchoHops covers, however well the
+        // streams are lined up) and as lined up with the capture (right however late
+        // the capture is processed, on a busy machine).
         std::int16_t played[kHop];
         const int fresh = reference_.fresh(played, kHop);
-        const bool sounding = referenceSpectrum_->update(played, fresh);
-        notes_.setEcho(sounding, sounding ? &referenceSpectrum_->test : nullptr);
+        const bool sounding = playedSpectrum_->update(played, fresh) | alignedSpectrum_->update(reference, kHop);
+        notes_.setEcho(sounding, sounding ? &couldBeEcho_ : nullptr);
         for (int k = 0; k < kHop; ++k) hop[k] = voice[k] / 32768.0f;
         notes_.feed(hop, kHop);
         pending_.clear();

@@ -19,6 +19,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -44,7 +45,9 @@ private:
     std::vector<std::int16_t> pending_;
     int silentHops_ = 0;  // hops in a row whose reference was silence
     struct ReferenceSpectrum;
-    std::unique_ptr<ReferenceSpectrum> referenceSpectrum_;
+    std::unique_ptr<ReferenceSpectrum> playedSpectrum_, alignedSpectrum_;
+    bool couldBeEcho(double midi) const;
+    const std::function<bool(double)> couldBeEcho_ = [this](double midi) { return couldBeEcho(midi); };
 };
 
 }  // namespace zv::voice
