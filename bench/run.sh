@@ -233,6 +233,9 @@ if [ -f "$out" ]; then
   sound_server="$(awk '/<!-- sound-server:start -->/ {on=1} on {print} /<!-- sound-server:end -->/ {on=0}' "$out")"
 fi
 [ -n "$sound_server" ] || sound_server="$(printf '<!-- sound-server:start -->\n<!-- sound-server:end -->')"
+# The singing figures come from bench/voice.sh; kept as they are.
+voice=""
+[ ! -f "$out" ] || voice="$(awk '/<!-- voice:start -->/ {on=1} on {print} /<!-- voice:end -->/ {on=0}' "$out")"
 
 mkdir -p "$(dirname "$out")"
 cat >"$out" <<EOF
@@ -332,6 +335,8 @@ $(t run_paints10).
    whole games on the game core with virtual timers (timer ticks and key presses as events).
 
 $sound_server
+
+$voice
 
 ## Fixes, causes and open targets
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Figures of answering by singing, printed and, with --update-doc, written into the
-# voice section of docs/performance.md:
+# Figures of answering by singing, printed (docs/performance.md's voice section
+# holds a run of it):
 #   1. bench_voice_notes: detection, extra notes, onset-to-report latency (audio time)
 #      and the path's CPU on synthesized phrases; a minute of noise and a minute of
 #      the game's own sound at the microphone;
@@ -9,21 +9,15 @@
 #      with --sing (listening to silence) and without, and the time from each sung
 #      note's onset in the file handed to paplay to the game's "sung" line (which it
 #      prints on the window's thread right before judging), over 20 notes.
-#   bench/voice.sh --build-dir DIR [--update-doc]
+#   bench/voice.sh --build-dir DIR
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-build="" update=0
-while [ $# -gt 0 ]; do
-  case "$1" in
-    --build-dir) build="$(realpath "$2")"; shift 2 ;;
-    --update-doc) update=1; shift ;;
-    *) echo "usage: $0 --build-dir DIR [--update-doc]" >&2; exit 2 ;;
-  esac
-done
-[ -n "$build" ] || { echo "usage: $0 --build-dir DIR [--update-doc]" >&2; exit 2; }
+build=""
+[ "${1:-}" = --build-dir ] && [ $# = 2 ] && build="$(realpath "$2")"
+[ -n "$build" ] || { echo "usage: $0 --build-dir DIR" >&2; exit 2; }
 . "$root/bench/support/figures.sh"
 . "$root/tests/e2e/common.sh"
-on_xvfb "$0" --build-dir "$build" $([ "$update" = 1 ] && echo --update-doc)
+on_xvfb "$0" --build-dir "$build"
 binary="$build/bin/zorvanta"
 pid="" pa=""
 start_work pid pa
