@@ -110,8 +110,8 @@ int main(int argc, char* argv[]) {
     // With --sing, the microphone: each sung note is judged by its pitch class and
     // its key shown held while the note lasts (view/DevicePress.h). Without it no
     // capture device is ever opened.
-    std::unique_ptr<zv::VoiceInput> voice;
     zv::SungNotePress sungNotes(game, window);
+    std::unique_ptr<zv::VoiceInput> voice;  // goes before what its handler uses
     const bool sing = options.sing;
     AfterFirstFrame afterFirstFrame(&window, [&sound, &sounds, &midi, &voice, &sungNotes, &game, sing, trace,
                                               reportFirstPaint](bool painted) {
@@ -127,8 +127,10 @@ int main(int argc, char* argv[]) {
         if (!sing) return;
         voice = std::make_unique<zv::VoiceInput>(sound);
         voice->setNoteHandler([&sungNotes, trace](int note, bool on) {
-            if (trace && on) std::printf("sung %d\n", note);
-            if (trace && on) std::fflush(stdout);
+            if (trace && on) {  // as the traced sounds and boxes: "sung <MIDI note>"
+                std::printf("sung %d\n", note);
+                std::fflush(stdout);
+            }
             sungNotes.noteChanged(note, on);
         });
     });
