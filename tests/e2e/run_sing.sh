@@ -19,18 +19,16 @@ singer="$(realpath "$2")"
 on_xvfb "$0" "$@"
 
 # 1. The command line: arguments | exit status | stream that gets the text | text.
+cli="$(mktemp -d)"
 while IFS='|' read -r args status stream text; do
-  out="$(mktemp)" err="$(mktemp)"
   got=0
   # shellcheck disable=SC2086
-  env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$binary" $args >"$out" 2>"$err" || got=$?
-  where="$out"; other="$err"
-  [ "$stream" = stderr ] && { where="$err"; other="$out"; }
-  if [ "$got" != "$status" ] || ! grep -q -- "$text" "$where" || [ -s "$other" ]; then
-    echo "FAIL: zorvanta $args: status $got, stdout: $(cat "$out"), stderr: $(cat "$err")" >&2
+  env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$binary" $args >"$cli/stdout" 2>"$cli/stderr" || got=$?
+  other=stdout; [ "$stream" = stdout ] && other=stderr
+  if [ "$got" != "$status" ] || ! grep -q -- "$text" "$cli/$stream" || [ -s "$cli/$other" ]; then
+    echo "FAIL: zorvanta $args: status $got, stdout: $(cat "$cli/stdout"), stderr: $(cat "$cli/stderr")" >&2
     exit 1
   fi
-  rm -f "$out" "$err"
   echo "command line '$args': status $status, $stream has '$text'"
 done <<'TABLE'
 --help|0|stdout|--sing
@@ -42,6 +40,7 @@ done <<'TABLE'
 -platform|2|stderr|option '-platform' needs a value
 -platform offscreen --version|0|stdout|^zorvanta [0-9]
 TABLE
+rm -rf "$cli"
 
 pid="" pa=""
 start_work pid pa
