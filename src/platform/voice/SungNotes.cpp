@@ -11,8 +11,10 @@ namespace zv::voice {
 
 namespace {
 
-// Hops of a steady stretch: kSteadyMs of hops, less what the tracker's window adds.
+// Hops of a steady stretch: the windows of 6 hops (64 ms each, 10 ms apart) span
+// 114 ms of sound, all of it at one pitch; fewer than 6 hops judge vibrato badly.
 constexpr int kSteadyFrames = 6;
+static_assert((kSteadyFrames - 1) * kHop * 1000 / kRate + kWindow * 1000 / kRate >= kSteadyMs);
 constexpr double kSteadyTolerance = 0.5;  // semitones either side of the stretch's middle
 // A steady stretch whose mean lies this close to a note is that note at once; one
 // nearer the border between two notes is decided when it is this many hops long.
