@@ -215,23 +215,19 @@ EOF
 
 printf '\n%s\n\n' "$table"
 
-history=""
-if [ -f "$out" ]; then
-  history="$(awk '/<!-- history:start -->/ {on=1} on {print} /<!-- history:end -->/ {on=0}' "$out")"
-fi
-[ -n "$history" ] || history="$(printf '<!-- history:start -->\n_No changes recorded yet._\n<!-- history:end -->')"
-# The real-sound-server figures come from bench/sound_server.sh; kept as they are.
-sound_server=""
-if [ -f "$out" ]; then
-  sound_server="$(awk '/<!-- sound-server:start -->/ {on=1} on {print} /<!-- sound-server:end -->/ {on=0}' "$out")"
-fi
-[ -n "$sound_server" ] || sound_server="$(printf '<!-- sound-server:start -->\n<!-- sound-server:end -->')"
-# The web edition's figures come from bench/web/figures.mjs; kept as they are.
-web_figures=""
-if [ -f "$out" ]; then
-  web_figures="$(awk '/<!-- web:start -->/ {on=1} on {print} /<!-- web:end -->/ {on=0}' "$out")"
-fi
-[ -n "$web_figures" ] || web_figures="$(printf '<!-- web:start -->\n<!-- web:end -->')"
+# Blocks other commands write into the same file are kept as they are: the history,
+# the real-sound-server figures (bench/sound_server.sh), the web edition's
+# (bench/web/figures.mjs) and the singing figures (bench/voice.sh).
+kept_block() {
+  local block=""
+  [ ! -f "$out" ] || block="$(awk "/<!-- $1:start -->/ {on=1} on {print} /<!-- $1:end -->/ {on=0}" "$out")"
+  [ -n "$block" ] || block="$(printf '<!-- %s:start -->\n%s<!-- %s:end -->' "$1" "${2:-}" "$1")"
+  printf '%s' "$block"
+}
+history="$(kept_block history $'_No changes recorded yet._\n')"
+sound_server="$(kept_block sound-server)"
+web_figures="$(kept_block web)"
+voice="$(kept_block voice)"
 
 mkdir -p "$(dirname "$out")"
 cat >"$out" <<EOF
@@ -339,6 +335,8 @@ $(t run_paints10).
 $sound_server
 
 $web_figures
+
+$voice
 
 ## Fixes, causes and open targets
 

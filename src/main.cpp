@@ -1,8 +1,9 @@
-// Zorvanta: start-up. Builds the platform services and the game, builds the window
-// while the game's pictures decode on a thread of their own, shows the window once
-// they are there, and as soon as its first frame is on screen loads the devices
-// module (SDL2's sound, the MIDI input: DeviceModule.h), decodes the sounds and opens
-// the MIDI input.
+// Zorvanta: start-up. Reads the command line, builds the platform services and the
+// game, builds the window while the game's pictures decode on a thread of their own,
+// shows the window once they are there, and as soon as its first frame is on screen
+// loads the devices module (SDL2's sound, the MIDI input, the microphone:
+// DeviceModule.h), decodes the sounds, opens the MIDI input and, with --sing, the
+// microphone.
 #include <QApplication>
 #include <QTimer>
 #include <cstdio>
@@ -14,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "CommandLine.h"
 #include "platform/real/DeviceModule.h"
 #include "platform/real/QtMessageBoxes.h"
 #include "platform/real/QtServices.h"
@@ -61,6 +63,14 @@ private:
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // The command line is answered before anything else starts: --help, --version and
+    // a mistake need no display.
+    const zv::CommandLine options =
+        zv::CommandLine::parse("zorvanta", std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
+    if (options.action != zv::CommandLine::Action::Run) {
+        std::fputs(options.output.c_str(), options.action == zv::CommandLine::Action::Print ? stdout : stderr);
+        return options.exitCode;
+    }
     // The fonts' configuration loads while QApplication starts (MainWindow.h).
     std::jthread fontConfiguration(&zv::MainWindow::loadFontConfiguration);
     QApplication qapp(argc, argv);
@@ -106,8 +116,15 @@ int main(int argc, char* argv[]) {
     // MIDI keyboards: the input opens on a thread of its own once the window is up;
     // each note-on is the same press of its piano key as that key's PC key makes.
     // While a modal box is open it takes the PC keys, and it takes these presses too.
-    std::unique_ptr<zv::MidiConnection> midi;
-    AfterFirstFrame afterFirstFrame(&window, [&devices, &sounds, &midi, &game, reportFirstPaint](bool painted) {
+    std::unique_ptr<zv::InputConnection> midi;
+    // With --sing, the microphone: each sung note is judged by its pitch class and
+    // its key shown held while the note lasts (view/DevicePress.h). Without it no
+    // capture device is ever opened.
+    zv::SungNotePress sungNotes(game, window);
+    std::unique_ptr<zv::InputConnection> voice;  // goes before what its handler uses
+    const bool sing = options.sing;
+    AfterFirstFrame afterFirstFrame(&window, [&devices, &sounds, &midi, &voice, &sungNotes, &game, sing, trace,
+                                              reportFirstPaint](bool painted) {
         if (painted && reportFirstPaint) {
             timespec ts{};
             clock_gettime(CLOCK_MONOTONIC, &ts);
@@ -118,6 +135,14 @@ int main(int argc, char* argv[]) {
         if (!loaded) return;
         loaded->preload(sounds);
         midi = loaded->openMidi([&game](int semitone) { zv::pressSemitoneFromDevice(game, semitone); });
+        if (!sing) return;
+        voice = loaded->openVoice([&sungNotes, trace](int note, bool on) {
+            if (trace && on) {  // as the traced sounds and boxes: "sung <MIDI note>"
+                std::printf("sung %d\n", note);
+                std::fflush(stdout);
+            }
+            sungNotes.noteChanged(note, on);
+        });
     });
     window.show();
 

@@ -3,14 +3,15 @@
 #include "game/AnswerJudge.h"
 #include "game/GameContext.h"
 #include "game/GameFlow.h"
+#include "keys/MidiKeys.h"
 #include "keys/PcKeyMap.h"
 
 namespace zv {
 
-void PianoInput::press(PianoKey key) {
+void PianoInput::press(PianoKey key, bool sounding) {
     GameState& state = ctx_.state;
     ctx_.ui.table.focusWindow();
-    ctx_.playKey(key);
+    if (sounding) ctx_.playKey(key);
     if (!state.answering || state.phase == Phase::Demonstration) return;
     // Only a press while an answer is awaited can be judged; the keys are locked at
     // every other moment of a game, so this bound only guards the melody's slots.
@@ -52,6 +53,30 @@ void PianoInput::pianoKeyPressed(PianoKey key) {
     const Control* button = ctx_.keyboard.button(key);
     if (!button || !button->enabled()) return;
     press(key);
+}
+
+PianoKey PianoInput::sungNote(int midi) {
+    const GameState& state = ctx_.state;
+    // The piano's key of that note in the octave nearest the voice's.
+    int semitone = midi - kLowestKeyMidi;
+    while (semitone < 0) semitone += 12;
+    while (semitone >= 24) semitone -= 12;
+    PianoKey key = pianoKeyForSemitone(semitone);
+    const bool awaited = state.answering && state.phase != Phase::Demonstration &&
+                         state.notePos < ctx_.settings.notesPerQuestion && state.notePos < kMelodySlots;
+    if (!awaited) return key;
+    if (const auto expected = readToken(state.melody[state.notePos]);
+        expected && semitoneOfKey(*expected) % 12 == semitone % 12)
+        key = *expected;
+    // A key outside the range is locked; the same pitch class an octave away may not be.
+    const auto usable = [this](PianoKey k) { const Control* b = ctx_.keyboard.button(k); return b && b->enabled(); };
+    if (!usable(key)) {
+        const PianoKey other = pianoKeyForSemitone(semitone < 12 ? semitone + 12 : semitone - 12);
+        if (!usable(other)) return key;
+        key = other;
+    }
+    press(key, false);
+    return key;
 }
 
 }  // namespace zv

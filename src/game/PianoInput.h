@@ -24,9 +24,15 @@ public:
     void pcKeyPressed(int keyCode);
     // A piano key pressed on another device: exactly what its PC key does.
     void pianoKeyPressed(PianoKey key);
+    // A sung note (MIDI note number), judged by pitch class: while an answer is
+    // awaited, a note of the expected note's pitch class presses that very key and
+    // any other presses the usable key of its own pitch class nearest its octave
+    // (a wrong answer); it sounds nothing, and with every key of its pitch class
+    // locked it does nothing. Returns the key that shows the note being held.
+    PianoKey sungNote(int midi);
 
 private:
-    void press(PianoKey key);
+    void press(PianoKey key, bool sounding = true);
 
     GameContext& ctx_;
     AnswerJudge& judge_;

@@ -12,4 +12,10 @@ PianoKey pianoKeyForSemitone(int semitone) {
                         : PianoKey{KeyColor::Black, 5 * octave + kIndex[step]};
 }
 
+int semitoneOfKey(PianoKey key) {
+    for (int s = 0; s < 24; ++s)
+        if (pianoKeyForSemitone(s) == key) return s;
+    return -1;
+}
+
 }  // namespace zv

@@ -9,5 +9,10 @@ namespace zv {
 
 // White keys on C D E F G A B, black keys on the sharps; index -1 outside 0..23.
 PianoKey pianoKeyForSemitone(int semitone);
+// The other way: a key's semitone above the lowest C (0..23), -1 for no key.
+int semitoneOfKey(PianoKey key);
+
+// The MIDI note number of the lowest key (C4).
+inline constexpr int kLowestKeyMidi = 60;
 
 }  // namespace zv

@@ -1,6 +1,7 @@
 // Presses by mouse-down, plate and PC key: what sounds, what is judged.
 #include <QTest>
 
+#include "keys/MidiKeys.h"
 #include "support/GameRig.h"
 
 using namespace zv;
@@ -96,6 +97,47 @@ private slots:
         rig.game.pcKeyPressed('Q', 0);  // a fourth repeat is wrong
         QCOMPARE(rig.state.phase, Phase::VerdictPause);
         QCOMPARE(rig.rights(), 0);
+    }
+
+    // Sung notes (MIDI numbers, as offsets from the expected note; 99: the black key
+    // beside it) are judged by pitch class, sound nothing, and while no answer is
+    // awaited, or with every key of their class locked, only show a key.
+    void sungNotesJudgedByPitchClass_data() {
+        QTest::addColumn<int>("range");
+        QTest::addColumn<int>("stage");  // 0 idle, 1 the question playing, 2 answering
+        QTest::addColumn<std::vector<int>>("offsets");
+        QTest::addColumn<int>("rights");
+        QTest::addColumn<bool>("judged");
+        QTest::newRow("right, each in another octave") << 0 << 2 << std::vector<int>{-24, -12, 0, 12, -36} << 1 << true;
+        QTest::newRow("a semitone off is wrong") << 0 << 2 << std::vector<int>{0, 1} << 0 << true;
+        QTest::newRow("its octave locked, the other not: wrong") << 2 << 2 << std::vector<int>{13} << 0 << true;
+        QTest::newRow("every key of its class locked: nothing") << 1 << 2 << std::vector<int>{99} << 0 << false;
+        QTest::newRow("the question playing: nothing") << 0 << 1 << std::vector<int>{0, 0, 0, 0, 0} << 0 << false;
+        QTest::newRow("idle window: nothing") << 0 << 0 << std::vector<int>{0} << 0 << false;
+    }
+    void sungNotesJudgedByPitchClass() {
+        QFETCH(int, range);
+        QFETCH(int, stage);
+        QFETCH(std::vector<int>, offsets);
+        QFETCH(int, rights);
+        QFETCH(bool, judged);
+        GameRig rig;
+        rig.chooseKeyRange(range);
+        if (stage == 1) rig.startGame();
+        if (stage == 2) rig.startAndPlayFirstQuestion();
+        const auto melody = rig.state.melody;
+        const std::size_t sounds = rig.sound.played.size();
+        for (std::size_t i = 0; i < offsets.size(); ++i) {
+            const auto expected = readToken(melody[std::min<std::size_t>(i, 4)]).value_or(PianoKey{KeyColor::White, 0});
+            const int midi = kLowestKeyMidi + semitoneOfKey(expected);
+            const int sung = offsets[i] != 99 ? midi + offsets[i] : midi + (midi % 12 == 4 || midi % 12 == 11 ? -1 : 1);
+            const PianoKey shown = rig.game.sungNote(sung);
+            QCOMPARE(semitoneOfKey(shown) % 12, sung % 12);
+            if (stage == 2 && offsets[i] % 12 == 0) QCOMPARE(shown, expected);
+        }
+        QCOMPARE(rig.sound.played.size(), sounds);
+        QCOMPARE(rig.rights(), rights);
+        QCOMPARE(rig.state.phase == Phase::VerdictPause, judged);
     }
 };
 

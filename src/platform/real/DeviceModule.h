@@ -1,8 +1,8 @@
-// The devices that need SDL2 and RtMidi (the sound output and the MIDI input) live in
+// The devices that need SDL2, RtMidi and aubio (the sound output, the MIDI input and the microphone) live in
 // a module of their own, modules/zorvanta-devices.so beside the executable (a folder
 // of its own, so that a package does not take it for a library of the system's),
 // which the program loads once its window is on screen: the thirty-odd libraries
-// behind them (SDL2, PulseAudio's client with its codecs, JACK, ALSA) then cost the
+// behind them (SDL2, PulseAudio's client with its codecs, JACK, ALSA, aubio) then cost the
 // start-up nothing.
 //   Devices          what the module offers (made by zorvanta_devices_create());
 //   DeviceModule     the program's side: loads the module on first use, and is the
@@ -19,10 +19,11 @@
 
 namespace zv {
 
-// An open MIDI input; destroying it closes the input, and its handler never runs again.
-class MidiConnection {
+// An open input (the MIDI input, the microphone); destroying it closes the input, and
+// its handler never runs again.
+class InputConnection {
 public:
-    virtual ~MidiConnection() = default;
+    virtual ~InputConnection() = default;
 };
 
 class Devices {
@@ -33,7 +34,11 @@ public:
     virtual void preload(const std::vector<std::string>& paths) = 0;
     // Opens the MIDI input (MidiInput.h); the semitone of each note-on goes to the
     // handler on the calling thread, which runs a Qt event loop.
-    virtual std::unique_ptr<MidiConnection> openMidi(std::function<void(int semitone)> handler) = 0;
+    virtual std::unique_ptr<InputConnection> openMidi(std::function<void(int semitone)> handler) = 0;
+    // Opens the microphone (VoiceInput.h), the game's own sound taken out with what
+    // sound() plays; each sung note's start and end (MIDI note, on) go to the handler
+    // on the calling thread, which runs a Qt event loop.
+    virtual std::unique_ptr<InputConnection> openVoice(std::function<void(int midi, bool on)> handler) = 0;
 };
 
 class DeviceModule final : public SoundService {

@@ -1,5 +1,7 @@
 #include "platform/real/SdlSound.h"
 
+#include "platform/real/SdlAudioLock.h"
+
 #include <SDL.h>
 #include <dlfcn.h>
 
@@ -276,6 +278,7 @@ void SdlSound::openDevice() {
 
 bool SdlSound::startSubsystem() {
     silenceAlsa();
+    std::lock_guard lock(sdlAudioLock());
     subsystem_ = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
     return subsystem_;
 }
@@ -341,7 +344,10 @@ void SdlSound::closeDeviceAside() {
 
 void SdlSound::stopSubsystem() {
     if (closer_.joinable()) closer_.join();
-    if (subsystem_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    if (subsystem_) {
+        std::lock_guard lock(sdlAudioLock());
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    }
     subsystem_ = false;
 }
 

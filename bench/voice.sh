@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Figures of answering by singing, printed (docs/performance.md's voice section
+# holds a run of it):
+#   1. bench_voice_notes: detection, extra notes, onset-to-report latency (audio time)
+#      and the path's CPU on synthesized phrases; a minute of noise and a minute of
+#      the game's own sound at the microphone;
+#   2. the real binary on a private Xvfb and PulseAudio (null sinks; the default source
+#      a virtual microphone): CPU of all its threads over 10 s of the idle window
+#      with --sing (listening to silence) and without, and the time from each sung
+#      note's onset in the file handed to paplay to the game's "sung" line (which it
+#      prints on the window's thread right before judging), over 20 notes.
+#   bench/voice.sh --build-dir DIR
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build=""
+[ "${1:-}" = --build-dir ] && [ $# = 2 ] && build="$(realpath "$2")"
+[ -n "$build" ] || { echo "usage: $0 --build-dir DIR" >&2; exit 2; }
+. "$root/bench/support/figures.sh"
+. "$root/tests/e2e/common.sh"
+on_xvfb "$0" --build-dir "$build"
+binary="$build/bin/zorvanta"
+pid="" pa=""
+start_work pid pa
+. "$root/tests/e2e/pulse_server.sh"
+pulse_private_env "$work"
+load_before="$(load)"
+
+"$build/bin/bench_voice_notes" "$root/assets/sound" 240 1 | tee "$work/notes.txt"
+
+pulse_start "$work" || { echo "private PulseAudio did not start" >&2; exit 1; }
+pactl load-module module-null-sink sink_name=mic rate=16000 channels=1 >/dev/null
+pactl set-default-sink cap
+pactl set-default-source mic.monitor
+cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{s += $1} END {print s + 0}'; }
+# idle_cpu [--sing]: ms of CPU over 10 s of the idle window, from 2 s after it shows.
+idle_cpu() {
+  QT_QPA_PLATFORM=xcb "$binary" "$@" >"$work/out.log" 2>&1 &
+  pid=$!
+  game_window "$pid" >/dev/null
+  sleep 2
+  local a b
+  a="$(cpu_ns "$pid")"; sleep 10; b="$(cpu_ns "$pid")"
+  kill "$pid"; wait "$pid" 2>/dev/null || true; pid=""
+  awk -v a="$a" -v b="$b" 'BEGIN { printf "%.1f\n", (b - a) / 1e6 }'
+}
+for run in 1 2 3; do
+  idle_cpu --sing >>"$work/cpu.sing"
+  idle_cpu >>"$work/cpu.plain"
+done
+sing_cpu="$(field "$(stats "$work/cpu.sing")" 3)"
+plain_cpu="$(field "$(stats "$work/cpu.plain")" 3)"
+echo "idle window, CPU over 10 s (median of 3): --sing $sing_cpu ms, without $plain_cpu ms"
+
+# Onset to the game's "sung" line: 20 notes, each 450 ms after 200 ms of breath.
+notes=(48 55 60 64 67 52 57 62 65 69 50 59 63 66 71 53 56 61 68 72)
+"$build/bin/sing_wav" "$work/voice.wav" 450 "${notes[@]}"
+ZORVANTA_TRACE=1 QT_QPA_PLATFORM=xcb "$binary" --sing > >(while IFS= read -r line; do
+  echo "${EPOCHREALTIME/./} $line"; done >"$work/timed.log") 2>/dev/null &
+pid=$!
+game_window "$pid" >/dev/null
+until grep -q 'Voice: listening' "$work/timed.log" 2>/dev/null; do sleep 0.05; done
+sleep 1
+start="${EPOCHREALTIME/./}"
+paplay -d mic "$work/voice.wav"
+sleep 1
+kill "$pid"; wait "$pid" 2>/dev/null || true; pid=""
+awk -v s="$start" '$2 == "sung" { n++; onset = s + (200000 + (n - 1) * 650000); printf "%.1f\n", ($1 - onset) / 1000 }' \
+  "$work/timed.log" >"$work/latency"
+heard="$(grep -c ' sung ' "$work/timed.log" || true)"
+sung_ok="$(awk '$2 == "sung" {print $3}' "$work/timed.log" | tr '\n' ' ')"
+lat="$(stats "$work/latency")"
+p95="$(sort -g "$work/latency" | awk '{v[NR]=$1} END {i=int(NR*0.95); if (i<NR*0.95) i++; print v[i]}')"
+echo "sung ${#notes[@]} notes, heard $heard: $sung_ok"
+echo "onset to judgment (ms, includes paplay's start): median $(field "$lat" 3) p95 $p95 max $(field "$lat" 5)"
+echo "load average before: $load_before; after: $(load)"

@@ -1,0 +1,182 @@
+// Sung-note figures on synthesized voices (tests/support/SynthVoice.h), through the
+// microphone's whole path (echo canceller, then the note finder), in audio time:
+//   1. a set of sung notes over four voice ranges: how many are heard with the right
+//      pitch class, how many extra notes come, and the time from each note's onset
+//      to its report (median, 95th percentile), plus the path's CPU time per second
+//      of audio on this thread;
+//   2. a minute of silence, room noise, clicks, coughs and consonants: notes heard;
+//   3. a minute of the game's own sounds at the microphone, as loud as a voice,
+//      with nobody singing: notes heard.
+//   bench_voice_notes <sound folder> [notes (240)] [seed (1)]
+#include <SDL.h>
+#include <time.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "platform/voice/VoiceListener.h"
+#include "support/SynthVoice.h"
+
+namespace {
+
+using Sounds = std::vector<std::pair<const std::vector<std::int16_t>*, int>>;
+
+double threadSeconds() {
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return ts.tv_sec + ts.tv_nsec / 1e9;
+}
+
+// Runs the path in 20 ms captures, each after the 20 ms the device played meanwhile.
+std::vector<zv::voice::SungNote> listen(const zv::synth::Room& room, double* cpuSeconds = nullptr) {
+    std::vector<zv::voice::SungNote> notes;
+    zv::voice::ReferenceTap reference;
+    zv::voice::VoiceListener listener(reference, [&](const zv::voice::SungNote& n) { notes.push_back(n); });
+    std::vector<std::int16_t> block(320);
+    const double start = threadSeconds();
+    for (std::size_t at = 0; at + 320 <= room.mic.size(); at += 320) {
+        const std::int64_t ns = static_cast<std::int64_t>(at) * 62500;  // 16 kHz samples to ns
+        reference.played(room.played.data() + at * 6, 960, 2, ns);
+        for (int i = 0; i < 320; ++i)
+            block[i] = static_cast<std::int16_t>(std::clamp(room.mic[at + i], -1.0f, 1.0f) * 32767);
+        listener.captured(block.data(), block.size(), ns + 20000000);
+    }
+    if (cpuSeconds) *cpuSeconds = threadSeconds() - start;
+    return notes;
+}
+
+int starts(const std::vector<zv::voice::SungNote>& notes) {
+    return static_cast<int>(std::count_if(notes.begin(), notes.end(),
+                                          [](auto& n) { return n.kind == zv::voice::SungNote::Kind::Start; }));
+}
+
+double percentile(std::vector<double> v, double p) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    return v[std::min(v.size() - 1, static_cast<std::size_t>(p * (v.size() - 1) + 0.5))];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s <sound folder> [notes] [seed]\n", argv[0]);
+        return 2;
+    }
+    const int count = argc > 2 ? std::atoi(argv[2]) : 240;
+    const unsigned seed = argc > 3 ? static_cast<unsigned>(std::atoi(argv[3])) : 1;
+    std::mt19937 rng(seed);
+    auto uniform = [&](double a, double b) { return std::uniform_real_distribution<double>(a, b)(rng); };
+
+    // 1. Phrases of eight notes, each range in turn: bass E2-E4, tenor C3-C5, alto
+    // F3-F5, soprano C4-C6; steps of up to a fifth, detuned up to 15 cents.
+    const int ranges[4][2] = {{40, 64}, {48, 72}, {53, 77}, {60, 84}};
+    std::vector<zv::synth::Note> notes;
+    std::vector<int> truth;
+    for (int i = 0; i < count; ++i) {
+        const auto& r = ranges[(i / 8) % 4];
+        int m = i % 8 == 0 ? static_cast<int>(uniform(r[0], r[1] + 1)) : truth.back() + static_cast<int>(uniform(-7, 8));
+        if (i % 8 != 0 && m == truth.back() && uniform(0, 1) < 0.5) m += 2;
+        m = std::clamp(m, r[0], r[1]);
+        zv::synth::Note n{m + uniform(-0.15, 0.15), static_cast<int>(uniform(150, 900)), uniform(0, 50),
+                          uniform(0, 1) < 0.4 ? uniform(0.5, 2.5) : 0, static_cast<int>(uniform(40, 400)),
+                          uniform(0, 1) < 0.3};
+        // A third of the steps legato (not onto the same note: that needs an onset).
+        if (i % 8 != 0 && m != truth.back() && uniform(0, 1) < 0.33) n.gapMs = -1;
+        notes.push_back(n);
+        truth.push_back(m);
+    }
+    const zv::synth::Sung sung = zv::synth::sing(notes, seed, 0.3, 0.004);
+    double cpu = 0;
+    const auto heard = listen(zv::synth::withGameSound(sung.samples, {}, 0, 0), &cpu);
+    int right = 0, extra = 0;
+    std::vector<double> latencyMs;
+    std::size_t e = 0;
+    for (std::size_t i = 0; i < truth.size(); ++i) {
+        const std::int64_t from = sung.onsets[i];
+        const std::int64_t to = i + 1 < truth.size() ? sung.onsets[i + 1] : INT64_MAX;
+        int here = 0;
+        bool ok = false;
+        const std::size_t firstEvent = e;
+        // A report belongs to the note where its steady stretch began.
+        for (; e < heard.size() && (heard[e].kind != zv::voice::SungNote::Kind::Start || heard[e].fromSample < to); ++e) {
+            if (heard[e].kind != zv::voice::SungNote::Kind::Start) continue;
+            if (heard[e].fromSample < from) {
+                ++extra;
+                continue;
+            }
+            if (here++ == 0 && heard[e].midi % 12 == truth[i] % 12) {
+                ok = true;
+                latencyMs.push_back((heard[e].atSample - from) * 1000.0 / zv::synth::kRate);
+            }
+        }
+        right += ok;
+        extra += std::max(0, here - 1);
+        if (std::getenv("BENCH_VERBOSE") && (!ok || here > 1))
+            std::fprintf(stderr, "note %zu after %d: %d (%.2f, %d ms, vibrato %.0f, scoop %.1f, gap %d%s): %d reports%s\n", i,
+                         i ? truth[i - 1] : 0, truth[i], notes[i].midi, notes[i].ms, notes[i].vibratoCents, notes[i].scoop, notes[i].gapMs,
+                         notes[i].consonant ? ", consonant" : "", here, ok ? "" : ", missed");
+        if (std::getenv("BENCH_VERBOSE") && (!ok || here > 1))
+            for (std::size_t k = firstEvent; k < e; ++k)
+                std::fprintf(stderr, "    %s %d at +%.0f ms\n", heard[k].kind == zv::voice::SungNote::Kind::Start ? "start" : "end",
+                             heard[k].midi, (heard[k].atSample - from) * 1000.0 / zv::synth::kRate);
+    }
+    const double seconds = double(sung.samples.size()) / zv::synth::kRate;
+    std::printf("notes %d heard-right %d (%.1f %%) extra %d (%.1f %%)\n", count, right, 100.0 * right / count, extra,
+                100.0 * extra / count);
+    std::printf("onset-to-report ms: median %.0f p95 %.0f max %.0f\n", percentile(latencyMs, 0.5),
+                percentile(latencyMs, 0.95), percentile(latencyMs, 1.0));
+    std::printf("cpu %.3f s for %.1f s of audio (%.2f %% of one core)\n", cpu, seconds, 100 * cpu / seconds);
+
+    // 2. A minute of silence and noises, no voice.
+    {
+        std::vector<float> x(60 * zv::synth::kRate, 0.0f);
+        std::normal_distribution<float> n(0, 1);
+        float brown = 0;
+        for (std::size_t i = 0; i < x.size(); ++i) {
+            const double t = double(i) / zv::synth::kRate, sec = std::fmod(t, 10.0);
+            brown = 0.98f * brown + 0.02f * n(rng);
+            if (t >= 10) x[i] += 0.03f * brown + 0.003f * n(rng);  // after 10 s of silence, a room
+            if (sec < 2 && i % 4000 == 0) x[i] += 0.8f;                                                // clicks
+            if (sec >= 3 && sec < 5) x[i] += 0.3f * n(rng) * float(std::exp(-std::fmod(sec, 0.7) * 12));  // coughs
+            if (sec >= 6 && std::fmod(sec, 0.5) < 0.12) x[i] += 0.15f * n(rng);                        // consonants
+            if (sec >= 8) x[i] += 0.01f * n(rng);                                                       // breath
+        }
+        std::printf("noise-60s notes %d\n", starts(listen(zv::synth::withGameSound(x, {}, 0, 0))));
+    }
+
+    // 3. A minute of the game's sounds at the microphone, as loud as a voice (peak 0.3),
+    // a sound every 500 ms in random order, a pause of 2 s after every fifth.
+    {
+        static const char* names[] = {"do", "do#", "re", "re#", "mi", "fa", "fa#", "so", "so#", "ra", "ra#", "si",
+                                      "+do", "+do#", "+re", "+re#", "+mi", "+fa", "+fa#", "+so", "+so#", "+ra",
+                                      "+ra#", "+si", "+++do"};
+        std::vector<std::vector<std::int16_t>> decoded;
+        for (const char* name : names) {
+            SDL_AudioSpec spec{};
+            Uint8* data = nullptr;
+            Uint32 bytes = 0;
+            const std::string path = std::string(argv[1]) + "/" + name;
+            if (!SDL_LoadWAV(path.c_str(), &spec, &data, &bytes) || spec.format != AUDIO_S16SYS || spec.channels != 1) {
+                std::fprintf(stderr, "cannot read %s as 16-bit mono WAV\n", path.c_str());
+                return 1;
+            }
+            decoded.emplace_back(reinterpret_cast<std::int16_t*>(data), reinterpret_cast<std::int16_t*>(data + bytes));
+            SDL_FreeWAV(data);
+        }
+        Sounds sounds;
+        for (int at = 100, k = 0; at < 59000; ++k) {
+            sounds.push_back({&decoded[static_cast<std::size_t>(uniform(0, 25))], at});
+            at += k % 5 == 4 ? 2500 : 500;
+        }
+        double peak = 0;
+        for (auto& d : decoded)
+            for (auto v : d) peak = std::max(peak, std::abs(v) / 32768.0);
+        std::vector<float> silence(60 * zv::synth::kRate, 0.0f);
+        const auto room = zv::synth::withGameSound(silence, sounds, 0.3 / peak, 40);
+        std::printf("game-sound-60s notes %d\n", starts(listen(room)));
+    }
+    return 0;
+}

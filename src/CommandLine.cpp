@@ -1,0 +1,59 @@
+#include "CommandLine.h"
+
+#ifndef ZORVANTA_VERSION
+#error "ZORVANTA_VERSION must be defined by the build"
+#endif
+
+#include <algorithm>
+#include <string_view>
+
+namespace zv {
+
+namespace {
+// The options every Qt program takes (QApplication reads them itself): with a value,
+// and without.
+constexpr std::string_view kQtWithValue[] = {"-platform", "-platformpluginpath", "-platformtheme", "-plugin",
+                                             "-qwindowgeometry", "-qwindowicon", "-qwindowtitle", "-display",
+                                             "-geometry", "-style", "-stylesheet", "-session"};
+constexpr std::string_view kQtFlags[] = {"-reverse", "-widgetcount", "-nograb", "-dograb", "-sync"};
+
+template <std::size_t N>
+bool among(const std::string_view (&list)[N], const std::string& a) {
+    return std::find(std::begin(list), std::end(list), a) != std::end(list);
+}
+}  // namespace
+
+std::string CommandLine::usage(const std::string& program) {
+    return "Usage: " + program + " [--sing] [Qt options]\n"
+           "Ear training: listen to a short melody and play it back on the piano.\n"
+           "\n"
+           "  --sing     also answer by singing into the default microphone\n"
+           "             (headphones recommended)\n"
+           "  --help     show this help and exit\n"
+           "  --version  show the version and exit\n"
+           "Qt's own options (-platform NAME, -style NAME, ...) are passed on to Qt.\n";
+}
+
+CommandLine CommandLine::parse(const std::string& program, const std::vector<std::string>& args) {
+    CommandLine c;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (among(kQtWithValue, a)) {
+            if (++i == args.size())
+                return {Action::Fail, false, program + ": option '" + a + "' needs a value\n" + usage(program), 2};
+        } else if (among(kQtFlags, a)) {
+        } else if (a == "--sing") {
+            c.sing = true;
+        } else if (a == "--help" || a == "-h") {
+            return {Action::Print, false, usage(program), 0};
+        } else if (a == "--version") {
+            return {Action::Print, false, "zorvanta " ZORVANTA_VERSION "\n", 0};
+        } else {
+            const std::string what = a.size() > 1 && a[0] == '-' ? "unknown option" : "unexpected argument";
+            return {Action::Fail, false, program + ": " + what + " '" + a + "'\n" + usage(program), 2};
+        }
+    }
+    return c;
+}
+
+}  // namespace zv

@@ -1,0 +1,22 @@
+// The program's command line, read before anything else starts (no display, no
+// sound): what to do and, for --help, --version and a mistake, the text to print.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace zv {
+
+struct CommandLine {
+    enum class Action { Run, Print, Fail };
+    Action action = Action::Run;
+    bool sing = false;       // --sing: answer by singing into the microphone
+    std::string output;      // for Print (stdout) and Fail (stderr)
+    int exitCode = 0;        // for Print and Fail
+
+    // argv[1..]; the program's name for the messages.
+    static CommandLine parse(const std::string& program, const std::vector<std::string>& args);
+    static std::string usage(const std::string& program);
+};
+
+}  // namespace zv

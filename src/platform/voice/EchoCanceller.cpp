@@ -1,0 +1,133 @@
+#include "platform/voice/EchoCanceller.h"
+
+#include <speex/speex_echo.h>
+#include <speex/speex_preprocess.h>
+#include <speex/speex_resampler.h>
+
+#include <algorithm>
+
+namespace zv::voice {
+
+namespace {
+constexpr int kPlayedRate = 48000;
+constexpr std::int64_t kNsPerSample = 1000000000LL / kRate;
+// Two seconds of reference: far more than the echo path is long.
+constexpr std::size_t kRingSize = 2 * kRate;
+// A stream's clock is read from its last arrivals (one or two seconds of them).
+constexpr std::size_t kClockObservations = 200;
+// A pause in what the sound device was handed longer than this (it was closed)
+// starts the reference again at the time of the next buffer.
+constexpr std::int64_t kGapNs = 100000000;
+}  // namespace
+
+void ReferenceTap::StreamClock::observe(std::int64_t nowNs, std::int64_t samplesBefore) {
+    recent.push_back(nowNs - samplesBefore * kNsPerSample);
+    if (recent.size() > kClockObservations) recent.pop_front();
+    sorted.assign(recent.begin(), recent.end());
+    const auto at = sorted.begin() + static_cast<std::ptrdiff_t>(sorted.size() / 10);
+    std::nth_element(sorted.begin(), at, sorted.end());
+    zeroNs = *at;
+    known = true;
+}
+
+std::int64_t ReferenceTap::StreamClock::timeOf(std::int64_t sample) const { return zeroNs + sample * kNsPerSample; }
+
+struct ReferenceTap::Resampler {
+    SpeexResamplerState* state = speex_resampler_init(1, kPlayedRate, kRate, 3, nullptr);
+    ~Resampler() { speex_resampler_destroy(state); }
+};
+
+ReferenceTap::ReferenceTap() : ring_(kRingSize, 0), resampler_(std::make_unique<Resampler>()) {}
+
+ReferenceTap::~ReferenceTap() = default;
+
+void ReferenceTap::played(const std::int16_t* frames, int frameCount, int channels, std::int64_t nowNs) {
+    if (frameCount <= 0 || channels <= 0) return;
+    std::lock_guard lock(mutex_);
+    // After a pause the stream goes on at the time of this buffer, silence between.
+    if (playedClock_.known && nowNs - playedClock_.timeOf(written_) > kGapNs) {
+        const std::int64_t resume = (nowNs - playedClock_.zeroNs) / kNsPerSample;
+        for (std::int64_t i = written_; i < resume && i < written_ + static_cast<std::int64_t>(kRingSize); ++i)
+            ring_[static_cast<std::size_t>(i) % kRingSize] = 0;
+        written_ = std::max(written_, resume);
+    }
+    playedClock_.observe(nowNs, written_);
+    std::int16_t mono[1024];
+    std::int16_t out[1024 / 3 + 8];
+    while (frameCount > 0) {
+        const int n = std::min(frameCount, 1024);
+        for (int i = 0; i < n; ++i) {
+            int sum = 0;
+            for (int c = 0; c < channels; ++c) sum += frames[i * channels + c];
+            mono[i] = static_cast<std::int16_t>(sum / channels);
+        }
+        spx_uint32_t in = n, produced = sizeof out / sizeof out[0];
+        speex_resampler_process_int(resampler_->state, 0, mono, &in, out, &produced);
+        for (spx_uint32_t i = 0; i < produced; ++i) ring_[static_cast<std::size_t>(written_++) % kRingSize] = out[i];
+        frames += n * channels;
+        frameCount -= n;
+    }
+}
+
+void ReferenceTap::take(std::int16_t* out, int count, std::int64_t nowNs) {
+    std::lock_guard lock(mutex_);
+    // The callback runs once its samples are in: the last was captured at about nowNs.
+    capturedClock_.observe(nowNs, captured_ + count);
+    const std::int64_t firstNs = capturedClock_.timeOf(captured_);
+    captured_ += count;
+    if (!playedClock_.known) {
+        std::fill(out, out + count, 0);
+        return;
+    }
+    const std::int64_t first = (firstNs - playedClock_.zeroNs) / kNsPerSample;
+    for (int i = 0; i < count; ++i) {
+        const std::int64_t k = first + i;
+        const bool kept = k >= 0 && k < written_ && k >= written_ - static_cast<std::int64_t>(kRingSize);
+        out[i] = kept ? ring_[static_cast<std::size_t>(k) % kRingSize] : 0;
+    }
+}
+
+int ReferenceTap::fresh(std::int16_t* out, int count) {
+    std::lock_guard lock(mutex_);
+    const std::int64_t from = std::max(freshRead_, written_ - count);
+    const int n = static_cast<int>(written_ - from);
+    std::fill(out, out + (count - n), 0);
+    for (int i = 0; i < n; ++i) out[count - n + i] = ring_[static_cast<std::size_t>(from + i) % kRingSize];
+    freshRead_ = written_;
+    return n;
+}
+
+struct EchoCanceller::Impl {
+    SpeexEchoState* echo = speex_echo_state_init(kHop, kTailMs * kRate / 1000);
+    SpeexPreprocessState* pre = speex_preprocess_state_init(kHop, kRate);
+
+    Impl() {
+        int rate = kRate;
+        speex_echo_ctl(echo, SPEEX_ECHO_SET_SAMPLING_RATE, &rate);
+        speex_preprocess_ctl(pre, SPEEX_PREPROCESS_SET_ECHO_STATE, echo);
+        int on = 1, off = 0;
+        speex_preprocess_ctl(pre, SPEEX_PREPROCESS_SET_DENOISE, &on);
+        // A level that the voice's own loudness would change is no help to a pitch
+        // tracker: no automatic gain, no dereverberation.
+        speex_preprocess_ctl(pre, SPEEX_PREPROCESS_SET_AGC, &off);
+        speex_preprocess_ctl(pre, SPEEX_PREPROCESS_SET_DEREVERB, &off);
+    }
+    ~Impl() {
+        speex_preprocess_state_destroy(pre);
+        speex_echo_state_destroy(echo);
+    }
+};
+
+EchoCanceller::EchoCanceller() : d_(std::make_unique<Impl>()) {}
+
+EchoCanceller::~EchoCanceller() = default;
+
+void EchoCanceller::process(const std::int16_t* mic, const std::int16_t* reference, std::int16_t* out, bool cancel) {
+    if (cancel)
+        speex_echo_cancellation(d_->echo, mic, reference, out);
+    else
+        std::copy(mic, mic + kHop, out);
+    speex_preprocess_run(d_->pre, out);
+}
+
+}  // namespace zv::voice

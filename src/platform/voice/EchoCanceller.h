@@ -1,0 +1,93 @@
+// Takes the game's own sound out of the microphone's signal, so that a piano note
+// coming back from the loudspeakers is never heard as a sung note. The reference is
+// what the game handed to its sound device; speexdsp's echo canceller (a frequency-
+// domain adaptive filter, MDF) learns the path from that to the microphone (delay,
+// loudspeaker, room) and subtracts its estimate, and speexdsp's preprocessor then
+// suppresses the residual echo and steady room noise. An adaptive filter rather than
+// muting: the piano's notes ring on while the player sings.
+//
+// ReferenceTap (any thread, usually the sound device's) and EchoCanceller (the
+// capture thread) meet through a buffer in which both streams are placed on the
+// steady clock: each captured sample gets the reference played at its time, so the
+// echo lags its reference by a steady amount (the path through the sound server,
+// loudspeaker and microphone), however the two devices' callbacks interleave. A gap
+// or jitter there would move the echo against its reference, and the filter would
+// have to learn the path anew.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "platform/voice/SungNotes.h"
+
+namespace zv::voice {
+
+class ReferenceTap {
+public:
+    ReferenceTap();
+    ~ReferenceTap();
+    ReferenceTap(const ReferenceTap&) = delete;
+    ReferenceTap& operator=(const ReferenceTap&) = delete;
+
+    // What the game played: interleaved signed 16-bit frames at 48 kHz, handed to the
+    // sound device at `nowNs` (steady clock). Converted to 16 kHz mono and kept.
+    void played(const std::int16_t* frames, int frameCount, int channels, std::int64_t nowNs);
+    // The reference for `count` samples captured by `nowNs`: what the sound device was
+    // handed at the time each of them was captured (silence where nothing played).
+    void take(std::int16_t* out, int count, std::int64_t nowNs);
+    // The newest `count` reference samples not handed out by this call before (the
+    // sound as the device is being handed it, ahead of its echo), silence in front
+    // where fewer came: for watching what the game plays, not for cancelling it.
+    // Returns how many came (0 while the device is closed, or between its buffers).
+    int fresh(std::int16_t* out, int count);
+
+private:
+    // A stream's clock: the steady-clock time of its sample 0, read from the early
+    // arrivals among the last ones (the tenth percentile: a callback can run late,
+    // never early, and a device's first callbacks come in a burst of queued sound),
+    // so that it also follows device clocks that drift apart.
+    struct StreamClock {
+        std::int64_t zeroNs = 0;
+        bool known = false;
+        std::deque<std::int64_t> recent;
+        std::vector<std::int64_t> sorted;
+        void observe(std::int64_t nowNs, std::int64_t samplesBefore);
+        std::int64_t timeOf(std::int64_t sample) const;
+    };
+
+    std::mutex mutex_;
+    std::vector<std::int16_t> ring_;  // the last samples of the reference, by index modulo size
+    std::int64_t written_ = 0;        // index of the next reference sample
+    std::int64_t captured_ = 0;       // index of the next captured sample
+    std::int64_t freshRead_ = 0;      // index after the last sample fresh() handed out
+    StreamClock playedClock_, capturedClock_;
+    struct Resampler;
+    std::unique_ptr<Resampler> resampler_;
+};
+
+class EchoCanceller {
+public:
+    // How long an echo path the filter learns: loudspeaker and room, plus the
+    // sound server's buffering between the two devices.
+    static constexpr int kTailMs = 250;
+
+    EchoCanceller();
+    ~EchoCanceller();
+    EchoCanceller(const EchoCanceller&) = delete;
+    EchoCanceller& operator=(const EchoCanceller&) = delete;
+
+    // One hop (kHop samples at kRate) of microphone and reference; out gets the voice.
+    // Without `cancel` (nothing was played for longer than the tail: there is no
+    // echo) the adaptive filter rests and only the noise suppression runs, so the
+    // voice sounds the same either way.
+    void process(const std::int16_t* mic, const std::int16_t* reference, std::int16_t* out, bool cancel = true);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d_;
+};
+
+}  // namespace zv::voice

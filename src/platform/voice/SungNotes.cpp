@@ -1,0 +1,204 @@
+#include "platform/voice/SungNotes.h"
+
+#include <aubio/aubio.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+#include <vector>
+
+namespace zv::voice {
+
+namespace {
+
+// Hops of a steady stretch: the windows of 6 hops (64 ms each, 10 ms apart) span
+// 114 ms of sound, all of it at one pitch; fewer than 6 hops judge vibrato badly.
+constexpr int kSteadyFrames = 6;
+static_assert((kSteadyFrames - 1) * kHop * 1000 / kRate + kWindow * 1000 / kRate >= kSteadyMs);
+constexpr double kSteadyTolerance = 0.5;  // semitones either side of the stretch's middle
+// A steady stretch whose mean lies this close to a note is that note at once; one
+// nearer the border between two notes is decided when it is this many hops long.
+constexpr double kDecidedWithin = 0.3;
+constexpr int kLongestWaitFrames = 14;
+// A held note ends when a steady stretch lies this far from its centre: a step of a
+// semitone (even sung a little flat) does, vibrato around the centre does not.
+constexpr double kStepSemitones = 0.75;
+// The centre of a held note follows the pitch with a time constant of about 200 ms,
+// so vibrato (5-7 Hz) hardly moves it while a slow drift of the voice is followed.
+constexpr double kCentreFollow = 0.05;
+// A stretch whose last hops lie this far above or below its first is still gliding
+// (a scoop into the note) and is decided when it has stopped or grown long.
+constexpr double kGlide = 0.35;
+constexpr int kGlideHops = 2;
+// This many unvoiced hops in a row are a silence: a breath or a consonant ends a note.
+constexpr int kGapFrames = 3;
+// Below this a hop is silence (dB SPL relative to full scale), whatever its pitch.
+constexpr double kSilenceDb = -48;
+// How alike the last window is to itself shifted by the tracked period (normalised
+// correlation) for a hop to count as voiced; noise, breath, clicks and consonants
+// stay well below it. (aubio's YIN-FFT reports no confidence of its own.)
+constexpr double kMinPeriodicity = 0.8;
+// A note already held goes on with less: another sound over the voice (a piano note
+// from the loudspeakers) lowers the correlation without the voice stopping.
+constexpr double kHoldPeriodicity = 0.5;
+// While the game's sound is audible a new note needs more: what leaks through the
+// echo canceller is a blend of partials, far less periodic than a voice.
+constexpr double kEchoPeriodicity = 0.92;
+// Sung notes lie between C2 and C7; the tracker's answers outside are not a voice.
+constexpr double kLowestMidi = 36, kHighestMidi = 96;
+
+// Normalised correlation of the window with itself one period later.
+double periodicity(const std::vector<float>& w, double hz) {
+    const int lag = static_cast<int>(std::lround(kRate / hz));
+    if (lag <= 0 || lag * 2 > static_cast<int>(w.size())) return 0;
+    double xy = 0, xx = 0, yy = 0;
+    for (std::size_t i = 0; i + lag < w.size(); ++i) {
+        xy += double(w[i]) * w[i + lag];
+        xx += double(w[i]) * w[i];
+        yy += double(w[i + lag]) * w[i + lag];
+    }
+    return xx > 0 && yy > 0 ? xy / std::sqrt(xx * yy) : 0;
+}
+
+// Every hop within kSteadyTolerance of one pitch (the middle of the run's range).
+bool steady(const std::vector<double>& run) {
+    const auto [lo, hi] = std::minmax_element(run.begin(), run.end());
+    return *hi - *lo <= 2 * kSteadyTolerance;
+}
+
+double mean(const std::vector<double>& v) {
+    double sum = 0;
+    for (double x : v) sum += x;
+    return sum / static_cast<double>(v.size());
+}
+
+}  // namespace
+
+struct SungNotes::Impl {
+    Sink sink;
+    aubio_pitch_t* pitch = new_aubio_pitch("yinfft", kWindow, kHop, kRate);
+    aubio_onset_t* onset = new_aubio_onset("hfc", 512, kHop, kRate);
+    fvec_t* hop = new_fvec(kHop);
+    fvec_t* pitchOut = new_fvec(1);
+    fvec_t* onsetOut = new_fvec(1);
+    std::vector<float> window = std::vector<float>(kWindow, 0.0f);  // the last kWindow samples
+    std::size_t filled = 0;
+    std::int64_t hops = 0;  // hops analysed so far
+
+    std::vector<double> run;  // pitches of the stretch that may become the next note
+    bool holding = false;
+    int heldMidi = 0;
+    double centre = 0;
+    int unvoiced = 0;
+    bool echoSounding = false;
+    const std::function<bool(double)>* couldBeEcho = nullptr;
+
+    explicit Impl(Sink s) : sink(std::move(s)) {
+        aubio_pitch_set_unit(pitch, "midi");
+        aubio_pitch_set_silence(pitch, kSilenceDb);
+        aubio_pitch_set_tolerance(pitch, 0.7);
+        aubio_onset_set_silence(onset, kSilenceDb);
+        aubio_onset_set_threshold(onset, 0.6);
+        aubio_onset_set_minioi_ms(onset, 80);
+    }
+
+    ~Impl() {
+        del_aubio_pitch(pitch);
+        del_aubio_onset(onset);
+        del_fvec(hop);
+        del_fvec(pitchOut);
+        del_fvec(onsetOut);
+    }
+
+    std::int64_t now() const { return hops * kHop; }
+
+    void end() {
+        if (holding) sink({SungNote::Kind::End, heldMidi, now(), 0});
+        holding = false;
+    }
+
+    void analyse() {
+        ++hops;
+        aubio_pitch_do(pitch, hop, pitchOut);
+        aubio_onset_do(onset, hop, onsetOut);
+        std::copy(window.begin() + kHop, window.end(), window.begin());
+        std::copy(hop->data, hop->data + kHop, window.end() - kHop);
+        const double p = pitchOut->data[0];
+        const bool voiced = aubio_db_spl(hop) > kSilenceDb && p >= kLowestMidi && p <= kHighestMidi &&
+                            periodicity(window, 440 * std::pow(2, (p - 69) / 12)) >=
+                                (holding ? kHoldPeriodicity : echoSounding ? kEchoPeriodicity : kMinPeriodicity);
+        if (onsetOut->data[0] > 0 && !echoSounding) {
+            end();
+            run.clear();
+        }
+        if (!voiced) {
+            run.clear();
+            if (++unvoiced >= kGapFrames) end();
+            return;
+        }
+        unvoiced = 0;
+        if (holding) {
+            // The tracker sometimes jumps an octave (or two) for a few hops on a held
+            // note; such a hop neither ends the note nor moves its centre.
+            const double octaves = std::round((p - centre) / 12);
+            if (octaves != 0 && std::fabs(p - centre - 12 * octaves) < kStepSemitones) return;
+            // A step is a steady stretch about a semitone or more from the centre: the
+            // swing of vibrato, however wide, never stays that far for that long.
+            run.push_back(p);
+            if (static_cast<int>(run.size()) > kSteadyFrames) run.erase(run.begin());
+            if (static_cast<int>(run.size()) < kSteadyFrames || !steady(run) ||
+                std::fabs(mean(run) - centre) < kStepSemitones) {
+                // Only hops near the centre move it: not the way to a next note.
+                if (std::fabs(p - centre) <= kSteadyTolerance) centre += kCentreFollow * (p - centre);
+                return;
+            }
+            end();  // the stretch off the old note begins the next one
+        } else {
+            run.push_back(p);
+        }
+        while (!run.empty() && !steady(run)) run.erase(run.begin());
+        if (static_cast<int>(run.size()) < kSteadyFrames) return;
+        // Vibrato moves the pitch up to half a semitone either side in a cycle of
+        // 150-200 ms, so a steady stretch shorter than that may lie on one side of
+        // the note: a mean close to the border between two notes waits for more hops.
+        const double m = mean(run);
+        const double glide = std::accumulate(run.end() - kGlideHops, run.end(), 0.0) / kGlideHops -
+                             std::accumulate(run.begin(), run.begin() + kGlideHops, 0.0) / kGlideHops;
+        if ((std::fabs(m - std::round(m)) > kDecidedWithin || std::fabs(glide) > kGlide) &&
+            static_cast<int>(run.size()) < kLongestWaitFrames)
+            return;
+        if (couldBeEcho && (*couldBeEcho)(m)) return;
+        centre = m;
+        heldMidi = static_cast<int>(std::lround(centre));
+        holding = true;
+        sink({SungNote::Kind::Start, heldMidi, now(), now() - static_cast<std::int64_t>(run.size()) * kHop});
+        run.clear();
+    }
+};
+
+SungNotes::SungNotes(Sink sink) : d_(std::make_unique<Impl>(std::move(sink))) {}
+
+SungNotes::~SungNotes() = default;
+
+void SungNotes::feed(const float* samples, std::size_t count) {
+    while (count > 0) {
+        const std::size_t n = std::min(count, static_cast<std::size_t>(kHop) - d_->filled);
+        std::copy(samples, samples + n, d_->hop->data + d_->filled);
+        d_->filled += n;
+        samples += n;
+        count -= n;
+        if (d_->filled == static_cast<std::size_t>(kHop)) {
+            d_->filled = 0;
+            d_->analyse();
+        }
+    }
+}
+
+void SungNotes::finish() { d_->end(); }
+
+void SungNotes::setEcho(bool sounding, const std::function<bool(double)>* couldBeEcho) {
+    d_->echoSounding = sounding;
+    d_->couldBeEcho = couldBeEcho;
+}
+
+}  // namespace zv::voice

@@ -1,0 +1,61 @@
+// Sung notes in a stream of microphone samples (mono, 16 kHz), found with aubio's
+// pitch tracker (YIN in the frequency domain) and onset detector. Plain C++: no
+// toolkit, no game; it runs on whatever thread feeds it (the capture thread).
+//
+// A note is a pitch held steady, every hop within half a semitone of one pitch, for at
+// least kSteadyMs after an onset, a silence or the previous note. It is
+// reported once, when it has been steady that long, however long it is then held;
+// an onset, a silence (or unvoiced sound) or a step of a semitone or more ends it,
+// and the next steady stretch is the next note. Vibrato of up to half a semitone
+// either side, a scoop into the note and breath noise stay within one note; noise,
+// clicks, coughs and consonants, being unvoiced or unsteady, make none.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace zv::voice {
+
+inline constexpr int kRate = 16000;
+inline constexpr int kHop = 160;       // 10 ms: one analysis step
+inline constexpr int kWindow = 1024;   // 64 ms: five periods of a low bass note (E2)
+inline constexpr int kSteadyMs = 80;
+
+struct SungNote {
+    enum class Kind { Start, End };
+    Kind kind;
+    int midi;                 // the nearest MIDI note of the steady stretch's median
+    std::int64_t atSample;    // sample position (since the first fed) when it was decided
+    std::int64_t fromSample;  // where the steady stretch began (Start only)
+};
+
+class SungNotes {
+public:
+    using Sink = std::function<void(const SungNote&)>;
+
+    // Notes go to the sink, on the feeding thread, in order.
+    explicit SungNotes(Sink sink);
+    ~SungNotes();
+    SungNotes(const SungNotes&) = delete;
+    SungNotes& operator=(const SungNotes&) = delete;
+
+    // Any number of samples (-1..1); analysed in hops as they fill.
+    void feed(const float* samples, std::size_t count);
+    // Ends a note still held (an End event), as when the input stops.
+    void finish();
+
+    // What the loudspeakers may be bringing back to the microphone: `sounding` while
+    // the game's sound is audible (an onset, most likely the echo's attack, then does
+    // not end the note being sung), and `couldBeEcho` answers for a pitch (MIDI,
+    // fractional) whether the game's sound carries it. A steady stretch it accepts is
+    // not reported while it does (it is once it no longer does, if still sung).
+    // Called on the feeding thread; `couldBeEcho` only for a stretch about to be reported.
+    void setEcho(bool sounding, const std::function<bool(double midi)>* couldBeEcho);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d_;
+};
+
+}  // namespace zv::voice

@@ -1,0 +1,128 @@
+#!/usr/bin/env bash
+# Answering by singing, against the real binary on a private Xvfb and a private
+# PulseAudio daemon: the game plays into the null sink "cap"; the default source is
+# the monitor of a second null sink, "mic", the virtual microphone, into which the
+# synthesized singer (sing_wav) is played and, through a loopback, the game's own
+# output as from loudspeakers beside the microphone.
+#   1. The command line, with no display at all: --help, --version, a wrong option.
+#   2. Without --sing no capture stream is ever opened; with it, exactly one.
+#   3. The game's own sounds (chime, question) at the microphone make no sung note; a
+#      question answered right by singing (an octave below the piano, as a man
+#      would), the next answered wrong, and the summary counts one right answer.
+# The game's ZORVANTA_TRACE lines (sound <name>, sung <MIDI note>, box <caption>:
+# <text>) tell what it played, heard and judged.
+#   run_sing.sh <zorvanta binary> <sing_wav binary>
+set -euo pipefail
+binary="$(realpath "$1")"
+singer="$(realpath "$2")"
+. "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+on_xvfb "$0" "$@"
+
+# 1. The command line: arguments | exit status | stream that gets the text | text.
+cli="$(mktemp -d)"
+while IFS='|' read -r args status stream text; do
+  got=0
+  # shellcheck disable=SC2086
+  env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$binary" $args >"$cli/stdout" 2>"$cli/stderr" || got=$?
+  other=stdout; [ "$stream" = stdout ] && other=stderr
+  if [ "$got" != "$status" ] || ! grep -q -- "$text" "$cli/$stream" || [ -s "$cli/$other" ]; then
+    echo "FAIL: zorvanta $args: status $got, stdout: $(cat "$cli/stdout"), stderr: $(cat "$cli/stderr")" >&2
+    exit 1
+  fi
+  echo "command line '$args': status $status, $stream has '$text'"
+done <<'TABLE'
+--help|0|stdout|--sing
+-h|0|stdout|Usage: zorvanta
+--version|0|stdout|^zorvanta [0-9]
+--sing --help|0|stdout|headphones
+--bogus|2|stderr|unknown option '--bogus'
+--sing extra|2|stderr|unexpected argument 'extra'
+-platform|2|stderr|option '-platform' needs a value
+-platform offscreen --version|0|stdout|^zorvanta [0-9]
+TABLE
+rm -rf "$cli"
+
+pid="" pa=""
+start_work pid pa
+. "$(dirname "${BASH_SOURCE[0]}")/pulse_server.sh"
+pulse_private_env "$work"
+fail() { echo "FAIL: $*" >&2; echo "--- program output" >&2; cat "$work/out.log" >&2 2>/dev/null || true
+         echo "--- program stderr" >&2; cat "$work/err.log" >&2 2>/dev/null || true; exit 1; }
+pulse_start "$work" || fail "private PulseAudio did not start"
+pactl load-module module-null-sink sink_name=mic rate=16000 channels=1 >/dev/null
+pactl set-default-sink cap
+pactl set-default-source mic.monitor
+
+start_program() {
+  ZORVANTA_TRACE=1 QT_QPA_PLATFORM=xcb "$binary" "$@" >"$work/out.log" 2>"$work/err.log" &
+  pid=$!
+  wid="$(game_window "$pid")"
+  [ -n "$wid" ] || fail "no window"
+}
+quit_program() {
+  press_on "$wid" Escape
+  wait_exit "$pid" 10 || fail "zorvanta did not quit"
+  pid=""
+}
+# The program's capture streams (the loopback's own is not one of them).
+captures() { pactl list source-outputs 2>/dev/null | grep -c 'application.name = "Zorvanta"' || true; }
+wait_for() {  # <extended regex> <seconds> [count]: until so many lines of the program's output match
+  local deadline=$((SECONDS + $2))
+  until [ "$(grep -Ec "$1" "$work/out.log" 2>/dev/null)" -ge "${3:-1}" ]; do
+    [ "$SECONDS" -lt "$deadline" ] || return 1
+    sleep 0.05
+  done
+}
+sounds() { grep '^sound ' "$work/out.log" | cut -d' ' -f2; }
+wait_sounds() { wait_for '^sound ' "$2" "$1" || fail "expected $1 sounds, got: $(sounds | tr '\n' ' ')"; }
+declare -A pitch=([do]=0 [do#]=1 [re]=2 [re#]=3 [mi]=4 [fa]=5 [fa#]=6 [so]=7 [so#]=8 [ra]=9 [ra#]=10 [si]=11)
+midi() { local n="${1#+}"; echo $((60 + pitch[$n] + (${#1} - ${#n}) * 12)); }
+# sing <MIDI notes...>: the singer into the virtual microphone; returns when sung.
+sing() { "$singer" "$work/voice.wav" 450 "$@" && paplay -d mic "$work/voice.wav"; }
+
+# 2. Without --sing: no capture stream once the window is up (and a key sounds).
+start_program
+sleep 1.5
+press_on "$wid" q
+sleep 0.5
+[ "$(captures)" = 0 ] || fail "a capture stream without --sing"
+quit_program
+echo "without --sing: no capture stream"
+
+# 3. With --sing: one capture stream; the game's output looped back into the microphone.
+start_program --sing
+wait_for '^Voice: listening$' 10 || fail "the microphone was not opened"
+[ "$(captures)" = 1 ] || fail "expected one capture stream, found $(captures)"
+pactl load-module module-loopback source=cap.monitor sink=mic latency_msec=20 >/dev/null
+# The chime and the five notes of the question, heard by the microphone.
+xdotool mousemove --window "$wid" 549 266 click 1
+wait_for '^sound \+\+\+do$' 5 || fail "no start chime"
+wait_sounds 6 10
+mapfile -t question < <(sounds | sed -n '2,6p')
+sleep 1.5   # the last note rings on at the microphone
+! grep -q '^sung ' "$work/out.log" || fail "the game's own sound was heard as singing: $(grep '^sung ' "$work/out.log" | tr '\n' ' ')"
+echo "question: ${question[*]}; no sung note from the game's own sound"
+# Sung an octave below the piano: judged by pitch class, silent (no sound of its own).
+notes=()
+for name in "${question[@]}"; do notes+=($(($(midi "$name") - 12))); done
+sing "${notes[@]}"
+wait_sounds 11 10   # the next question
+heard="$(grep '^sung ' "$work/out.log" | cut -d' ' -f2 | tr '\n' ' ')"
+[ "$heard" = "${notes[*]} " ] || fail "sung ${notes[*]}, heard $heard"
+echo "answered right by singing: heard $heard"
+mapfile -t question2 < <(sounds | sed -n '7,11p')
+sleep 1.5
+wrong=$(($(midi "${question2[0]}") + 1))
+sing "$wrong"
+sleep 1
+xdotool key Escape
+wait_for '^box ' 10 || fail "no summary box"
+summary="$(grep '^box ' "$work/out.log" | tail -n 1)"
+[[ "$summary" == *"問題数:2 / 正解数:1 "* ]] || fail "expected one right answer of two: $summary"
+echo "a wrong note sung: judged wrong; summary: $summary"
+box="$(timeout 10 xdotool search --sync --onlyvisible --name '音メロディー' | head -n 1)"
+press_on "$box" Return
+sleep 0.5
+quit_program
+[ "$(captures)" = 0 ] || fail "the capture stream outlived the program"
+echo "e2e sing passed"

@@ -1,0 +1,133 @@
+// Sung notes from synthesized voices (support/SynthVoice.h) through the microphone's
+// whole path: the echo canceller against what the game played, then the note finder.
+// Each row sings a phrase over some noise and, maybe, the game's own sound at the
+// microphone as loud as the voice, and names the pitch classes that must be heard.
+#include <QTest>
+#include <SDL.h>
+
+#include <map>
+#include <random>
+
+#include "platform/voice/VoiceListener.h"
+#include "support/SynthVoice.h"
+
+using zv::synth::Note;
+using Notes = std::vector<Note>;
+using Classes = std::vector<int>;
+Q_DECLARE_METATYPE(Notes)
+
+namespace {
+
+enum Noise { Quiet, Room, Clicks, Cough, Consonants };
+
+// The game's sound, 48 kHz mono, as SDL reads the file.
+const std::vector<std::int16_t>& loadSound(const char* name) {
+    static std::map<std::string, std::vector<std::int16_t>> cache;
+    auto& s = cache[name];
+    if (s.empty()) {
+        const std::string path = qEnvironmentVariable("ZORVANTA_SOURCE_DIR").toStdString() + "/assets/sound/" + name;
+        SDL_AudioSpec spec{};
+        Uint8* data = nullptr;
+        Uint32 bytes = 0;
+        if (SDL_LoadWAV(path.c_str(), &spec, &data, &bytes) && spec.format == AUDIO_S16SYS && spec.channels == 1)
+            s.assign(reinterpret_cast<std::int16_t*>(data), reinterpret_cast<std::int16_t*>(data + bytes));
+        SDL_FreeWAV(data);
+    }
+    return s;
+}
+
+void addNoise(std::vector<float>& x, Noise kind) {
+    std::mt19937 rng(7);
+    std::normal_distribution<float> n(0, 1);
+    float brown = 0;
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        const double t = double(i) / zv::synth::kRate;
+        brown = 0.98f * brown + 0.02f * n(rng);
+        if (kind == Room) x[i] += 0.03f * brown + 0.003f * n(rng);                    // hum of a room
+        if (kind == Clicks && i % 4000 == 0) x[i] += 0.8f;                             // four clicks a second
+        if (kind == Cough && std::fmod(t, 1.0) < 0.25) x[i] += 0.3f * n(rng) * float(std::exp(-std::fmod(t, 1.0) * 12));
+        if (kind == Consonants && std::fmod(t, 0.5) < 0.12) x[i] += 0.15f * n(rng);    // "s", "sh", "t"
+    }
+}
+
+}  // namespace
+
+class TestSungNotes : public QObject {
+    Q_OBJECT
+
+private slots:
+    void pitchClassesHeard_data() {
+        QTest::addColumn<Notes>("notes");
+        QTest::addColumn<int>("noise");
+        QTest::addColumn<int>("played");  // how many of the game's sounds
+        QTest::addColumn<Classes>("heard");
+        auto scale = [](double from, int ms, double vibrato = 20) {
+            Notes n;
+            for (int step : {0, 2, 4, 5, 7}) n.push_back({from + step, ms, vibrato});
+            return n;
+        };
+        QTest::newRow("bass, short notes") << scale(40, 180) << int(Quiet) << 0 << Classes{4, 6, 8, 9, 11};
+        QTest::newRow("tenor") << scale(50, 300) << int(Quiet) << 0 << Classes{2, 4, 6, 7, 9};
+        QTest::newRow("alto, in a room") << scale(55, 300) << int(Room) << 0 << Classes{7, 9, 11, 0, 2};
+        QTest::newRow("soprano, up to C6") << scale(77, 300) << int(Quiet) << 0 << Classes{5, 7, 9, 10, 0};
+        QTest::newRow("held 2 s, vibrato 50 cents") << Notes{{57, 2000, 50}, {64, 1500, 50}} << int(Quiet) << 0
+                                                  << Classes{9, 4};
+        QTest::newRow("scoops into each note")
+            << Notes{{60, 400, 20, 2}, {67, 400, 20, 3}, {64, 400, 30, 1.5}} << int(Quiet) << 0 << Classes{0, 7, 4};
+        QTest::newRow("legato, semitone and tone steps")
+            << Notes{{60, 300, 20}, {61, 300, 20, 0, -1}, {63, 300, 20, 0, -1}, {62, 300, 20, 0, -1}, {67, 400, 20, 0, -1}}
+            << int(Quiet) << 0 << Classes{0, 1, 3, 2, 7};
+        QTest::newRow("repeated notes: consonant and breath between")
+            << Notes{{62, 250, 10, 0, 60, true}, {62, 250, 10, 0, 80, true}, {62, 250, 10, 0, 120}} << int(Quiet) << 0
+            << Classes{2, 2, 2};
+        QTest::newRow("silence") << Notes{} << int(Quiet) << 0 << Classes{};
+        QTest::newRow("room noise") << Notes{{0, 0, 0, 0, 4000}} << int(Room) << 0 << Classes{};
+        QTest::newRow("clicks") << Notes{{0, 0, 0, 0, 3000}} << int(Clicks) << 0 << Classes{};
+        QTest::newRow("coughs") << Notes{{0, 0, 0, 0, 3000}} << int(Cough) << 0 << Classes{};
+        QTest::newRow("consonants") << Notes{{0, 0, 0, 0, 3000}} << int(Consonants) << 0 << Classes{};
+        QTest::newRow("the game's sound alone") << Notes{{0, 0, 0, 0, 6000}} << int(Room) << 11 << Classes{};
+        QTest::newRow("singing while the question's last note rings")
+            << Notes{{0, 0, 0, 0, 2900}, {59, 400, 30}, {62, 400, 30, 1}, {57, 400, 30}} << int(Quiet) << 6
+            << Classes{11, 2, 9};
+        QTest::newRow("the ringing note's own class: heard once it has died away")
+            << Notes{{0, 0, 0, 0, 2900}, {58, 2200, 30}} << int(Quiet) << 6 << Classes{10};
+    }
+
+    void pitchClassesHeard() {
+        QFETCH(Notes, notes);
+        QFETCH(int, noise);
+        QFETCH(int, played);
+        QFETCH(Classes, heard);
+        zv::synth::Sung voice = zv::synth::sing(notes, 3);
+        addNoise(voice.samples, Noise(noise));
+        // The game: the chime, then notes every half second, the last left ringing;
+        // at the microphone as loud as the voice, 60 ms late.
+        std::vector<std::pair<const std::vector<std::int16_t>*, int>> sounds;
+        const char* names[] = {"+++do", "do", "mi", "so", "+do", "ra#", "re", "+si", "fa#", "do#", "+re"};
+        for (int n = 0; n < played; ++n) {
+            sounds.push_back({&loadSound(names[n]), 200 + 500 * n});
+            QVERIFY2(!sounds.back().first->empty(), names[n]);
+        }
+        const zv::synth::Room room = zv::synth::withGameSound(voice.samples, sounds, 0.45, 60);
+
+        Classes got;
+        zv::voice::ReferenceTap reference;
+        zv::voice::VoiceListener listener(reference, [&](const zv::voice::SungNote& n) {
+            if (n.kind == zv::voice::SungNote::Kind::Start) got.push_back(n.midi % 12);
+        });
+        std::vector<std::int16_t> block;
+        for (std::size_t at = 0; at + 320 <= room.mic.size(); at += 320) {
+            // The device is handed each 20 ms as they begin; the capture has them once they are over.
+            const std::int64_t ns = static_cast<std::int64_t>(at) * 62500;
+            reference.played(room.played.data() + at * 3 * 2, 960, 2, ns);
+            block.clear();
+            for (std::size_t i = at; i < at + 320; ++i)
+                block.push_back(static_cast<std::int16_t>(std::clamp(room.mic[i], -1.0f, 1.0f) * 32767));
+            listener.captured(block.data(), block.size(), ns + 20000000);
+        }
+        QCOMPARE(got, heard);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSungNotes)
+#include "tst_sung_notes.moc"
