@@ -54,6 +54,23 @@ _end_work() {
   rm -rf "$work"
 }
 
+# The traced program's steps: it writes its ZORVANTA_TRACE lines to $work/out.log and
+# its errors to $work/err.log.
+fail() { echo "FAIL: $*" >&2; echo "--- program output" >&2; cat "$work/out.log" >&2 2>/dev/null || true
+         echo "--- program stderr" >&2; cat "$work/err.log" >&2 2>/dev/null || true; exit 1; }
+sounds() { grep '^sound ' "$work/out.log" | cut -d' ' -f2; }
+# wait_sounds <n> <seconds>: until the program has played n sounds in all.
+wait_sounds() {
+  local deadline=$((SECONDS + $2))
+  until [ "$(sounds | wc -l)" -ge "$1" ]; do
+    [ "$SECONDS" -lt "$deadline" ] || fail "expected $1 sounds, got: $(sounds | tr '\n' ' ')"
+    sleep 0.05
+  done
+}
+# Semitones above C4 of a sound's name (do, do#, ... si; "+" an octave up).
+declare -A pitch=([do]=0 [do#]=1 [re]=2 [re#]=3 [mi]=4 [fa]=5 [fa#]=6 [so]=7 [so#]=8 [ra]=9 [ra#]=10 [si]=11)
+semitone() { local n="${1#+}"; echo $((pitch[$n] + (${#1} - ${#n}) * 12)); }
+
 # clear_stale_jack_state: JACK keeps its servers' registry in shared memory, and a
 # server that was killed without its clean-up leaves its entry there for good; once
 # the registry is full, no new server starts ("Too many servers already active").

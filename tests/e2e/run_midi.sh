@@ -43,8 +43,6 @@ export JACK_NO_START_SERVER=1
 export JACK_DEFAULT_SERVER="zorvanta-e2e-$$-$RANDOM"
 export XDG_RUNTIME_DIR="$work/xdg"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
-fail() { echo "FAIL: $*" >&2; echo "--- program output" >&2; cat "$work/out.log" >&2 2>/dev/null || true
-         echo "--- program stderr" >&2; cat "$work/err.log" >&2 2>/dev/null || true; exit 1; }
 # wait_for <file> <extended regex> <seconds>: until a line of the file matches.
 wait_for() {
   local deadline=$((SECONDS + $3))
@@ -53,8 +51,6 @@ wait_for() {
     sleep 0.05
   done
 }
-sounds() { grep '^sound ' "$work/out.log" | cut -d' ' -f2; }
-
 # Once the sender NAME has said ready in its log, the game must report it connected
 # within 2 s; sets $took to the milliseconds it took. WHAT names the source in failures.
 connected_within_2s() {
@@ -65,17 +61,6 @@ connected_within_2s() {
   took=$((($(date +%s%N) - plugged) / 1000000))
   [ "$took" -le 2000 ] || fail "$what took $took ms to connect"
 }
-# wait_sounds <n> <seconds>: until the program has played n sounds in all.
-wait_sounds() {
-  local deadline=$((SECONDS + $2))
-  until [ "$(sounds | wc -l)" -ge "$1" ]; do
-    [ "$SECONDS" -lt "$deadline" ] || fail "expected $1 sounds, got: $(sounds | tr '\n' ' ')"
-    sleep 0.05
-  done
-}
-# Semitones above C4 of a sound's name (do, do#, ... si; "+" an octave up).
-declare -A pitch=([do]=0 [do#]=1 [re]=2 [re#]=3 [mi]=4 [fa]=5 [fa#]=6 [so]=7 [so#]=8 [ra]=9 [ra#]=10 [si]=11)
-semitone() { local n="${1#+}"; echo $((pitch[$n] + (${#1} - ${#n}) * 12)); }
 # start_program [env arguments]
 start_program() {
   env "$@" ZORVANTA_TRACE=1 SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/audio.raw" QT_QPA_PLATFORM=xcb \

@@ -46,8 +46,6 @@ pid="" pa=""
 start_work pid pa
 . "$(dirname "${BASH_SOURCE[0]}")/pulse_server.sh"
 pulse_private_env "$work"
-fail() { echo "FAIL: $*" >&2; echo "--- program output" >&2; cat "$work/out.log" >&2 2>/dev/null || true
-         echo "--- program stderr" >&2; cat "$work/err.log" >&2 2>/dev/null || true; exit 1; }
 pulse_start "$work" || fail "private PulseAudio did not start"
 pactl load-module module-null-sink sink_name=mic rate=16000 channels=1 >/dev/null
 pactl set-default-sink cap
@@ -73,10 +71,7 @@ wait_for() {  # <extended regex> <seconds> [count]: until so many lines of the p
     sleep 0.05
   done
 }
-sounds() { grep '^sound ' "$work/out.log" | cut -d' ' -f2; }
-wait_sounds() { wait_for '^sound ' "$2" "$1" || fail "expected $1 sounds, got: $(sounds | tr '\n' ' ')"; }
-declare -A pitch=([do]=0 [do#]=1 [re]=2 [re#]=3 [mi]=4 [fa]=5 [fa#]=6 [so]=7 [so#]=8 [ra]=9 [ra#]=10 [si]=11)
-midi() { local n="${1#+}"; echo $((60 + pitch[$n] + (${#1} - ${#n}) * 12)); }
+midi() { echo $((60 + $(semitone "$1"))); }
 # sing <MIDI notes...>: the singer into the virtual microphone; returns when sung.
 sing() { "$singer" "$work/voice.wav" 450 "$@" && paplay -d mic "$work/voice.wav"; }
 
