@@ -35,6 +35,7 @@ int main(int argc, char** argv) {
     QApplication qapp(argc, argv);
     phase("QApplication");
     zv::MainWindow::styleApplication();
+    std::jthread fontDatabase(&zv::MainWindow::loadFontDatabase);
     phase("style-and-font");
     zv::QtServices real;
     zv::DeviceModule devices(real.app.applicationDir() + "/" + zv::DeviceModule::kPathFromProgram);

@@ -75,6 +75,7 @@ int main(int argc, char* argv[]) {
     std::jthread fontConfiguration(&zv::MainWindow::loadFontConfiguration);
     QApplication qapp(argc, argv);
     zv::MainWindow::styleApplication();
+    std::jthread fontDatabase(&zv::MainWindow::loadFontDatabase);
 
     zv::QtServices real;
     zv::DeviceModule devices(real.app.applicationDir() + "/" + zv::DeviceModule::kPathFromProgram);

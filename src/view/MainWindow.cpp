@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QGroupBox>
 #include <QIcon>
 #include <QKeyEvent>
@@ -20,6 +21,7 @@
 #include <QStyleOption>
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -116,6 +118,8 @@ void MainWindow::loadFontConfiguration() {
     if (auto init = reinterpret_cast<Init>(dlsym(RTLD_DEFAULT, "FcInit"))) init();
 }
 
+void MainWindow::loadFontDatabase() { QFontDatabase::families(); }
+
 int MainWindow::toPixels(int twips) { return static_cast<int>(std::lround(twips / double(kTwipsPerPixel))); }
 
 void MainWindow::installFontSubstitution() {
@@ -169,8 +173,12 @@ void MainWindow::build() {
         nameForScreenReaders(*c, w);
         widgets_.emplace(c.get(), w);
     }
+    // The controls share a handful of fonts: each is made once.
+    std::vector<std::pair<FontSpec, QFont>> fonts;
     for (const auto& c : table_.all()) {
-        applyAll(*c);
+        auto font = std::find_if(fonts.begin(), fonts.end(), [&](const auto& f) { return f.first == c->font(); });
+        if (font == fonts.end()) font = fonts.insert(fonts.end(), {c->font(), designFont(c->font())});
+        applyAll(*c, font->second);
         connectHandlers(*c, widgets_.at(c.get()));
     }
 
@@ -347,9 +355,9 @@ void MainWindow::nameShownVerdict() {
     QAccessible::updateAccessibility(&changed);
 }
 
-void MainWindow::applyAll(Control& c) {
+void MainWindow::applyAll(Control& c, const QFont& font) {
     QWidget* w = widgets_.at(&c);
-    w->setFont(designFont(c.font()));
+    w->setFont(font);
     if (!c.toolTip().empty()) w->setToolTip(text(c.toolTip()));
     if (auto* bar = qobject_cast<QScrollBar*>(w)) {
         const QSignalBlocker block(bar);

@@ -53,6 +53,12 @@ public:
     // while QApplication connects to the display.
     static void loadFontConfiguration();
 
+    // Fills Qt's font database (every installed font, read through fontconfig: about a
+    // millisecond) before the window first measures a text. Needs the QApplication;
+    // QFontDatabase is thread-safe, so the program runs it on a thread of its own
+    // while the window's widgets are created.
+    static void loadFontDatabase();
+
     static int toPixels(int twips);
     static void installFontSubstitution();
     static QFont designFont(const FontSpec& font);
@@ -66,7 +72,7 @@ private:
     QWidget* create(Control& c, QWidget* parent);
     void connectHandlers(Control& c, QWidget* w);
     void apply(Control& c, Prop p);
-    void applyAll(Control& c);
+    void applyAll(Control& c, const QFont& font);
     void nameForScreenReaders(Control& c, QWidget* w);
     void nameShownVerdict();
     void previewKey(QObject* watched, QEvent* event);
