@@ -17,6 +17,7 @@
 #include <string>
 
 #include "platform/voice/VoiceListener.h"
+#include "support/MonoWav.h"
 #include "support/SynthVoice.h"
 
 namespace {
@@ -155,16 +156,12 @@ int main(int argc, char** argv) {
                                       "+ra#", "+si", "+++do"};
         std::vector<std::vector<std::int16_t>> decoded;
         for (const char* name : names) {
-            SDL_AudioSpec spec{};
-            Uint8* data = nullptr;
-            Uint32 bytes = 0;
             const std::string path = std::string(argv[1]) + "/" + name;
-            if (!SDL_LoadWAV(path.c_str(), &spec, &data, &bytes) || spec.format != AUDIO_S16SYS || spec.channels != 1) {
+            decoded.push_back(zv::synth::readMonoWav(path));
+            if (decoded.back().empty()) {
                 std::fprintf(stderr, "cannot read %s as 16-bit mono WAV\n", path.c_str());
                 return 1;
             }
-            decoded.emplace_back(reinterpret_cast<std::int16_t*>(data), reinterpret_cast<std::int16_t*>(data + bytes));
-            SDL_FreeWAV(data);
         }
         Sounds sounds;
         for (int at = 100, k = 0; at < 59000; ++k) {

@@ -3,12 +3,12 @@
 // Each row sings a phrase over some noise and, maybe, the game's own sound at the
 // microphone as loud as the voice, and names the pitch classes that must be heard.
 #include <QTest>
-#include <SDL.h>
 
 #include <map>
 #include <random>
 
 #include "platform/voice/VoiceListener.h"
+#include "support/MonoWav.h"
 #include "support/SynthVoice.h"
 
 using zv::synth::Note;
@@ -24,15 +24,8 @@ enum Noise { Quiet, Room, Clicks, Cough, Consonants };
 const std::vector<std::int16_t>& loadSound(const char* name) {
     static std::map<std::string, std::vector<std::int16_t>> cache;
     auto& s = cache[name];
-    if (s.empty()) {
-        const std::string path = qEnvironmentVariable("ZORVANTA_SOURCE_DIR").toStdString() + "/assets/sound/" + name;
-        SDL_AudioSpec spec{};
-        Uint8* data = nullptr;
-        Uint32 bytes = 0;
-        if (SDL_LoadWAV(path.c_str(), &spec, &data, &bytes) && spec.format == AUDIO_S16SYS && spec.channels == 1)
-            s.assign(reinterpret_cast<std::int16_t*>(data), reinterpret_cast<std::int16_t*>(data + bytes));
-        SDL_FreeWAV(data);
-    }
+    if (s.empty())
+        s = zv::synth::readMonoWav(qEnvironmentVariable("ZORVANTA_SOURCE_DIR").toStdString() + "/assets/sound/" + name);
     return s;
 }
 
