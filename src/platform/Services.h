@@ -27,21 +27,35 @@ public:
 //    changes nothing;
 //  - setInterval() on a running timer restarts its count with the new interval;
 //  - setEnabled(false) stops it; no tick arrives after that until it is enabled again.
+// The rules live here once; each platform only starts a fresh count (restartCount).
 class Timer {
 public:
     virtual ~Timer() = default;
-    virtual void setInterval(int ms) = 0;
-    virtual int interval() const = 0;
-    virtual void setEnabled(bool on) = 0;
-    virtual bool enabled() const = 0;
+    void setInterval(int ms) {
+        interval_ = ms;
+        restartCount();
+    }
+    int interval() const { return interval_; }
+    void setEnabled(bool on) {
+        if (on == enabled_) return;  // enabling a running timer changes nothing
+        enabled_ = on;
+        restartCount();
+    }
+    bool enabled() const { return enabled_; }
     void setTickHandler(std::function<void()> handler) { tick_ = std::move(handler); }
 
 protected:
+    // The interval or the enabled state has changed: count a fresh interval from now
+    // while enabled (an interval of 0 or less never ticks), else stop.
+    virtual void restartCount() = 0;
+
     void tick() {
         if (tick_) tick_();
     }
 
 private:
+    int interval_ = 0;
+    bool enabled_ = false;
     std::function<void()> tick_;
 };
 

@@ -79,11 +79,10 @@ export class Platform {
   // Desktop semantics: a changed interval restarts a running timer, a disabled one
   // never ticks. Ticks are due at anchor + k * interval (no drift); a timer that fell
   // more than an interval behind skips the missed ticks, as the desktop's does.
-  setTimer(id, interval, enabled, restart) {
+  setTimer(id, interval, enabled) {
     const t = this.timers[id];
     t.interval = interval;
     t.enabled = enabled;
-    if (!restart) return;
     clearTimeout(t.handle);
     t.handle = 0;
     t.gen++;

@@ -7,7 +7,7 @@ namespace zv {
 VirtualTimer* VirtualClock::earliest() const {
     VirtualTimer* best = nullptr;
     for (VirtualTimer* t : timers_)
-        if (t->enabled_ && t->interval_ > 0 && (!best || t->due_ < best->due_)) best = t;
+        if (t->enabled() && t->interval() > 0 && (!best || t->due_ < best->due_)) best = t;
     return best;
 }
 
@@ -39,19 +39,13 @@ VirtualTimer::VirtualTimer(VirtualClock& clock) : clock_(clock) { clock_.timers_
 
 VirtualTimer::~VirtualTimer() { std::erase(clock_.timers_, this); }
 
-void VirtualTimer::setInterval(int ms) {
-    interval_ = ms;
-    if (enabled_) due_ = clock_.now_ + interval_;  // a running timer restarts its count
-}
-
-void VirtualTimer::setEnabled(bool on) {
-    if (on && !enabled_) due_ = clock_.now_ + interval_;
-    enabled_ = on;
+void VirtualTimer::restartCount() {
+    if (enabled()) due_ = clock_.now_ + interval();
 }
 
 void VirtualTimer::fire() {
     // Schedule the next tick before running the handler, which may change the timer.
-    due_ = clock_.now_ + interval_;
+    due_ = clock_.now_ + interval();
     ++ticks_;
     tick();
 }

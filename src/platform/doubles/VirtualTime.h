@@ -35,19 +35,14 @@ class VirtualTimer : public Timer {
 public:
     explicit VirtualTimer(VirtualClock& clock);
     ~VirtualTimer() override;
-    void setInterval(int ms) override;
-    int interval() const override { return interval_; }
-    void setEnabled(bool on) override;
-    bool enabled() const override { return enabled_; }
     std::int64_t due() const { return due_; }
     long ticks() const { return ticks_; }
 
 private:
     friend class VirtualClock;
+    void restartCount() override;
     void fire();
     VirtualClock& clock_;
-    int interval_ = 0;
-    bool enabled_ = false;
     std::int64_t due_ = 0;
     long ticks_ = 0;
 };

@@ -11,17 +11,10 @@ class QtTimer final : public Timer {
 public:
     QtTimer();
 
-    void setInterval(int ms) override;
-    int interval() const override { return interval_; }
-    void setEnabled(bool on) override;
-    bool enabled() const override { return enabled_; }
-
 private:
-    void apply(bool restart);
+    void restartCount() override;
 
     QTimer timer_;
-    int interval_ = 0;
-    bool enabled_ = false;
 };
 
 }  // namespace zv

@@ -5,8 +5,8 @@
 // The page's side of each service lives in Module.platform (web/page/platform.js).
 // clang-format off
 EM_JS(void, zvPlaySound, (const char* path), { Module.platform.play(UTF8ToString(path)); });
-EM_JS(void, zvSetTimer, (int id, int interval, int enabled, int restart),
-      { Module.platform.setTimer(id, interval, !!enabled, !!restart); });
+EM_JS(void, zvSetTimer, (int id, int interval, int enabled),
+      { Module.platform.setTimer(id, interval, !!enabled); });
 EM_ASYNC_JS(int, zvShowDialog, (const char* caption, const char* text, int yesNo), {
     return await Module.platform.dialog(UTF8ToString(caption), UTF8ToString(text), !!yesNo);
 });
@@ -19,19 +19,7 @@ namespace zv {
 
 void WebSound::play(const std::string& path) { zvPlaySound(path.c_str()); }
 
-void WebTimer::publish(bool restart) { zvSetTimer(id_, interval_, enabled_ ? 1 : 0, restart ? 1 : 0); }
-
-void WebTimer::setInterval(int ms) {
-    interval_ = ms;
-    // A new interval on a running timer restarts its count.
-    publish(true);
-}
-
-void WebTimer::setEnabled(bool on) {
-    if (on == enabled_) return;  // enabling a running timer changes nothing
-    enabled_ = on;
-    publish(true);
-}
+void WebTimer::restartCount() { zvSetTimer(id_, interval(), enabled() ? 1 : 0); }
 
 void WebMessageBoxes::information(const std::string& caption, const std::string& text) {
     zvShowDialog(caption.c_str(), text.c_str(), 0);

@@ -23,20 +23,14 @@ public:
 class WebTimer final : public Timer {
 public:
     explicit WebTimer(int id) : id_(id) {}
-    void setInterval(int ms) override;
-    int interval() const override { return interval_; }
-    void setEnabled(bool on) override;
-    bool enabled() const override { return enabled_; }
     // Called by the page when the timer's interval has run out.
     void deliverTick() {
-        if (enabled_ && interval_ > 0) tick();
+        if (enabled() && interval() > 0) tick();
     }
 
 private:
-    void publish(bool restart);
+    void restartCount() override;
     int id_;
-    int interval_ = 0;
-    bool enabled_ = false;
 };
 
 // Modal dialogs in the page. The game's call waits for the answer: the page suspends
