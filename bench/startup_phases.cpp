@@ -15,6 +15,7 @@
 #include "platform/real/DeviceModule.h"
 #include "platform/real/QtMessageBoxes.h"
 #include "platform/real/QtServices.h"
+#include "platform/real/SessionBus.h"
 #include "support/BenchSupport.h"
 #include "view/MainWindow.h"
 
@@ -31,6 +32,7 @@ void phase(const char* name) {
 
 int main(int argc, char** argv) {
     phase("main");
+    zv::skipHopelessBusAutolaunch();
     std::jthread fontConfiguration(&zv::MainWindow::loadFontConfiguration);
     QApplication qapp(argc, argv);
     phase("QApplication");

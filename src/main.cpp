@@ -19,6 +19,7 @@
 #include "platform/real/DeviceModule.h"
 #include "platform/real/QtMessageBoxes.h"
 #include "platform/real/QtServices.h"
+#include "platform/real/SessionBus.h"
 #include "platform/real/TracingServices.h"
 #include "game/Game.h"
 #include "view/DevicePress.h"
@@ -71,6 +72,8 @@ int main(int argc, char* argv[]) {
         std::fputs(options.output.c_str(), options.action == zv::CommandLine::Action::Print ? stdout : stderr);
         return options.exitCode;
     }
+    // No doomed start of a session bus as the window builds (SessionBus.h).
+    zv::skipHopelessBusAutolaunch();
     // The fonts' configuration loads while QApplication starts (MainWindow.h).
     std::jthread fontConfiguration(&zv::MainWindow::loadFontConfiguration);
     QApplication qapp(argc, argv);

@@ -1,7 +1,10 @@
 // The Qt-based services: timer semantics in real time, the random source, picture
 // loading, message boxes, and the application's end (in child processes, since
 // ending the event loops cannot be undone inside one test process).
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QBuffer>
@@ -23,6 +26,7 @@
 #include "platform/real/QtMessageBoxes.h"
 #include "platform/real/QtPictures.h"
 #include "platform/real/QtTimer.h"
+#include "platform/real/SessionBus.h"
 
 using namespace zv;
 
@@ -67,6 +71,47 @@ class QtServicesTest : public QObject {
     }
 
 private slots:
+    // --- Session bus: the autolaunch fallback is left out only where it must fail --
+    void sessionBusUnreachable_data() {
+        QTest::addColumn<QByteArray>("address");
+        QTest::addColumn<QString>("busKind");     // what "bus" in the runtime folder is
+        QTest::addColumn<QString>("launcherAt");  // where an executable dbus-launch is
+        QTest::addColumn<bool>("unreachable");
+        QTest::newRow("address given") << QByteArray("unix:path=/x") << "" << "" << false;
+        QTest::newRow("bus socket in the runtime folder") << QByteArray() << "socket" << "" << false;
+        QTest::newRow("a plain file named bus") << QByteArray() << "file" << "" << true;
+        QTest::newRow("dbus-launch in libdbus's folder") << QByteArray() << "" << "bin" << false;
+        QTest::newRow("dbus-launch on the PATH") << QByteArray() << "" << "path" << false;
+        QTest::newRow("dbus-launch not executable") << QByteArray() << "" << "path-noexec" << true;
+        QTest::newRow("nothing") << QByteArray() << "" << "" << true;
+    }
+    void sessionBusUnreachable() {
+        QFETCH(QByteArray, address);
+        QFETCH(QString, busKind);
+        QFETCH(QString, launcherAt);
+        QFETCH(bool, unreachable);
+        test::TempFiles dir;
+        for (const char* folder : {"run", "bin", "path"}) QDir(dir.folder()).mkpath(folder);
+        if (busKind == "file") dir.write("run/bus", "");
+        if (busKind == "socket") {
+            sockaddr_un at{};
+            at.sun_family = AF_UNIX;
+            std::snprintf(at.sun_path, sizeof at.sun_path, "%s", test::TempFiles::native(dir.path("run/bus")).c_str());
+            const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+            QVERIFY(fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&at), sizeof at) == 0);
+            close(fd);
+        }
+        if (!launcherAt.isEmpty()) {
+            const QString launcher = dir.write(launcherAt.section('-', 0, 0) + "/dbus-launch", "#!/bin/sh\n");
+            if (!launcherAt.endsWith("noexec")) QFile::setPermissions(launcher, QFile::ReadOwner | QFile::ExeOwner);
+        }
+        const std::string searchPath = "/nonexistent:" + test::TempFiles::native(dir.path("path"));
+        QCOMPARE(zv::sessionBusUnreachable(address.isEmpty() ? nullptr : address.constData(),
+                                           test::TempFiles::native(dir.path("run")).c_str(),
+                                           test::TempFiles::native(dir.path("bin")), searchPath.c_str()),
+                 unreachable);
+    }
+
     // --- Timer: real intervals, generous tolerances ------------------------------
     void timerSemantics() {
         QtTimer t;
