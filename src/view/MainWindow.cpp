@@ -195,11 +195,6 @@ void MainWindow::build() {
     table_.setListener([this](Control& c, Prop p) { apply(c, p); });
     table_.setFocusListener([this] { setFocus(Qt::OtherFocusReason); });
     qApp->installEventFilter(this);
-    // The window manager's close while a message box blocks the window ends the
-    // program too, as any other close does.
-    blockedClose_ = std::make_unique<BlockedCloseWatcher>(this, [this] {
-        if (onClose_) onClose_();
-    });
 }
 
 QWidget* MainWindow::create(Control& c, QWidget* parent) {
@@ -429,9 +424,20 @@ void MainWindow::apply(Control& c, Prop p) {
     }
 }
 
-// The icon beside the program, with its large size for screens of high density.
-// Reading the two files takes a few milliseconds, so it waits for the first frame:
-// the window manager takes the icon whenever it comes.
+// What waits for the first frame: nothing in it needs them, and each costs the
+// frame time (the icon's files a few milliseconds, the close watcher's atoms two
+// round trips to the X server). No message box can be open before that frame.
+void MainWindow::afterFirstFrame() {
+    showProgramIcon();
+    // The window manager's close while a message box blocks the window ends the
+    // program too, as any other close does.
+    blockedClose_ = std::make_unique<BlockedCloseWatcher>(this, [this] {
+        if (onClose_) onClose_();
+    });
+}
+
+// The icon beside the program, with its large size for screens of high density:
+// the window manager takes it whenever it comes.
 void MainWindow::showProgramIcon() {
     QIcon icon;
     for (const char* file : {"icon/zorvanta.png", "icon/zorvanta-256.png"}) {
@@ -444,9 +450,9 @@ void MainWindow::showProgramIcon() {
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::Paint:
-        if (!iconRequested_ && watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this) {
-            iconRequested_ = true;
-            QTimer::singleShot(0, this, &MainWindow::showProgramIcon);
+        if (!firstFramePainted_ && watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this) {
+            firstFramePainted_ = true;
+            QTimer::singleShot(0, this, &MainWindow::afterFirstFrame);
         }
         break;
     case QEvent::ShortcutOverride:

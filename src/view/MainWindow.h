@@ -76,6 +76,7 @@ private:
     void nameForScreenReaders(Control& c, QWidget* w);
     void nameShownVerdict();
     void previewKey(QObject* watched, QEvent* event);
+    void afterFirstFrame();
     void showProgramIcon();
 
     ControlTable& table_;
@@ -85,7 +86,7 @@ private:
     std::function<void()> onClose_;
     std::unique_ptr<BlockedCloseWatcher> blockedClose_;
     int scrollValueAtPress_ = 0;
-    bool iconRequested_ = false;  // set at the window's first paint
+    bool firstFramePainted_ = false;
     // The key press seen last and where: Qt hands an unhandled press on to the
     // parent widgets, and the handler must see each press once.
     const QEvent* lastKeyPress_ = nullptr;
