@@ -73,40 +73,35 @@ class QtServicesTest : public QObject {
 private slots:
     // --- Session bus: the autolaunch fallback is left out only where it must fail --
     void sessionBusUnreachable_data() {
-        QTest::addColumn<QByteArray>("address");
-        QTest::addColumn<QString>("busKind");     // what "bus" in the runtime folder is
-        QTest::addColumn<QString>("launcherAt");  // where an executable dbus-launch is
+        QTest::addColumn<QString>("setup");  // "file:kind" in the runtime, libdbus's or a PATH folder
         QTest::addColumn<bool>("unreachable");
-        QTest::newRow("address given") << QByteArray("unix:path=/x") << "" << "" << false;
-        QTest::newRow("bus socket in the runtime folder") << QByteArray() << "socket" << "" << false;
-        QTest::newRow("a plain file named bus") << QByteArray() << "file" << "" << true;
-        QTest::newRow("dbus-launch in libdbus's folder") << QByteArray() << "" << "bin" << false;
-        QTest::newRow("dbus-launch on the PATH") << QByteArray() << "" << "path" << false;
-        QTest::newRow("dbus-launch not executable") << QByteArray() << "" << "path-noexec" << true;
-        QTest::newRow("nothing") << QByteArray() << "" << "" << true;
+        QTest::newRow("address given") << "address" << false;
+        QTest::newRow("bus socket in the runtime folder") << "run/bus:socket" << false;
+        QTest::newRow("a plain file named bus") << "run/bus:file" << true;
+        QTest::newRow("dbus-launch in libdbus's folder") << "bin/dbus-launch:exec" << false;
+        QTest::newRow("dbus-launch on the PATH") << "path/dbus-launch:exec" << false;
+        QTest::newRow("dbus-launch not executable") << "path/dbus-launch:file" << true;
+        QTest::newRow("nothing") << "" << true;
     }
     void sessionBusUnreachable() {
-        QFETCH(QByteArray, address);
-        QFETCH(QString, busKind);
-        QFETCH(QString, launcherAt);
+        QFETCH(QString, setup);
         QFETCH(bool, unreachable);
         test::TempFiles dir;
         for (const char* folder : {"run", "bin", "path"}) QDir(dir.folder()).mkpath(folder);
-        if (busKind == "file") dir.write("run/bus", "");
-        if (busKind == "socket") {
+        const QString file = dir.path(setup.section(':', 0, 0)), kind = setup.section(':', 1);
+        if (kind == "socket") {
             sockaddr_un at{};
             at.sun_family = AF_UNIX;
-            std::snprintf(at.sun_path, sizeof at.sun_path, "%s", test::TempFiles::native(dir.path("run/bus")).c_str());
+            std::snprintf(at.sun_path, sizeof at.sun_path, "%s", test::TempFiles::native(file).c_str());
             const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
             QVERIFY(fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&at), sizeof at) == 0);
             close(fd);
-        }
-        if (!launcherAt.isEmpty()) {
-            const QString launcher = dir.write(launcherAt.section('-', 0, 0) + "/dbus-launch", "#!/bin/sh\n");
-            if (!launcherAt.endsWith("noexec")) QFile::setPermissions(launcher, QFile::ReadOwner | QFile::ExeOwner);
+        } else if (!kind.isEmpty()) {
+            dir.write(setup.section(':', 0, 0), "#!/bin/sh\n");
+            if (kind == "exec") QFile::setPermissions(file, QFile::ReadOwner | QFile::ExeOwner);
         }
         const std::string searchPath = "/nonexistent:" + test::TempFiles::native(dir.path("path"));
-        QCOMPARE(zv::sessionBusUnreachable(address.isEmpty() ? nullptr : address.constData(),
+        QCOMPARE(zv::sessionBusUnreachable(setup == "address" ? "unix:path=/x" : nullptr,
                                            test::TempFiles::native(dir.path("run")).c_str(),
                                            test::TempFiles::native(dir.path("bin")), searchPath.c_str()),
                  unreachable);
