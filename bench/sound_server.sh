@@ -12,7 +12,7 @@
 # Prints a Markdown table; with --update-doc it also replaces the sound-server block
 # of docs/performance.md (bench/run.sh keeps that block when it rewrites the file).
 #   bench/sound_server.sh [--build-dir DIR] [--update-doc]
-# Knobs: BENCH_STARTUP_RUNS (7), BENCH_FIRST_ROUNDS (7), BENCH_PRESSES (300);
+# Knobs: BENCH_STARTUP_RUNS (21), BENCH_FIRST_ROUNDS (7), BENCH_PRESSES (300);
 # BENCH_COMPARE=LABEL:PATH also measures another build of the game (PATH to its
 # zorvanta) in the same idle and interleaved start-up runs, for a before/after.
 set -euo pipefail
@@ -32,7 +32,7 @@ while [ $# -gt 0 ]; do
   esac
 done
 on_xvfb "$0" "${args[@]}"
-startup_runs="${BENCH_STARTUP_RUNS:-7}"
+startup_runs="${BENCH_STARTUP_RUNS:-21}"
 first_rounds="${BENCH_FIRST_ROUNDS:-7}"
 presses="${BENCH_PRESSES:-300}"
 bin="$build/bin"
