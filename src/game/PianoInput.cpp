@@ -5,6 +5,7 @@
 #include "game/GameFlow.h"
 #include "keys/MidiKeys.h"
 #include "keys/PcKeyMap.h"
+#include "platform/MidiMessages.h"
 
 namespace zv {
 
@@ -55,13 +56,13 @@ void PianoInput::pianoKeyPressed(PianoKey key) {
     press(key);
 }
 
-PianoKey PianoInput::sungNote(int midi) {
+PianoKey PianoInput::sungNote(int note) {
     const GameState& state = ctx_.state;
-    // The piano's key of that note in the octave nearest the voice's.
-    int semitone = midi - kLowestKeyMidi;
-    while (semitone < 0) semitone += 12;
-    while (semitone >= 24) semitone -= 12;
+    // The piano's key of that note in the octave nearest the voice's, as a MIDI
+    // keyboard's note plays.
+    const int semitone = midi::keyOfNote(note);
     PianoKey key = pianoKeyForSemitone(semitone);
+    if (semitone < 0) return key;  // no note: no key
     const bool awaited = state.answering && state.phase != Phase::Demonstration &&
                          state.notePos < ctx_.settings.notesPerQuestion && state.notePos < kMelodySlots;
     if (!awaited) return key;

@@ -12,7 +12,4 @@ PianoKey pianoKeyForSemitone(int semitone);
 // The other way: a key's semitone above the lowest C (0..23), -1 for no key.
 int semitoneOfKey(PianoKey key);
 
-// The MIDI note number of the lowest key (C4).
-inline constexpr int kLowestKeyMidi = 60;
-
 }  // namespace zv

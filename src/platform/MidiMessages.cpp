@@ -2,13 +2,6 @@
 
 namespace zv::midi {
 
-int keyOfNote(int note) noexcept {
-    if (note < 0 || note > 127) return -1;
-    if (note < kLowestNote) return note % 12;                       // into the lower octave
-    if (note >= kLowestNote + kKeyCount) return 12 + note % 12;     // into the upper octave
-    return note - kLowestNote;
-}
-
 int pressedKey(const unsigned char* bytes, std::size_t size) noexcept {
     if (bytes == nullptr || size != 3) return -1;
     const unsigned status = bytes[0], note = bytes[1], velocity = bytes[2];

@@ -17,7 +17,13 @@ inline constexpr int kKeyCount = 24;
 // of the pitches it has in the octaves it plays into: a 25-key keyboard at its usual
 // octave (notes 48..72) plays the lower octave and the upper C only, and its octave
 // switch one octave up (60..84) reaches all 24. -1 for a value that is no note.
-int keyOfNote(int note) noexcept;
+// Inline: the game folds sung notes the same way (PianoInput::sungNote).
+constexpr int keyOfNote(int note) noexcept {
+    if (note < 0 || note > 127) return -1;
+    if (note < kLowestNote) return note % 12;                    // into the lower octave
+    if (note >= kLowestNote + kKeyCount) return 12 + note % 12;  // into the upper octave
+    return note - kLowestNote;
+}
 
 // The key one complete MIDI message presses, or -1. Only a note-on (any channel)
 // with a velocity above 0 presses a key; a note-on with velocity 0 is a note-off,
