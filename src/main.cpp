@@ -5,7 +5,6 @@
 // DeviceModule.h), decodes the sounds, opens the MIDI input and, with --sing, the
 // microphone.
 #include <QApplication>
-#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -22,46 +21,9 @@
 #include "platform/real/SessionBus.h"
 #include "platform/real/TracingServices.h"
 #include "game/Game.h"
+#include "view/AfterFirstFrame.h"
 #include "view/DevicePress.h"
 #include "view/MainWindow.h"
-
-namespace {
-
-// Runs a job once, in the turn of the event loop after the window's first frame was
-// painted and flushed; should no frame be painted within a second (a start
-// minimised), it runs then. The job learns which of the two happened.
-class AfterFirstFrame final : public QObject {
-public:
-    AfterFirstFrame(QWidget* window, std::function<void(bool painted)> job) : window_(window), job_(std::move(job)) {
-        qApp->installEventFilter(this);
-        QTimer::singleShot(1000, this, [this] { run(false); });
-    }
-
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() != QEvent::Paint) return false;
-        auto* w = qobject_cast<QWidget*>(watched);
-        if (!w || w->window() != window_) return false;
-        qApp->removeEventFilter(this);
-        // Every widget of the frame paints in this pass and the frame is flushed
-        // right after it, so the next turn of the loop finds it done.
-        QTimer::singleShot(0, this, [this] { run(true); });
-        return false;
-    }
-
-private:
-    void run(bool painted) {
-        qApp->removeEventFilter(this);
-        if (!job_) return;
-        const auto job = std::move(job_);
-        job_ = nullptr;
-        job(painted);
-    }
-
-    QWidget* window_;
-    std::function<void(bool)> job_;
-};
-
-}  // namespace
 
 int main(int argc, char* argv[]) {
     // The command line is answered before anything else starts: --help, --version and
@@ -127,7 +89,7 @@ int main(int argc, char* argv[]) {
     zv::SungNotePress sungNotes(game, window);
     std::unique_ptr<zv::InputConnection> voice;  // goes before what its handler uses
     const bool sing = options.sing;
-    AfterFirstFrame afterFirstFrame(&window, [&devices, &sounds, &midi, &voice, &sungNotes, &game, sing, trace,
+    zv::AfterFirstFrame afterFirstFrame(&window, [&devices, &sounds, &midi, &voice, &sungNotes, &game, sing, trace,
                                               reportFirstPaint](bool painted) {
         if (painted && reportFirstPaint) {
             timespec ts{};

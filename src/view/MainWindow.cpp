@@ -16,7 +16,6 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
-#include <QTimer>
 #include <QStyleFactory>
 #include <QStyleOption>
 #include <dlfcn.h>
@@ -28,6 +27,7 @@
 #include "game/Game.h"
 #include "keys/PcKeyMap.h"
 #include "platform/real/QtPictures.h"
+#include "view/AfterFirstFrame.h"
 #include "view/BlockedCloseWatcher.h"
 #include "view/KeyCodes.h"
 #include "view/KeyWidgets.h"
@@ -195,6 +195,7 @@ void MainWindow::build() {
     table_.setListener([this](Control& c, Prop p) { apply(c, p); });
     table_.setFocusListener([this] { setFocus(Qt::OtherFocusReason); });
     qApp->installEventFilter(this);
+    firstFrame_ = std::make_unique<AfterFirstFrame>(this, [this](bool) { afterFirstFrame(); });
 }
 
 QWidget* MainWindow::create(Control& c, QWidget* parent) {
@@ -449,12 +450,6 @@ void MainWindow::showProgramIcon() {
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
-    case QEvent::Paint:
-        if (!firstFramePainted_ && watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this) {
-            firstFramePainted_ = true;
-            QTimer::singleShot(0, this, &MainWindow::afterFirstFrame);
-        }
-        break;
     case QEvent::ShortcutOverride:
     case QEvent::KeyRelease:
         lastKeyPress_ = nullptr;  // a new key event: the next press is a new one

@@ -18,6 +18,7 @@ class QButtonGroup;
 
 namespace zv {
 
+class AfterFirstFrame;
 class BlockedCloseWatcher;
 class Game;
 
@@ -86,7 +87,7 @@ private:
     std::function<void()> onClose_;
     std::unique_ptr<BlockedCloseWatcher> blockedClose_;
     int scrollValueAtPress_ = 0;
-    bool firstFramePainted_ = false;
+    std::unique_ptr<AfterFirstFrame> firstFrame_;
     // The key press seen last and where: Qt hands an unhandled press on to the
     // parent widgets, and the handler must see each press once.
     const QEvent* lastKeyPress_ = nullptr;
