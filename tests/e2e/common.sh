@@ -67,6 +67,14 @@ wait_sounds() {
     sleep 0.05
   done
 }
+# wait_for <file> <extended regex> <seconds>: until a line of the file matches.
+wait_for() {
+  local deadline=$((SECONDS + $3))
+  until grep -Eq "$2" "$1" 2>/dev/null; do
+    [ "$SECONDS" -lt "$deadline" ] || return 1
+    sleep 0.05
+  done
+}
 # Semitones above C4 of a sound's name (do, do#, ... si; "+" an octave up).
 declare -A pitch=([do]=0 [do#]=1 [re]=2 [re#]=3 [mi]=4 [fa]=5 [fa#]=6 [so]=7 [so#]=8 [ra]=9 [ra#]=10 [si]=11)
 semitone() { local n="${1#+}"; echo $((pitch[$n] + (${#1} - ${#n}) * 12)); }

@@ -43,14 +43,6 @@ export JACK_NO_START_SERVER=1
 export JACK_DEFAULT_SERVER="zorvanta-e2e-$$-$RANDOM"
 export XDG_RUNTIME_DIR="$work/xdg"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
-# wait_for <file> <extended regex> <seconds>: until a line of the file matches.
-wait_for() {
-  local deadline=$((SECONDS + $3))
-  until grep -Eq "$2" "$1" 2>/dev/null; do
-    [ "$SECONDS" -lt "$deadline" ] || return 1
-    sleep 0.05
-  done
-}
 # Once the sender NAME has said ready in its log, the game must report it connected
 # within 2 s; sets $took to the milliseconds it took. WHAT names the source in failures.
 connected_within_2s() {

@@ -64,13 +64,6 @@ quit_program() {
 }
 # The program's capture streams (the loopback's own is not one of them).
 captures() { pactl list source-outputs 2>/dev/null | grep -c 'application.name = "Zorvanta"' || true; }
-wait_for() {  # <extended regex> <seconds> [count]: until so many lines of the program's output match
-  local deadline=$((SECONDS + $2))
-  until [ "$(grep -Ec "$1" "$work/out.log" 2>/dev/null)" -ge "${3:-1}" ]; do
-    [ "$SECONDS" -lt "$deadline" ] || return 1
-    sleep 0.05
-  done
-}
 midi() { echo $((60 + $(semitone "$1"))); }
 # sing <MIDI notes...>: the singer into the virtual microphone; returns when sung.
 sing() { "$singer" "$work/voice.wav" 450 "$@" && paplay -d mic "$work/voice.wav"; }
@@ -86,12 +79,12 @@ echo "without --sing: no capture stream"
 
 # 3. With --sing: one capture stream; the game's output looped back into the microphone.
 start_program --sing
-wait_for '^Voice: listening$' 10 || fail "the microphone was not opened"
+wait_for "$work/out.log" '^Voice: listening$' 10 || fail "the microphone was not opened"
 [ "$(captures)" = 1 ] || fail "expected one capture stream, found $(captures)"
 pactl load-module module-loopback source=cap.monitor sink=mic latency_msec=20 >/dev/null
 # The chime and the five notes of the question, heard by the microphone.
 xdotool mousemove --window "$wid" 549 266 click 1
-wait_for '^sound \+\+\+do$' 5 || fail "no start chime"
+wait_for "$work/out.log" '^sound \+\+\+do$' 5 || fail "no start chime"
 wait_sounds 6 10
 mapfile -t question < <(sounds | sed -n '2,6p')
 sleep 1.5   # the last note rings on at the microphone
@@ -111,7 +104,7 @@ wrong=$(($(midi "${question2[0]}") + 1))
 sing "$wrong"
 sleep 1
 xdotool key Escape
-wait_for '^box ' 10 || fail "no summary box"
+wait_for "$work/out.log" '^box ' 10 || fail "no summary box"
 summary="$(grep '^box ' "$work/out.log" | tail -n 1)"
 [[ "$summary" == *"問題数:2 / 正解数:1 "* ]] || fail "expected one right answer of two: $summary"
 echo "a wrong note sung: judged wrong; summary: $summary"
