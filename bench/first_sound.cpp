@@ -19,10 +19,9 @@ int main(int argc, char** argv) {
     const long rounds = argInt(argc, argv, "--rounds", 7);
     const long idleMs = argInt(argc, argv, "--idle-ms", 1000);
     const std::string out = arg(argc, argv, "--out", "");
-    bool ready = false;
-    for (int i = 1; i < argc; ++i) ready = ready || std::string(argv[i]) == "--ready";
+    const bool ready = hasFlag(argc, argv, "--ready");
     if (dir.empty()) {
-        std::fprintf(stderr, "usage: %s --sounds DIR [--rounds N] [--idle-ms MS] [--out FILE]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s --sounds DIR [--rounds N] [--idle-ms MS] [--ready] [--out FILE]\n", argv[0]);
         return 2;
     }
     zv::SdlSound sound;

@@ -51,7 +51,6 @@ export QT_QPA_PLATFORM=xcb
 cd "$bin"
 
 # CPU time (ns) of all the threads of a process, from the scheduler's statistics.
-cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{s += $1} END {print s + 0}'; }
 # A recorder on the sink's monitor. The null sink renders in 2-second blocks while
 # nobody asks for less; a listener with a short latency keeps it rendering every
 # few milliseconds, as a sound card does, so that the latencies are the program's.
@@ -94,9 +93,7 @@ done
 # MIDI source: the game's MIDI input watches it without joining its cycle.
 export JACK_NO_START_SERVER=1 JACK_DEFAULT_SERVER="zorvanta-bench-$$"
 start_private_jack "$work/jackd.log" 256 || { cat "$work/jackd.log" >&2; exit 1; }
-for i in 1 2; do
-  ./bench_probe --runs 1 --hold-ms 1000 --idle-s 10 -- ./zorvanta | awk '$1 == "run" {print $6}' >>"$work/idle.jack"
-done
+./bench_probe --runs 2 --hold-ms 1000 --idle-s 10 -- ./zorvanta | awk '$1 == "run" {print $6}' >"$work/idle.jack"
 stop_private_jack
 idle_jack="$(stats "$work/idle.jack")"
 idle_game="$(stats "$work/idle.game")"; idle_min="$(stats "$work/idle.min")"; idle_after="$(stats "$work/idle.after")"

@@ -31,7 +31,6 @@ pulse_start "$work" || { echo "private PulseAudio did not start" >&2; exit 1; }
 pactl load-module module-null-sink sink_name=mic rate=16000 channels=1 >/dev/null
 pactl set-default-sink cap
 pactl set-default-source mic.monitor
-cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{s += $1} END {print s + 0}'; }
 # idle_cpu [--sing]: ms of CPU over 10 s of the idle window, from 2 s after it shows.
 idle_cpu() {
   QT_QPA_PLATFORM=xcb "$binary" "$@" >"$work/out.log" 2>&1 &

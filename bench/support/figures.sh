@@ -1,4 +1,4 @@
-# Sourced by the benchmark scripts (bench/run.sh, bench/sound_server.sh): how they
+# Sourced by the benchmark scripts (bench/run.sh, bench/sound_server.sh, bench/voice.sh): how they
 # record their own command line, pool the samples the programs write and judge them.
 
 # command_line <line> <knob variables...>: the line, with each knob set in the
@@ -13,6 +13,8 @@ command_line() {
 }
 
 log() { printf '%s\n' "$*" >&2; }
+# cpu_ns <pid>: CPU time of all the process's threads so far, in ns.
+cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{s += $1} END {print s + 0}'; }
 # n min median p99 max of the numbers in the files (nearest rank).
 stats() {
   cat "$@" | sort -g | awk '{v[NR]=$1} END {
