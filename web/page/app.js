@@ -112,15 +112,12 @@ function fit() {
 window.addEventListener('resize', fit);
 
 async function start() {
-  marks.start = performance.now();
   platform.createAudio();
   const [createdCore] = await Promise.all([
     createCore({ platform, view, locateFile: (file) => file }),
     platform.loadPictures(PICTURES),
   ]);
   view.pictures = platform.pictures;
-  createdCore.platform = platform;
-  createdCore.view = view;
   core = createdCore;
   busy = true;
   const failed = await core.ccall('zv_start', 'number', [], [], { async: true });

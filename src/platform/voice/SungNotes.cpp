@@ -194,8 +194,6 @@ void SungNotes::feed(const float* samples, std::size_t count) {
     }
 }
 
-void SungNotes::finish() { d_->end(); }
-
 void SungNotes::setEcho(bool sounding, const std::function<bool(double)>* couldBeEcho) {
     d_->echoSounding = sounding;
     d_->couldBeEcho = couldBeEcho;

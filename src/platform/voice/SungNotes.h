@@ -42,8 +42,6 @@ public:
 
     // Any number of samples (-1..1); analysed in hops as they fill.
     void feed(const float* samples, std::size_t count);
-    // Ends a note still held (an End event), as when the input stops.
-    void finish();
 
     // What the loudspeakers may be bringing back to the microphone: `sounding` while
     // the game's sound is audible (an onset, most likely the echo's attack, then does

@@ -35,9 +35,6 @@ std::shared_ptr<const Picture> WebPictures::load(const std::string& path) {
     return std::make_shared<WebPicture>(n, zvPictureSize(n, 0), zvPictureSize(n, 1));
 }
 
-void WebApplication::quit() {
-    quit_ = true;
-    zvQuit();
-}
+void WebApplication::quit() { zvQuit(); }
 
 }  // namespace zv

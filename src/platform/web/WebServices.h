@@ -66,10 +66,6 @@ public:
     std::string applicationDir() const override { return "."; }
     std::string currentDir() const override { return "."; }
     void quit() override;
-    bool quitRequested() const { return quit_; }
-
-private:
-    bool quit_ = false;
 };
 
 }  // namespace zv
