@@ -61,8 +61,7 @@ int main(int argc, char* argv[]) {
     zv::MainWindow window(game);
     if (const auto missing = game.load()) {
         std::fprintf(stderr, "zorvanta: cannot load picture %s\n", missing->c_str());
-        boxes.information(zv::MessageBoxes::kAppTitle,
-                          *missing + " が見つかりません。\r\nCannot find the picture " + *missing + ".");
+        boxes.information(zv::MessageBoxes::kAppTitle, zv::Game::missingPictureText(*missing));
         return 1;
     }
 

@@ -35,6 +35,10 @@ public:
 
     // Prepares the window; on failure, the picture file that could not be loaded.
     std::optional<std::string> load() { return flow_.load(); }
+    // What the player is told of that file before the program ends.
+    static std::string missingPictureText(const std::string& file) {
+        return file + " が見つかりません。\r\nCannot find the picture " + file + ".";
+    }
     // The picture files load() may read, in its order.
     std::vector<std::string> picturePaths() const { return flow_.picturePaths(); }
 

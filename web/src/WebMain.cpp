@@ -40,8 +40,7 @@ extern "C" {
 EMSCRIPTEN_KEEPALIVE int zv_start() {
     web = std::make_unique<WebGame>();
     if (const auto missing = web->game.load()) {
-        web->boxes.information(zv::MessageBoxes::kAppTitle,
-                               *missing + " が見つかりません。\r\nCannot find the picture " + *missing + ".");
+        web->boxes.information(zv::MessageBoxes::kAppTitle, zv::Game::missingPictureText(*missing));
         web.reset();
         return 1;
     }
