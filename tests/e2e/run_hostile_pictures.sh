@@ -15,14 +15,14 @@ trap 'rm -rf "$root"' EXIT
 failures=0
 
 # A private copy of the program (the application's folder is where the real
-# executable lies, so a link would not do) with its devices module, sounds and good
-# pictures.
+# executable lies, so a link to it would not do) with links to its devices module and
+# sounds, and good pictures.
 fresh_app() {
   local app="$root/app"
   rm -rf "$app" "$root/cwd"
   mkdir -p "$app" "$root/cwd"
   cp "$binary" "$app/zorvanta"
-  cp -r "$bindir/modules" "$app/"
+  ln -s "$bindir/modules" "$app/modules"
   ln -s "$bindir/sound" "$app/sound"
   cp "$bindir"/maru.jpg "$bindir"/batu.jpg "$bindir"/gameover.jpg "$app/"
 }
