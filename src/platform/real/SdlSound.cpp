@@ -1,6 +1,6 @@
 #include "platform/real/SdlSound.h"
 
-#include "platform/real/SdlAudioLock.h"
+#include "platform/real/SdlAudio.h"
 
 #include <SDL.h>
 #include <dlfcn.h>
@@ -40,11 +40,6 @@ bool isPlayableFile(const std::string& path) {
     if (!std::filesystem::is_regular_file(p, ec) || ec) return false;
     const auto size = std::filesystem::file_size(p, ec);
     return !ec && size > 0 && size <= SdlSound::kMaxFileBytes;
-}
-
-std::int64_t nowNs() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
 }
 
 // A WAV file (PCM, float, ADPCM, A-law or µ-law: what SDL_LoadWAV reads) converted
@@ -143,7 +138,7 @@ void SdlSound::keepReady(bool ready) {
     {
         std::lock_guard lock(voiceMutex_);
         keepReady_ = ready;
-        silentSinceNs_ = nowNs();  // a release lingers as long as a sound's end does
+        silentSinceNs_ = steadyNs();  // a release lingers as long as a sound's end does
         closed = !open_.load();
     }
     if (ready && closed) request(true);
@@ -185,7 +180,7 @@ void SdlSound::fill(void* self, std::uint8_t* stream, int len) {
         s->position_ += n;
         if (s->position_ >= s->voice_->size()) {
             s->voice_ = nullptr;
-            s->silentSinceNs_ = nowNs();
+            s->silentSinceNs_ = steadyNs();
         }
     }
     std::memset(stream + n, 0, static_cast<std::size_t>(len) - n);  // signed 16-bit silence
@@ -262,7 +257,7 @@ void SdlSound::openDevice() {
         {
             std::lock_guard lock(voiceMutex_);
             open_ = true;
-            silentSinceNs_ = nowNs();
+            silentSinceNs_ = steadyNs();
         }
         SDL_PauseAudioDevice(device_, 0);
         available_ = true;
@@ -278,8 +273,7 @@ void SdlSound::openDevice() {
 
 bool SdlSound::startSubsystem() {
     silenceAlsa();
-    std::lock_guard lock(sdlAudioLock());
-    subsystem_ = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    subsystem_ = startSdlAudio();
     return subsystem_;
 }
 
@@ -301,7 +295,7 @@ void SdlSound::watchDevice() {
     const bool lost = SDL_GetAudioDeviceStatus(device_) == SDL_AUDIO_STOPPED;
     {
         std::lock_guard lock(voiceMutex_);
-        if (lost || (!voice_ && !keepReady_ && nowNs() - silentSinceNs_ >= std::int64_t(lingerMs_) * 1000000)) {
+        if (lost || (!voice_ && !keepReady_ && steadyNs() - silentSinceNs_ >= std::int64_t(lingerMs_) * 1000000)) {
             // Under the voice's lock: a play() from now on sees the device closed and
             // asks for a new one.
             open_ = false;
@@ -344,10 +338,7 @@ void SdlSound::closeDeviceAside() {
 
 void SdlSound::stopSubsystem() {
     if (closer_.joinable()) closer_.join();
-    if (subsystem_) {
-        std::lock_guard lock(sdlAudioLock());
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    }
+    if (subsystem_) stopSdlAudio();
     subsystem_ = false;
 }
 

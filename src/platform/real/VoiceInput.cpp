@@ -9,7 +9,7 @@
 #include <mutex>
 #include <thread>
 
-#include "platform/real/SdlAudioLock.h"
+#include "platform/real/SdlAudio.h"
 #include "platform/voice/VoiceListener.h"
 
 namespace zv {
@@ -20,11 +20,6 @@ namespace {
 constexpr int kCaptureFrames = 160;
 constexpr auto kRetryInterval = std::chrono::seconds(2);
 constexpr auto kWatchInterval = std::chrono::milliseconds(500);
-
-std::int64_t nowNs() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
 }  // namespace
 
 struct VoiceInput::Impl {
@@ -42,7 +37,7 @@ struct VoiceInput::Impl {
         : sound(s), listener(reference, [this](const voice::SungNote& n) { deliver(n); }) {
         sound.setPostMixHook([this](const std::uint8_t* data, int bytes) {
             const int frame = sound.deviceChannels() * static_cast<int>(sizeof(std::int16_t));
-            reference.played(reinterpret_cast<const std::int16_t*>(data), bytes / frame, sound.deviceChannels(), nowNs());
+            reference.played(reinterpret_cast<const std::int16_t*>(data), bytes / frame, sound.deviceChannels(), steadyNs());
         });
         worker = std::thread([this] { run(); });
     }
@@ -67,7 +62,7 @@ struct VoiceInput::Impl {
 
     static void onCapture(void* self, std::uint8_t* stream, int len) {
         static_cast<Impl*>(self)->listener.captured(reinterpret_cast<const std::int16_t*>(stream),
-                                                    static_cast<std::size_t>(len) / sizeof(std::int16_t), nowNs());
+                                                    static_cast<std::size_t>(len) / sizeof(std::int16_t), steadyNs());
     }
 
     SDL_AudioDeviceID open() {
@@ -86,17 +81,9 @@ struct VoiceInput::Impl {
 
     // Opens the microphone, watches it, and opens it again when it is lost (the sound
     // server restarted, the device unplugged).
-    static bool startSubsystem() {
-        std::lock_guard lock(sdlAudioLock());
-        return SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
-    }
-    static void stopSubsystem() {
-        std::lock_guard lock(sdlAudioLock());
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    }
 
     void run() {
-        bool subsystem = startSubsystem();
+        bool subsystem = startSdlAudio();
         bool reported = false;
         SDL_AudioDeviceID device = 0;
         std::unique_lock lock(mutex);
@@ -106,15 +93,15 @@ struct VoiceInput::Impl {
                 // The server went away: its driver is stale, and is let go with the device.
                 SDL_CloseAudioDevice(device);
                 device = 0;
-                stopSubsystem();
+                stopSdlAudio();
                 subsystem = false;
             }
             if (!device) {
-                if (!subsystem) subsystem = startSubsystem();
+                if (!subsystem) subsystem = startSdlAudio();
                 if (subsystem) device = open();
                 // A driver whose server went away stays broken: started afresh next time.
                 if (!device && subsystem) {
-                    stopSubsystem();
+                    stopSdlAudio();
                     subsystem = false;
                 }
                 if (device) {
@@ -134,7 +121,7 @@ struct VoiceInput::Impl {
         }
         lock.unlock();
         if (device) SDL_CloseAudioDevice(device);
-        if (subsystem) stopSubsystem();
+        if (subsystem) stopSdlAudio();
         SDL_TLSCleanup();
     }
 };
