@@ -9,34 +9,21 @@
 #include "platform/doubles/Fakes.h"
 #include "platform/doubles/VirtualTime.h"
 #include "platform/real/ClockRandom.h"
+#include "platform/real/TracingServices.h"
 
 namespace {
 
 void out(const std::string& line) { std::printf("%s\n", line.c_str()); }
-
-struct TracedSound final : zv::SoundService {
-    void play(const std::string& path) override { out("sound " + path.substr(path.find_last_of('/') + 1)); }
-};
-
-struct TracedBoxes final : zv::ScriptedBoxes {
-    void information(const std::string& caption, const std::string& text) override {
-        out("box " + caption + ": " + text);
-        ScriptedBoxes::information(caption, text);
-    }
-    int askYesNo(const std::string& text) override {
-        const int answer = ScriptedBoxes::askYesNo(text);
-        out("ask " + text + " -> " + std::to_string(answer));
-        return answer;
-    }
-};
 
 }  // namespace
 
 int main() {
     zv::VirtualClock clock;
     zv::VirtualTimer step{clock}, countdown{clock};
-    TracedSound sound;
-    TracedBoxes boxes;
+    zv::RecordingSound recorded;
+    zv::TracingSound sound(recorded);
+    zv::ScriptedBoxes scripted;
+    zv::TracingBoxes boxes(scripted);
     zv::ClockRandom random(20261207, [] { return std::uint64_t{42}; });
     zv::FakePictures pictures;
     zv::FakeApplication app;
@@ -55,7 +42,7 @@ int main() {
     auto melodyKey = [&](int i) { return *zv::readToken(game.state().melody[i]); };
 
     game.ui().askDemonstrationCheck->setValue(1);
-    boxes.answers = {zv::MessageBoxes::kNo, zv::MessageBoxes::kYes, zv::MessageBoxes::kNo};
+    scripted.answers = {zv::MessageBoxes::kNo, zv::MessageBoxes::kYes, zv::MessageBoxes::kNo};
     game.startStopClicked();
     for (int question = 0; question < 4; ++question) {
         while (!(game.state().answering && !step.enabled() && game.state().phase != zv::Phase::Banner))
