@@ -117,6 +117,12 @@ void WebView::act(PageAction action, int index, const MouseDown& mouse, int valu
     auto store = [&](ControlRole role, int i) {
         if (Control* c = table_.find(role, i)) c->setValue(value);
     };
+    auto choose = [&](ControlRole role, void (WindowEvents::*chosen)(int)) {
+        const Control* c = table_.find(role, index);
+        if (!c || c->value()) return;  // already selected: nothing changes, no handler
+        store(role, index);
+        (events_.*chosen)(index);
+    };
     switch (action) {
     case PageAction::WhiteKey: events_.whiteKeyPressed(index, mouse); break;
     case PageAction::BlackKey: events_.blackKeyPressed(index, mouse); break;
@@ -125,20 +131,9 @@ void WebView::act(PageAction action, int index, const MouseDown& mouse, int valu
     case PageAction::Replay: events_.replayClicked(); break;
     case PageAction::ShowAnswer: events_.showAnswerClicked(); break;
     case PageAction::NextQuestion: events_.nextQuestionClicked(); break;
-    case PageAction::ModeOption:
-    case PageAction::DifficultyOption:
-    case PageAction::KeyRangeOption: {
-        const ControlRole role = action == PageAction::ModeOption         ? ControlRole::ModeOption
-                                 : action == PageAction::DifficultyOption ? ControlRole::DifficultyOption
-                                                                          : ControlRole::KeyRangeOption;
-        const Control* c = table_.find(role, index);
-        if (!c || c->value()) return;  // already selected: nothing changes, no handler
-        store(role, index);
-        if (action == PageAction::ModeOption) events_.modeChosen(index);
-        else if (action == PageAction::DifficultyOption) events_.difficultyChosen(index);
-        else events_.keyRangeChosen(index);
-        break;
-    }
+    case PageAction::ModeOption: choose(ControlRole::ModeOption, &WindowEvents::modeChosen); break;
+    case PageAction::DifficultyOption: choose(ControlRole::DifficultyOption, &WindowEvents::difficultyChosen); break;
+    case PageAction::KeyRangeOption: choose(ControlRole::KeyRangeOption, &WindowEvents::keyRangeChosen); break;
     case PageAction::NoLimitCheck:
         store(ControlRole::NoLimitCheck, -1);
         events_.noLimitClicked();
@@ -149,10 +144,12 @@ void WebView::act(PageAction action, int index, const MouseDown& mouse, int valu
         break;
     case PageAction::AskDemonstrationCheck: store(ControlRole::AskDemonstrationCheck, -1); break;
     case PageAction::TimeLimitChanged:
+        store(ControlRole::TimeLimitBar, -1);
+        events_.timeLimitChanged();
+        break;
     case PageAction::TimeLimitDragged:
         store(ControlRole::TimeLimitBar, -1);
-        if (action == PageAction::TimeLimitChanged) events_.timeLimitChanged();
-        else events_.timeLimitDragged();
+        events_.timeLimitDragged();
         break;
     }
 }
