@@ -16,7 +16,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/voice/VoiceListener.h"
+#include "support/ListenRoom.h"
 #include "support/MonoWav.h"
 #include "support/SynthVoice.h"
 
@@ -30,20 +30,10 @@ double threadSeconds() {
     return ts.tv_sec + ts.tv_nsec / 1e9;
 }
 
-// Runs the path in 20 ms captures, each after the 20 ms the device played meanwhile.
-std::vector<zv::voice::SungNote> listen(const zv::synth::Room& room, double* cpuSeconds = nullptr) {
-    std::vector<zv::voice::SungNote> notes;
-    zv::voice::ReferenceTap reference;
-    zv::voice::VoiceListener listener(reference, [&](const zv::voice::SungNote& n) { notes.push_back(n); });
-    std::vector<std::int16_t> block(320);
+// The path over the room (support/ListenRoom.h), with its CPU time on this thread.
+std::vector<zv::voice::SungNote> listenTimed(const zv::synth::Room& room, double* cpuSeconds) {
     const double start = threadSeconds();
-    for (std::size_t at = 0; at + 320 <= room.mic.size(); at += 320) {
-        const std::int64_t ns = static_cast<std::int64_t>(at) * 62500;  // 16 kHz samples to ns
-        reference.played(room.played.data() + at * 6, 960, 2, ns);
-        for (int i = 0; i < 320; ++i)
-            block[i] = static_cast<std::int16_t>(std::clamp(room.mic[at + i], -1.0f, 1.0f) * 32767);
-        listener.captured(block.data(), block.size(), ns + 20000000);
-    }
+    auto notes = zv::synth::listen(room);
     if (cpuSeconds) *cpuSeconds = threadSeconds() - start;
     return notes;
 }
@@ -91,7 +81,7 @@ int main(int argc, char** argv) {
     }
     const zv::synth::Sung sung = zv::synth::sing(notes, seed, 0.3, 0.004);
     double cpu = 0;
-    const auto heard = listen(zv::synth::withGameSound(sung.samples, {}, 0, 0), &cpu);
+    const auto heard = listenTimed(zv::synth::withGameSound(sung.samples, {}, 0, 0), &cpu);
     int right = 0, extra = 0;
     std::vector<double> latencyMs;
     std::size_t e = 0;
@@ -145,7 +135,7 @@ int main(int argc, char** argv) {
             if (sec >= 6 && std::fmod(sec, 0.5) < 0.12) x[i] += 0.15f * n(rng);                        // consonants
             if (sec >= 8) x[i] += 0.01f * n(rng);                                                       // breath
         }
-        std::printf("noise-60s notes %d\n", starts(listen(zv::synth::withGameSound(x, {}, 0, 0))));
+        std::printf("noise-60s notes %d\n", starts(zv::synth::listen(zv::synth::withGameSound(x, {}, 0, 0))));
     }
 
     // 3. A minute of the game's sounds at the microphone, as loud as a voice (peak 0.3),
@@ -173,7 +163,7 @@ int main(int argc, char** argv) {
             for (auto v : d) peak = std::max(peak, std::abs(v) / 32768.0);
         std::vector<float> silence(60 * zv::synth::kRate, 0.0f);
         const auto room = zv::synth::withGameSound(silence, sounds, 0.3 / peak, 40);
-        std::printf("game-sound-60s notes %d\n", starts(listen(room)));
+        std::printf("game-sound-60s notes %d\n", starts(zv::synth::listen(room)));
     }
     return 0;
 }
