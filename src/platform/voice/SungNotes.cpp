@@ -91,9 +91,9 @@ struct SungNotes::Impl {
     double centre = 0;
     int unvoiced = 0;
     bool echoSounding = false;
-    const std::function<bool(double)>* couldBeEcho = nullptr;
+    EchoCheck couldBeEcho;
 
-    explicit Impl(Sink s) : sink(std::move(s)) {
+    Impl(Sink s, EchoCheck echo) : sink(std::move(s)), couldBeEcho(std::move(echo)) {
         aubio_pitch_set_unit(pitch, "midi");
         aubio_pitch_set_silence(pitch, kSilenceDb);
         aubio_pitch_set_tolerance(pitch, 0.7);
@@ -167,7 +167,7 @@ struct SungNotes::Impl {
         if ((std::fabs(m - std::round(m)) > kDecidedWithin || std::fabs(glide) > kGlide) &&
             static_cast<int>(run.size()) < kLongestWaitFrames)
             return;
-        if (couldBeEcho && (*couldBeEcho)(m)) return;
+        if (echoSounding && couldBeEcho && couldBeEcho(m)) return;
         centre = m;
         heldMidi = static_cast<int>(std::lround(centre));
         holding = true;
@@ -176,7 +176,8 @@ struct SungNotes::Impl {
     }
 };
 
-SungNotes::SungNotes(Sink sink) : d_(std::make_unique<Impl>(std::move(sink))) {}
+SungNotes::SungNotes(Sink sink, EchoCheck couldBeEcho)
+    : d_(std::make_unique<Impl>(std::move(sink), std::move(couldBeEcho))) {}
 
 SungNotes::~SungNotes() = default;
 
@@ -194,9 +195,6 @@ void SungNotes::feed(const float* samples, std::size_t count) {
     }
 }
 
-void SungNotes::setEcho(bool sounding, const std::function<bool(double)>* couldBeEcho) {
-    d_->echoSounding = sounding;
-    d_->couldBeEcho = couldBeEcho;
-}
+void SungNotes::setEcho(bool sounding) { d_->echoSounding = sounding; }
 
 }  // namespace zv::voice

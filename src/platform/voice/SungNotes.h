@@ -33,9 +33,11 @@ struct SungNote {
 class SungNotes {
 public:
     using Sink = std::function<void(const SungNote&)>;
+    using EchoCheck = std::function<bool(double midi)>;
 
-    // Notes go to the sink, on the feeding thread, in order.
-    explicit SungNotes(Sink sink);
+    // Notes go to the sink, on the feeding thread, in order. `couldBeEcho` answers for
+    // a pitch (MIDI, fractional) whether the game's sound carries it (none: never).
+    explicit SungNotes(Sink sink, EchoCheck couldBeEcho = {});
     ~SungNotes();
     SungNotes(const SungNotes&) = delete;
     SungNotes& operator=(const SungNotes&) = delete;
@@ -43,13 +45,12 @@ public:
     // Any number of samples (-1..1); analysed in hops as they fill.
     void feed(const float* samples, std::size_t count);
 
-    // What the loudspeakers may be bringing back to the microphone: `sounding` while
-    // the game's sound is audible (an onset, most likely the echo's attack, then does
-    // not end the note being sung), and `couldBeEcho` answers for a pitch (MIDI,
-    // fractional) whether the game's sound carries it. A steady stretch it accepts is
-    // not reported while it does (it is once it no longer does, if still sung).
-    // Called on the feeding thread; `couldBeEcho` only for a stretch about to be reported.
-    void setEcho(bool sounding, const std::function<bool(double midi)>* couldBeEcho);
+    // Whether the loudspeakers may be bringing the game's sound back to the microphone:
+    // while `sounding`, an onset (most likely the echo's attack) does not end the note
+    // being sung, and a steady stretch that `couldBeEcho` accepts is not reported (it is
+    // once the sound stops, if still sung). Called on the feeding thread; `couldBeEcho`
+    // runs only for a stretch about to be reported.
+    void setEcho(bool sounding);
 
 private:
     struct Impl;

@@ -41,11 +41,10 @@ struct VoiceListener::ReferenceSpectrum {
     fvec_t* in = new_fvec(kHop);
     cvec_t* spectrum = new_cvec(kFft);
     std::deque<std::vector<float>> recent;
-    int audibleHops = 0;  // hops since the reference was last audible, up to kEchoHops
+    int audibleHops = kEchoHops;  // hops since the reference was last audible, up to kEchoHops
     int attackHops = kAttackHops;  // hops since its level last jumped, up to kAttackHops
     double lastDb = -200;
 
-    ReferenceSpectrum() { audibleHops = kEchoHops; }
     ~ReferenceSpectrum() {
         del_aubio_pvoc(pvoc);
         del_fvec(in);
@@ -109,7 +108,9 @@ struct VoiceListener::ReferenceSpectrum {
 };
 
 VoiceListener::VoiceListener(ReferenceTap& reference, SungNotes::Sink sink)
-    : reference_(reference), notes_(std::move(sink)), playedSpectrum_(std::make_unique<ReferenceSpectrum>()),
+    : reference_(reference),
+      notes_(std::move(sink), [this](double midi) { return couldBeEcho(midi); }),
+      playedSpectrum_(std::make_unique<ReferenceSpectrum>()),
       alignedSpectrum_(std::make_unique<ReferenceSpectrum>()) {
     pending_.reserve(kHop);
 }
@@ -140,7 +141,7 @@ void VoiceListener::captured(const std::int16_t* samples, std::size_t count, std
         std::int16_t played[kHop];
         const int fresh = reference_.fresh(played, kHop);
         const bool sounding = playedSpectrum_->update(played, fresh) | alignedSpectrum_->update(reference, kHop);
-        notes_.setEcho(sounding, sounding ? &couldBeEcho_ : nullptr);
+        notes_.setEcho(sounding);
         for (int k = 0; k < kHop; ++k) hop[k] = voice[k] / 32768.0f;
         notes_.feed(hop, kHop);
         pending_.clear();

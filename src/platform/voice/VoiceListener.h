@@ -47,7 +47,6 @@ private:
     struct ReferenceSpectrum;
     std::unique_ptr<ReferenceSpectrum> playedSpectrum_, alignedSpectrum_;
     bool couldBeEcho(double midi) const;
-    const std::function<bool(double)> couldBeEcho_ = [this](double midi) { return couldBeEcho(midi); };
 };
 
 }  // namespace zv::voice
