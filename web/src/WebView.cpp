@@ -117,6 +117,11 @@ void WebView::act(PageAction action, int index, const MouseDown& mouse, int valu
     auto store = [&](ControlRole role, int i) {
         if (Control* c = table_.find(role, i)) c->setValue(value);
     };
+    // A check box or the bar: the new value, then its handler, if it has one.
+    auto set = [&](ControlRole role, void (WindowEvents::*changed)()) {
+        store(role, -1);
+        if (changed) (events_.*changed)();
+    };
     auto choose = [&](ControlRole role, void (WindowEvents::*chosen)(int)) {
         const Control* c = table_.find(role, index);
         if (!c || c->value()) return;  // already selected: nothing changes, no handler
@@ -134,23 +139,11 @@ void WebView::act(PageAction action, int index, const MouseDown& mouse, int valu
     case PageAction::ModeOption: choose(ControlRole::ModeOption, &WindowEvents::modeChosen); break;
     case PageAction::DifficultyOption: choose(ControlRole::DifficultyOption, &WindowEvents::difficultyChosen); break;
     case PageAction::KeyRangeOption: choose(ControlRole::KeyRangeOption, &WindowEvents::keyRangeChosen); break;
-    case PageAction::NoLimitCheck:
-        store(ControlRole::NoLimitCheck, -1);
-        events_.noLimitClicked();
-        break;
-    case PageAction::NoteNamesCheck:
-        store(ControlRole::NoteNamesCheck, -1);
-        events_.noteNamesClicked();
-        break;
-    case PageAction::AskDemonstrationCheck: store(ControlRole::AskDemonstrationCheck, -1); break;
-    case PageAction::TimeLimitChanged:
-        store(ControlRole::TimeLimitBar, -1);
-        events_.timeLimitChanged();
-        break;
-    case PageAction::TimeLimitDragged:
-        store(ControlRole::TimeLimitBar, -1);
-        events_.timeLimitDragged();
-        break;
+    case PageAction::NoLimitCheck: set(ControlRole::NoLimitCheck, &WindowEvents::noLimitClicked); break;
+    case PageAction::NoteNamesCheck: set(ControlRole::NoteNamesCheck, &WindowEvents::noteNamesClicked); break;
+    case PageAction::AskDemonstrationCheck: set(ControlRole::AskDemonstrationCheck, nullptr); break;
+    case PageAction::TimeLimitChanged: set(ControlRole::TimeLimitBar, &WindowEvents::timeLimitChanged); break;
+    case PageAction::TimeLimitDragged: set(ControlRole::TimeLimitBar, &WindowEvents::timeLimitDragged); break;
     }
 }
 
