@@ -53,7 +53,7 @@ public:
         out_ = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + std::to_string(kProgressWidth) + "\" height=\"" +
                std::to_string(kProgressHeight) + "\" viewBox=\"0 0 " + std::to_string(kProgressWidth) + " " +
                std::to_string(kProgressHeight) + "\" font-family=\"" + kFont + "\" fill=\"" + kInk + "\">\n";
-        out_ += "<rect width=\"100%\" height=\"100%\" fill=\"#FFFFFF\"/>\n";
+        rect(0, 0, kProgressWidth, kProgressHeight, "#FFFFFF");
     }
     void text(double x, double y, const std::string& s, int size = 14, const char* anchor = "start",
               const char* fill = nullptr, bool bold = false) {

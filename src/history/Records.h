@@ -18,8 +18,8 @@ inline constexpr int kKeys = 24;
 
 struct QuestionRecord {
     int index = 0;                   // 0, 1, ... in the order answered within its game
-    std::vector<Semitone> melody;    // the notes asked
-    std::vector<Semitone> answered;  // the keys played, in order; the last ends the answer
+    std::vector<Semitone> melody{};    // the notes asked
+    std::vector<Semitone> answered{};  // the keys played, in order; the last ends the answer
     bool right = false;
     int replays = 0;                 // REPLAY pressed for it (each played to its end)
     bool answerShown = false;        // the right answer was demonstrated after the verdict
@@ -29,7 +29,7 @@ struct QuestionRecord {
 };
 
 struct GameRecord {
-    std::string id;                 // unique across machines: merging keys on it
+    std::string id{};               // unique across machines: merging keys on it
     std::int64_t startedMs = 0;     // UTC, milliseconds since 1970
     int notesPerQuestion = 0;       // 1: single-note mode
     int keyRange = 0;               // 0 all keys, 1 white keys, 2 lower octave, 3 its white keys
@@ -38,7 +38,7 @@ struct GameRecord {
     int questionsAsked = 0;         // the game's own summary: replays count as questions
     int rightsCounted = 0;
     bool finished = false;          // false: the program ended before game over
-    std::vector<QuestionRecord> questions;
+    std::vector<QuestionRecord> questions{};
     friend bool operator==(const GameRecord&, const GameRecord&) = default;
 };
 
