@@ -8,6 +8,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
+#include <algorithm>
 #include <atomic>
 #include <map>
 
@@ -21,11 +22,19 @@ std::string notesText(const std::vector<Semitone>& keys) {
     return text;
 }
 
-std::vector<Semitone> notesOf(const QString& text) {
+// "0 4 7" back into keys; anything but digits and spaces separates, a number out of
+// range is dropped. By hand: the progress view reads 100,000 of these at a time.
+std::vector<Semitone> notesOf(const QVariant& cell) {
+    const QByteArray text = cell.toByteArray();
     std::vector<Semitone> keys;
-    for (const QString& part : text.split(' ', Qt::SkipEmptyParts)) {
-        const int k = part.toInt();
-        if (k >= 0 && k < kKeys) keys.push_back(static_cast<Semitone>(k));
+    int value = -1;
+    for (const char c : text + ' ') {
+        if (c >= '0' && c <= '9') {
+            value = std::min(value < 0 ? c - '0' : value * 10 + (c - '0'), 1000);
+        } else if (value >= 0) {
+            if (value < kKeys) keys.push_back(static_cast<Semitone>(value));
+            value = -1;
+        }
     }
     return keys;
 }
@@ -236,19 +245,26 @@ std::vector<GameRecord> SqlHistory::loadAll() {
     if (!q.exec("SELECT game_id, idx, melody, answered, is_right, replays, answer_shown, answer_ms, input"
                 " FROM questions ORDER BY game_id, idx"))
         return games;
+    GameRecord* game = nullptr;
+    QString gameId;
     while (q.next()) {
-        const auto found = byId.find(q.value(0).toString().toStdString());
-        if (found == byId.end()) continue;
+        // Rows come in the order of their game: one look-up per game, not per row.
+        if (const QString id = q.value(0).toString(); !game || id != gameId) {
+            const auto found = byId.find(id.toStdString());
+            game = found == byId.end() ? nullptr : &games[found->second];
+            gameId = id;
+        }
+        if (!game) continue;
         QuestionRecord r;
         r.index = q.value(1).toInt();
-        r.melody = notesOf(q.value(2).toString());
-        r.answered = notesOf(q.value(3).toString());
+        r.melody = notesOf(q.value(2));
+        r.answered = notesOf(q.value(3));
         r.right = q.value(4).toInt() != 0;
         r.replays = q.value(5).toInt();
         r.answerShown = q.value(6).toInt() != 0;
         r.answerMs = q.value(7).toInt();
         r.input = inputFromName(q.value(8).toString().toStdString()).value_or(InputKind::Mouse);
-        games[found->second].questions.push_back(std::move(r));
+        game->questions.push_back(std::move(r));
     }
     return games;
 }
