@@ -227,7 +227,7 @@ void mistakes(Svg& svg, const Figures& f) {
 }
 
 void settingsTable(Svg& svg, const Figures& f) {
-    constexpr double top = 840;
+    constexpr double top = 870;
     svg.text(24, top, "設定ごとの正解率", 18, "start", nullptr, true);
     std::vector<SettingTally> rows = f.settings;
     std::stable_sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) { return a.games > b.games; });

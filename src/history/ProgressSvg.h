@@ -13,7 +13,7 @@
 namespace zv::history {
 
 inline constexpr int kProgressWidth = 800;
-inline constexpr int kProgressHeight = 980;
+inline constexpr int kProgressHeight = 1010;
 
 // A setting as the game writes it: "5音メロディー:30秒 全鍵盤使用", "単音:無制限 …".
 std::string settingCaption(const SettingKey& setting);
