@@ -1,7 +1,6 @@
 #include "history/ProgressSvg.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <memory>
 
@@ -22,13 +21,14 @@ constexpr const char* kGrid = "#CCCCCC";
 constexpr const char* kUnasked = "#E8E8E8";
 constexpr const char* kFont = "IPAPGothic, IPA P Gothic, sans-serif";
 
-// Numbers with at most one decimal, always with a '.', whatever the locale.
+// Numbers with at most one decimal, always with a '.', whatever the locale: counted
+// in tenths as a whole number.
 std::string num(double v) {
-    char text[32];
-    const auto r = std::to_chars(text, text + sizeof text, std::round(v * 10) / 10, std::chars_format::fixed, 1);
-    std::string s(text, r.ptr);
-    if (s.size() > 2 && s.compare(s.size() - 2, 2, ".0") == 0) s.resize(s.size() - 2);
-    return s == "-0" ? "0" : s;
+    const long long tenths = std::llround(v * 10);
+    const long long size = tenths < 0 ? -tenths : tenths;
+    std::string s = (tenths < 0 ? "-" : "") + std::to_string(size / 10);
+    if (size % 10 != 0) (s += '.') += static_cast<char>('0' + size % 10);
+    return s;
 }
 
 std::string escape(const std::string& text) {
