@@ -66,8 +66,6 @@ public:
 
     // Whoever keeps track of the games played (the history); it must outlive the game.
     void setObserver(GameObserver& observer) { ctx_.observer = &observer; }
-    // A piano key pressed on a touch screen (the page): the mouse's press, told apart.
-    void keyTouched(PianoKey key) { input_.pianoKeyPressed(key, InputKind::Touch); }
 
     // The timers' ticks.
     void onStepTimer() { sequencer_.onStepTimer(); }
