@@ -2,21 +2,21 @@
 
 namespace zv::history {
 
-HistoryWriter::HistoryWriter() : thread_([this] { run(); }) {}
-
 HistoryWriter::~HistoryWriter() {
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
     }
     wake_.notify_one();
-    thread_.join();
+    if (thread_.joinable()) thread_.join();
 }
 
 void HistoryWriter::post(std::function<void()> job) {
     {
         std::lock_guard lock(mutex_);
         jobs_.push_back(std::move(job));
+        // The thread starts with the first job: making a writer costs the start-up nothing.
+        if (!thread_.joinable()) thread_ = std::thread([this] { run(); });
     }
     wake_.notify_one();
 }

@@ -1,6 +1,7 @@
 // A thread of its own for the history's storage: jobs posted from the game's thread
 // run there in order, so no write (nor the file's opening) ever holds up a key press
-// or the window. The destructor runs what is queued, then joins.
+// or the window. The thread starts with the first job; the destructor runs what is
+// queued, then joins.
 #pragma once
 
 #include <condition_variable>
@@ -13,7 +14,7 @@ namespace zv::history {
 
 class HistoryWriter {
 public:
-    HistoryWriter();
+    HistoryWriter() = default;
     ~HistoryWriter();
     HistoryWriter(const HistoryWriter&) = delete;
     HistoryWriter& operator=(const HistoryWriter&) = delete;
