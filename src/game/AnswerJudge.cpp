@@ -7,7 +7,6 @@
 namespace zv {
 
 void AnswerJudge::judgeAnswer(bool right, PianoKey played, InputKind input) {
-    tellObserver(right, played, input);
     WindowControls& ui = ctx_.ui;
     ui.verdictPicture->setPicture(ui.storedPictures[right ? 0 : 1]->picture());
     ui.verdictPicture->setVisible(true);
@@ -19,6 +18,8 @@ void AnswerJudge::judgeAnswer(bool right, PianoKey played, InputKind input) {
     ctx_.state.phase = Phase::VerdictPause;
     ctx_.lockKeys();
     ctx_.services.stepTimer.setEnabled(true);
+    // Told last: the verdict is shown and the pause armed before anything is recorded.
+    tellObserver(right, played, input);
 }
 
 bool AnswerJudge::askDemonstration() {

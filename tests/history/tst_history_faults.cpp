@@ -35,7 +35,10 @@ GameRecord gameSoFar(const std::string& id, int answered, bool finished) {
 // The child process: saves games of five answers each, one answer at a time, and
 // prints "finished N" after each game, until killed or `games` are written.
 int writer(const char* path, int games) {
-    QCoreApplication app(*new int(1), new char* [1] { const_cast<char*>("writer") });
+    static int argc = 1;
+    static char name[] = "writer";
+    static char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
     SqlHistory store(path, [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); });
     for (int n = 0; n < games; ++n) {
         for (int a = 1; a <= 5; ++a) store.save(gameSoFar("w" + std::to_string(n), a, false));
@@ -100,10 +103,9 @@ private slots:
             SqlHistory store(path.toStdString(), said.say());
             const auto games = store.loadAll();
             QVERIFY(said.lines.empty() && games.size() >= 31);
-            for (const GameRecord& g : games) {
+            for (const GameRecord& g : games)
                 QVERIFY(g.finished ? g.questions.size() == 5 : !g.questions.empty() && g.questions.size() <= 5);
-                QVERIFY(g.finished || &g == &games.back());
-            }
+            QVERIFY(std::count_if(games.begin(), games.end(), [](const GameRecord& g) { return !g.finished; }) <= 1);
         } else if (fault == "damaged") {
             QDir().mkpath(dir.filePath("zorvanta"));
             QFile f(path);
@@ -159,8 +161,8 @@ private slots:
             // The file may not grow past 96 KiB: the writer plays on and says it once.
             std::unique_ptr<QProcess> child(startWriter(path, 300, "98304"));
             QVERIFY(child->waitForFinished(60000));
-            QCOMPARE(child->exitCode(), 0);
             const QString err = QString::fromUtf8(child->readAllStandardError());
+            QVERIFY2(child->exitCode() == 0, qPrintable(err));
             QCOMPARE(err.count("history is not kept"), 1);
             QVERIFY(child->readAllStandardOutput().contains("finished 299\n"));
             SqlHistory store(path.toStdString(), said.say());
