@@ -29,6 +29,11 @@ std::string CommandLine::usage(const std::string& program) {
            "\n"
            "  --sing     also answer by singing into the default microphone\n"
            "             (headphones recommended)\n"
+           "  --no-history            keep no record of the games played\n"
+           "  --progress              show the progress of the games kept\n"
+           "  --export-history FILE   write the games kept to FILE (CSV) and exit\n"
+           "  --import-history FILE   add the games of FILE (CSV) not kept yet, and exit\n"
+           "  --forget-history        delete every game kept, and exit\n"
            "  --help     show this help and exit\n"
            "  --version  show the version and exit\n"
            "Qt's own options (-platform NAME, -style NAME, ...) are passed on to Qt.\n";
@@ -44,6 +49,21 @@ CommandLine CommandLine::parse(const std::string& program, const std::vector<std
         } else if (among(kQtFlags, a)) {
         } else if (a == "--sing") {
             c.sing = true;
+        } else if (a == "--no-history") {
+            c.noHistory = true;
+        } else if (a == "--progress") {
+            c.progress = true;
+        } else if (a == "--forget-history") {
+            c.forgetHistory = true;
+        } else if (a == "--export-history" || a == "--import-history") {
+            if (++i == args.size() || args[i].empty()) {
+                CommandLine fail;
+                fail.action = Action::Fail;
+                fail.output = program + ": option '" + a + "' needs a file\n" + usage(program);
+                fail.exitCode = 2;
+                return fail;
+            }
+            (a == "--export-history" ? c.exportHistory : c.importHistory) = args[i];
         } else if (a == "--help" || a == "-h") {
             return {Action::Print, false, usage(program), 0};
         } else if (a == "--version") {

@@ -13,6 +13,13 @@ struct CommandLine {
     bool sing = false;       // --sing: answer by singing into the microphone
     std::string output;      // for Print (stdout) and Fail (stderr)
     int exitCode = 0;        // for Print and Fail
+    // The history of games played (history/): --no-history keeps nothing; the others
+    // act on it and end without opening the game (--progress shows it in a window).
+    bool noHistory = false;
+    bool progress = false;
+    bool forgetHistory = false;
+    std::string exportHistory{};  // --export-history FILE
+    std::string importHistory{};  // --import-history FILE
 
     // argv[1..]; the program's name for the messages.
     static CommandLine parse(const std::string& program, const std::vector<std::string>& args);

@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "CommandLine.h"
+#include "HistoryCommands.h"
+#include "history/sql/DesktopHistory.h"
 #include "platform/real/DeviceModule.h"
 #include "platform/real/QtMessageBoxes.h"
 #include "platform/real/QtServices.h"
@@ -34,6 +36,8 @@ int main(int argc, char* argv[]) {
         std::fputs(options.output.c_str(), options.action == zv::CommandLine::Action::Print ? stdout : stderr);
         return options.exitCode;
     }
+    // The history's own actions run instead of the game.
+    if (zv::wantsHistoryCommand(options)) return zv::runHistoryCommand(options, argc, argv);
     // No doomed start of a session bus as the window builds (SessionBus.h).
     zv::skipHopelessBusAutolaunch();
     // The fonts' configuration loads while QApplication starts (MainWindow.h).
@@ -59,6 +63,14 @@ int main(int argc, char* argv[]) {
     // or broken still ends the program before the window shows.
     real.pictures.prefetch(game.picturePaths());
     zv::MainWindow window(game);
+    // Every game is kept (history/) unless --no-history; the file opens after the
+    // first frame, on the history's own thread.
+    std::unique_ptr<zv::history::DesktopHistory> history;
+    if (!options.noHistory) {
+        history = std::make_unique<zv::history::DesktopHistory>(
+            zv::history::SqlHistory::defaultPath(), [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); });
+        game.setObserver(history->observer());
+    }
     if (const auto missing = game.load()) {
         std::fprintf(stderr, "zorvanta: cannot load picture %s\n", missing->c_str());
         boxes.information(zv::MessageBoxes::kAppTitle, zv::Game::missingPictureText(*missing));
@@ -88,8 +100,9 @@ int main(int argc, char* argv[]) {
     zv::SungNotePress sungNotes(game, window);
     std::unique_ptr<zv::InputConnection> voice;  // goes before what its handler uses
     const bool sing = options.sing;
-    zv::AfterFirstFrame afterFirstFrame(&window, [&devices, &sounds, &midi, &voice, &sungNotes, &game, sing, trace,
-                                              reportFirstPaint](bool painted) {
+    zv::AfterFirstFrame afterFirstFrame(&window, [&devices, &sounds, &midi, &voice, &sungNotes, &game, &history, sing,
+                                              trace, reportFirstPaint](bool painted) {
+        if (history) history->open();
         if (painted && reportFirstPaint) {
             timespec ts{};
             clock_gettime(CLOCK_MONOTONIC, &ts);

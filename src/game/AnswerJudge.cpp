@@ -1,10 +1,12 @@
 #include "game/AnswerJudge.h"
 
+#include <algorithm>
+
 #include "game/GameContext.h"
 
 namespace zv {
 
-void AnswerJudge::judgeAnswer(bool right) {
+void AnswerJudge::judgeAnswer(bool right, PianoKey played, InputKind input) {
     WindowControls& ui = ctx_.ui;
     ui.verdictPicture->setPicture(ui.storedPictures[right ? 0 : 1]->picture());
     ui.verdictPicture->setVisible(true);
@@ -16,10 +18,28 @@ void AnswerJudge::judgeAnswer(bool right) {
     ctx_.state.phase = Phase::VerdictPause;
     ctx_.lockKeys();
     ctx_.services.stepTimer.setEnabled(true);
+    // Told last: the verdict is shown and the pause armed before anything is recorded.
+    tellObserver(right, played, input);
 }
 
 bool AnswerJudge::askDemonstration() {
-    return ctx_.services.boxes.askYesNo("正解を表示しますか?") == MessageBoxes::kYes;
+    const bool yes = ctx_.services.boxes.askYesNo("正解を表示しますか?") == MessageBoxes::kYes;
+    if (yes) ctx_.observer->answerShown();
+    return yes;
+}
+
+// The right keys played so far are the melody's first notes; a wrong answer ends with
+// the key that was played instead.
+void AnswerJudge::tellObserver(bool right, PianoKey played, InputKind input) {
+    const GameState& state = ctx_.state;
+    const int notes = std::min<int>(ctx_.settings.notesPerQuestion, kMelodySlots);
+    Verdict verdict{{}, {}, right, input};
+    for (int i = 0; i < notes; ++i)
+        if (const auto key = readToken(state.melody[i])) verdict.melody.push_back(*key);
+    const int rightKeys = std::min<int>(state.notePos, static_cast<int>(verdict.melody.size()));
+    verdict.answered.assign(verdict.melody.begin(), verdict.melody.begin() + rightKeys);
+    if (!right) verdict.answered.push_back(played);
+    ctx_.observer->answerJudged(verdict);
 }
 
 std::string AnswerJudge::summaryCaption(int notesPerQuestion, int limitSeconds) {

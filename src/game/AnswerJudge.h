@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "game/GameObserver.h"
+
 namespace zv {
 
 struct GameContext;
@@ -13,8 +15,8 @@ public:
     explicit AnswerJudge(GameContext& ctx) : ctx_(ctx) {}
 
     // Shows the right or wrong picture, counts a right answer, locks the keys and
-    // arms the 200 ms pause.
-    void judgeAnswer(bool right);
+    // arms the 200 ms pause. The key played last and its input go to the observer.
+    void judgeAnswer(bool right, PianoKey played = {}, InputKind input = InputKind::Mouse);
 
     // "正解を表示しますか?" with Yes/No; true for Yes.
     bool askDemonstration();
@@ -28,6 +30,8 @@ public:
     static std::string rateText(long questions, long rights);
 
 private:
+    void tellObserver(bool right, PianoKey played, InputKind input);
+
     GameContext& ctx_;
 };
 

@@ -2,12 +2,16 @@
 
 namespace zv {
 
+namespace {
+GameObserver silentObserver;
+}  // namespace
+
 Game::Game(Services services)
     : services_(services),
       table_(ControlTable::createMainWindow()),
       ui_(*table_),
       keyboard_(ui_),
-      ctx_{ui_, state_, settings_, sounds_, keyboard_, services_},
+      ctx_{ui_, state_, settings_, sounds_, keyboard_, services_, &silentObserver},
       judge_(ctx_),
       flow_(ctx_),
       sequencer_(ctx_, flow_, judge_),

@@ -64,6 +64,9 @@ public:
     // A sung note (MIDI note number), judged by pitch class; the key it shows.
     PianoKey sungNote(int midi) { return input_.sungNote(midi); }
 
+    // Whoever keeps track of the games played (the history); it must outlive the game.
+    void setObserver(GameObserver& observer) { ctx_.observer = &observer; }
+
     // The timers' ticks.
     void onStepTimer() { sequencer_.onStepTimer(); }
     void onCountdownTimer() { countdown_.onCountdownTimer(); }

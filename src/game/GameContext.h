@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "controls/WindowControls.h"
+#include "game/GameObserver.h"
 #include "game/GameState.h"
 #include "keys/KeySounds.h"
 #include "keys/Keyboard.h"
@@ -21,6 +22,8 @@ struct GameContext {
     KeySounds& sounds;
     Keyboard& keyboard;
     Services& services;
+    // Told of each game's steps (GameObserver.h); never null, silent unless Game::setObserver.
+    GameObserver* observer;
 
     // Plays a sound name from the sound folder (the one way the game sounds).
     void play(std::string_view soundName) { services.sound.play(sounds.path(soundName)); }

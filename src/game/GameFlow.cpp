@@ -87,6 +87,8 @@ void GameFlow::startStopClicked() {
     // answer, pressed after a long thought, must not wait for a suspended output.
     ctx_.services.sound.keepReady(true);
     ctx_.play(KeySounds::kStartChime);
+    const Settings& s = ctx_.settings;
+    ctx_.observer->gameStarted(s.notesPerQuestion, s.keyRange, s.noTimeLimit ? 0 : s.limitSeconds);
     ui.modeFrame->setEnabled(false);
     ui.difficultyFrame->setEnabled(false);
     ui.timeLimitFrame->setEnabled(false);
@@ -99,6 +101,7 @@ void GameFlow::startStopClicked() {
 }
 
 void GameFlow::endGame() {
+    ctx_.observer->gameEnded(ctx_.state.score.questions, ctx_.state.score.rights);
     WindowControls& ui = ctx_.ui;
     ui.verdictPicture->setPicture(ui.storedPictures[2]->picture());
     ctx_.services.stepTimer.setEnabled(false);

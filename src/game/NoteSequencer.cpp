@@ -48,6 +48,7 @@ void NoteSequencer::onStepTimer() {
 void NoteSequencer::countQuestion() {
     ++ctx_.state.score.questions;
     ctx_.showScore();
+    ctx_.observer->melodyPlayed(ctx_.state.phase == Phase::Replay);
 }
 
 void NoteSequencer::bannerStep() {

@@ -9,7 +9,7 @@
 
 namespace zv {
 
-void PianoInput::press(PianoKey key, bool sounding) {
+void PianoInput::press(PianoKey key, InputKind input, bool sounding) {
     GameState& state = ctx_.state;
     ctx_.ui.table.focusWindow();
     if (sounding) ctx_.playKey(key);
@@ -19,24 +19,24 @@ void PianoInput::press(PianoKey key, bool sounding) {
     if (state.notePos >= ctx_.settings.notesPerQuestion || state.notePos >= kMelodySlots) return;
     if (makeToken(key) == state.melody[state.notePos]) {
         ++state.notePos;
-        if (state.notePos == ctx_.settings.notesPerQuestion) judge_.judgeAnswer(true);
+        if (state.notePos == ctx_.settings.notesPerQuestion) judge_.judgeAnswer(true, key, input);
     } else {
-        judge_.judgeAnswer(false);
+        judge_.judgeAnswer(false, key, input);
     }
 }
 
 void PianoInput::whiteKeyPressed(int index) {
-    if (index >= 0 && index < kWhiteKeyCount) press({KeyColor::White, index});
+    if (index >= 0 && index < kWhiteKeyCount) press({KeyColor::White, index}, InputKind::Mouse);
 }
 
 void PianoInput::blackKeyPressed(int index) {
-    if (index >= 0 && index < kBlackKeyCount) press({KeyColor::Black, index});
+    if (index >= 0 && index < kBlackKeyCount) press({KeyColor::Black, index}, InputKind::Mouse);
 }
 
 void PianoInput::notePlatePressed(int index) {
     // A plate plays its white key only while that key itself could be played: a
     // locked key stays silent whichever way it is reached, as with its PC key.
-    pianoKeyPressed({KeyColor::White, index});
+    pianoKeyPressed({KeyColor::White, index}, InputKind::Mouse);
 }
 
 void PianoInput::pcKeyPressed(int keyCode) {
@@ -47,13 +47,13 @@ void PianoInput::pcKeyPressed(int keyCode) {
             ctx_.services.app.quit();
         return;
     }
-    if (const auto key = pianoKeyForKeyCode(keyCode)) pianoKeyPressed(*key);
+    if (const auto key = pianoKeyForKeyCode(keyCode)) pianoKeyPressed(*key, InputKind::Keys);
 }
 
-void PianoInput::pianoKeyPressed(PianoKey key) {
+void PianoInput::pianoKeyPressed(PianoKey key, InputKind input) {
     const Control* button = ctx_.keyboard.button(key);
     if (!button || !button->enabled()) return;
-    press(key);
+    press(key, input);
 }
 
 PianoKey PianoInput::sungNote(int note) {
@@ -76,7 +76,7 @@ PianoKey PianoInput::sungNote(int note) {
         if (!usable(other)) return key;
         key = other;
     }
-    press(key, false);
+    press(key, InputKind::Voice, false);
     return key;
 }
 

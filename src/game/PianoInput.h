@@ -3,6 +3,7 @@
 // answer, is compared with the next note of the question.
 #pragma once
 
+#include "game/GameObserver.h"
 #include "keys/PianoKey.h"
 
 namespace zv {
@@ -22,8 +23,9 @@ public:
     // A key code of the PC keyboard (keys/PcKeyMap.h): the key of a piano key plays
     // it when that key is usable; Esc stops a game, or quits the idle window.
     void pcKeyPressed(int keyCode);
-    // A piano key pressed on another device: exactly what its PC key does.
-    void pianoKeyPressed(PianoKey key);
+    // A piano key pressed on another device (a MIDI keyboard unless told otherwise):
+    // exactly what its PC key does.
+    void pianoKeyPressed(PianoKey key, InputKind input = InputKind::Midi);
     // A sung note (MIDI note number), judged by pitch class: while an answer is
     // awaited, a note of the expected note's pitch class presses that very key and
     // any other presses the usable key of its own pitch class nearest its octave
@@ -32,7 +34,7 @@ public:
     PianoKey sungNote(int midi);
 
 private:
-    void press(PianoKey key, bool sounding = true);
+    void press(PianoKey key, InputKind input, bool sounding = true);
 
     GameContext& ctx_;
     AnswerJudge& judge_;

@@ -3,7 +3,7 @@
 # only what the play build in build-play/ uses, checked against that build:
 #   - a tool it ran (compiler, cmake, ninja, pkg-config: the paths its cache names),
 #   - a header it compiled, or a library or CMake file it linked or read,
-#   - a font whose family the game's binary names;
+#   - a font whose family the game's binary names, a Qt SQL driver it names;
 # and no package there is a server (a systemd unit, a D-Bus service, an autostart
 # entry) or on the test list as well.
 #   check_play_packages.sh <source dir>
@@ -45,6 +45,11 @@ while read -r package; do
     family=$(fc-scan --format '%{family[0]}' "$font")
     [ -n "$family" ] && grep -aqF "$family" "$play/bin/zorvanta" && used=1
   done < <(grep -E '\.(ttf|otf|ttc)$' <<<"$files")
+  # A Qt SQL driver is a plugin the game loads by its name ("QSQLITE" for libqsqlite.so).
+  while read -r plugin; do
+    driver=$(basename "$plugin" .so)
+    grep -aqF "Q$(tr a-z A-Z <<<"${driver#libq}")" "$play/bin/zorvanta" && used=1
+  done < <(grep -E '/plugins/sqldrivers/[^/]+\.so$' <<<"$files")
   [ "$used" = 1 ] || fail "$package: nothing of it is used by the play build"
 done < <(list play)
 [ "$failures" -eq 0 ] || exit 1

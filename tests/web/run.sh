@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The web edition's tests: the same seeded game traced by the desktop core and by the
 # core compiled to WebAssembly must match line for line; the page's key codes must be
-# the desktop's; then the players' sessions of tests/web/e2e.mjs run in headless chromium.
+# the desktop's; then the players' sessions of tests/web/e2e.mjs and the history's of
+# tests/web/history.mjs run in headless chromium.
 #   tests/web/run.sh <desktop build folder> <web build folder>
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -24,3 +25,4 @@ echo "ok   the same seeded game traces alike on the desktop and web cores ($(wc 
 
 node "$here/key_codes.mjs"
 node "$here/e2e.mjs" "$web/site"
+node "$here/history.mjs" "$web/site"

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "WebHistory.h"
 #include "WebView.h"
 #include "game/Game.h"
 #include "keys/MidiKeys.h"
@@ -44,6 +45,7 @@ EMSCRIPTEN_KEEPALIVE int zv_start() {
         web.reset();
         return 1;
     }
+    zv::web::attachHistory(web->game);
     return 0;
 }
 

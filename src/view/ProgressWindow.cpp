@@ -1,0 +1,77 @@
+#include "view/ProgressWindow.h"
+
+#include <QComboBox>
+#include <QDateTime>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSvgWidget>
+#include <QTimeZone>
+#include <QVBoxLayout>
+
+#include "history/Calendar.h"
+#include "history/Figures.h"
+#include "history/ProgressSvg.h"
+
+namespace zv {
+
+ProgressWindow::ProgressWindow(history::SqlHistory& store) : store_(store) {
+    setWindowTitle("成績 - Zorvanta");
+    filter_ = new QComboBox(this);
+    forget_ = new QPushButton("履歴を消去", this);
+    note_ = new QLabel(this);
+    picture_ = new QSvgWidget(this);
+    picture_->setFixedSize(history::kProgressWidth, history::kProgressHeight);
+    auto* bar = new QHBoxLayout;
+    bar->addWidget(new QLabel("設定:", this));
+    bar->addWidget(filter_, 1);
+    bar->addWidget(forget_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(bar);
+    layout->addWidget(note_);
+    layout->addWidget(picture_);
+    if (store_.state() != history::SqlHistory::State::Writable) forget_->setEnabled(false);
+    if (store_.state() == history::SqlHistory::State::ReadOnly)
+        note_->setText("この記録は新しいバージョンのものです。読み取り専用で表示しています。");
+    if (store_.state() == history::SqlHistory::State::Unavailable) note_->setText("記録を読めません。");
+    note_->setVisible(!note_->text().isEmpty());
+    connect(filter_, &QComboBox::currentIndexChanged, this, [this] { redraw(); });
+    connect(forget_, &QPushButton::clicked, this, [this] { forget(); });
+    reload();
+}
+
+void ProgressWindow::reload() {
+    games_ = store_.loadAll();
+    std::vector<history::SettingKey> settings;
+    for (const auto& g : games_) settings.push_back(history::settingOf(g));
+    std::sort(settings.begin(), settings.end());
+    settings.erase(std::unique(settings.begin(), settings.end()), settings.end());
+    settings_ = settings;
+    const QSignalBlocker quiet(filter_);
+    filter_->clear();
+    filter_->addItem("すべて");
+    for (const auto& s : settings_) filter_->addItem(QString::fromStdString(history::settingCaption(s)));
+    redraw();
+}
+
+void ProgressWindow::redraw() {
+    const int offsetMinutes = QDateTime::currentDateTime().offsetFromUtc() / 60;
+    const std::int64_t today = history::localDay(QDateTime::currentMSecsSinceEpoch(), offsetMinutes);
+    const int chosen = filter_->currentIndex();
+    std::optional<history::SettingKey> filter;
+    if (chosen > 0 && chosen <= static_cast<int>(settings_.size())) filter = settings_[chosen - 1];
+    svg_ = QByteArray::fromStdString(history::progressSvg(history::computeFigures(games_, offsetMinutes, today, filter)));
+    picture_->load(svg_);
+}
+
+void ProgressWindow::forget() {
+    if (QMessageBox::question(this, "Zorvanta", "これまでの成績をすべて消去しますか?") != QMessageBox::Yes) return;
+    if (!store_.forget()) {
+        QMessageBox::information(this, "Zorvanta", "成績を消去できませんでした。");
+        return;
+    }
+    reload();
+}
+
+}  // namespace zv
