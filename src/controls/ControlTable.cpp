@@ -40,6 +40,33 @@ const char* roleName(ControlRole role) {
     return "control";
 }
 
+const char* kindName(ControlKind kind) {
+    switch (kind) {
+    case ControlKind::Button: return "button";
+    case ControlKind::Label: return "label";
+    case ControlKind::Frame: return "frame";
+    case ControlKind::OptionButton: return "option";
+    case ControlKind::CheckBox: return "check";
+    case ControlKind::PictureBox: return "picture";
+    case ControlKind::VerticalScrollBar: return "scrollBar";
+    }
+    return "control";
+}
+
+const char* propName(Prop prop) {
+    switch (prop) {
+    case Prop::Caption: return "caption";
+    case Prop::Visible: return "visible";
+    case Prop::Enabled: return "enabled";
+    case Prop::Geometry: return "geometry";
+    case Prop::BackColor: return "backColor";
+    case Prop::Value: return "value";
+    case Prop::Picture: return "picture";
+    case Prop::PrintedText: return "printedText";
+    }
+    return "";
+}
+
 Control::Control(ControlTable& owner, ControlRole role, int index, ControlKind kind, Control* container)
     : owner_(owner), role_(role), index_(index), kind_(kind), container_(container) {}
 

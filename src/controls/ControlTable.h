@@ -18,6 +18,8 @@ namespace zv {
 struct Picture;
 
 enum class ControlKind { Button, Label, Frame, OptionButton, CheckBox, PictureBox, VerticalScrollBar };
+// A stable name of a kind for a view that is not C++: "button", "option", "scrollBar".
+const char* kindName(ControlKind kind);
 
 struct Rgb {
     std::uint8_t r = 0, g = 0, b = 0;
@@ -41,6 +43,8 @@ struct FontSpec {
 
 // What changed on a control; the view applies just that property.
 enum class Prop { Caption, Visible, Enabled, Geometry, BackColor, Value, Picture, PrintedText };
+// The same for a property: "caption", "visible", ...
+const char* propName(Prop prop);
 
 class ControlTable;
 

@@ -109,6 +109,14 @@ void GameFlow::endGame() {
     ctx_.services.stepTimer.setEnabled(true);
 }
 
+void GameFlow::quit() {
+    // The program ends with the window; where the window outlives the call (a page
+    // that cannot close its tab), a banner or a pause must not tick on behind it.
+    ctx_.services.stepTimer.setEnabled(false);
+    ctx_.services.countdownTimer.setEnabled(false);
+    ctx_.services.app.quit();
+}
+
 bool GameFlow::inGameOverPause() const { return ctx_.state.phase == Phase::GameOverPause; }
 
 void GameFlow::replayClicked() {

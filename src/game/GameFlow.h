@@ -23,6 +23,8 @@ public:
     void resetToIdle();
     void startStopClicked();
     void endGame();
+    // The program ends (Esc in the idle window): both timers stop first.
+    void quit();
     void replayClicked();
     // After a demonstration: show it again, or go on to the next question.
     void showAnswerClicked() { afterDemonstration(true); }

@@ -44,7 +44,7 @@ void PianoInput::pcKeyPressed(int keyCode) {
         if (ctx_.state.inProgress)
             flow_.endGame();
         else
-            ctx_.services.app.quit();
+            flow_.quit();
         return;
     }
     if (const auto key = pianoKeyForKeyCode(keyCode)) pianoKeyPressed(*key);

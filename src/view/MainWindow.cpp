@@ -18,6 +18,7 @@
 #include <QSignalBlocker>
 #include <QStyleFactory>
 #include <QStyleOption>
+#include <QWheelEvent>
 #include <dlfcn.h>
 
 #include <algorithm>
@@ -138,7 +139,7 @@ QFont MainWindow::designFont(const FontSpec& font) {
 }
 
 MainWindow::MainWindow(ControlTable& table, WindowEvents& events, QWidget* parent)
-    : QWidget(parent), table_(table), events_(events) {
+    : QWidget(parent), table_(table), input_(events) {
     build();
 }
 
@@ -151,7 +152,7 @@ MainWindow::~MainWindow() {
 }
 
 QWidget* MainWindow::widget(ControlRole role, int index) const {
-    const Control* c = table_.find(role, index);
+    Control* c = table_.find(role, index);
     if (!c) return nullptr;
     auto it = widgets_.find(c);
     return it == widgets_.end() ? nullptr : it->second;
@@ -240,76 +241,40 @@ QWidget* MainWindow::create(Control& c, QWidget* parent) {
 }
 
 void MainWindow::connectHandlers(Control& c, QWidget* w) {
-    const ControlRole role = c.role();
-    const int i = c.index();
     Control* ctl = &c;
+    const auto pressed = [this, ctl](QMouseEvent& e) { input_.act(*ctl, {.mouse = mouseDown(e)}); };
     if (auto* key = dynamic_cast<KeyButton*>(w)) {
-        if (role == ControlRole::WhiteKey)
-            key->setPressHandler([this, i](QMouseEvent& e) { events_.whiteKeyPressed(i, mouseDown(e)); });
-        else
-            key->setPressHandler([this, i](QMouseEvent& e) { events_.blackKeyPressed(i, mouseDown(e)); });
-        return;
-    }
-    if (auto* box = dynamic_cast<PictureBox*>(w)) {
-        if (role == ControlRole::NotePlate)
-            box->setPressHandler([this, i](QMouseEvent& e) { events_.notePlatePressed(i, mouseDown(e)); });
-        return;
-    }
-    if (auto* radio = qobject_cast<QRadioButton*>(w)) {
+        key->setPressHandler(pressed);
+    } else if (auto* box = dynamic_cast<PictureBox*>(w)) {
+        box->setPressHandler(pressed);
+    } else if (auto* bar = qobject_cast<QScrollBar*>(w)) {
+        // The bar's own steps are replaced by the game's: each action is reported,
+        // and the widget then shows the value the game gave the control.
+        connect(bar, &QAbstractSlider::actionTriggered, this, [this, ctl, bar](int action) {
+            using K = ControlAction::Kind;
+            ControlAction a;
+            switch (action) {
+            case QAbstractSlider::SliderSingleStepAdd: a = {K::StepSmall, 1}; break;
+            case QAbstractSlider::SliderSingleStepSub: a = {K::StepSmall, -1}; break;
+            case QAbstractSlider::SliderPageStepAdd: a = {K::StepLarge, 1}; break;
+            case QAbstractSlider::SliderPageStepSub: a = {K::StepLarge, -1}; break;
+            case QAbstractSlider::SliderToMinimum: a = {K::SetTo, ctl->minimum()}; break;
+            case QAbstractSlider::SliderToMaximum: a = {K::SetTo, ctl->maximum()}; break;
+            default: return;  // a drag: sliderMoved
+            }
+            input_.act(*ctl, a);
+            bar->setSliderPosition(ctl->value());
+        });
+        connect(bar, &QAbstractSlider::sliderMoved, this,
+                [this, ctl](int v) { input_.act(*ctl, {ControlAction::Kind::DraggedTo, v}); });
+        connect(bar, &QAbstractSlider::sliderReleased, this,
+                [this, ctl, bar] { input_.act(*ctl, {ControlAction::Kind::SetTo, bar->value()}); });
+    } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
         // clicked, not toggled: a value set by the game must not run the handler.
-        connect(radio, &QAbstractButton::clicked, this, [this, ctl, role, i] {
-            if (ctl->value()) {  // already selected: nothing changes, no handler
-                apply(*ctl, Prop::Value);
-                return;
-            }
-            ctl->setValue(1);  // the handler reads the choice from the table
-            apply(*ctl, Prop::Value);
-            switch (role) {
-            case ControlRole::DifficultyOption: events_.difficultyChosen(i); break;
-            case ControlRole::ModeOption: events_.modeChosen(i); break;
-            case ControlRole::KeyRangeOption: events_.keyRangeChosen(i); break;
-            default: break;
-            }
+        connect(button, &QAbstractButton::clicked, this, [this, ctl] {
+            input_.act(*ctl, {});
+            apply(*ctl, Prop::Value);  // an option already chosen stays chosen
         });
-        return;
-    }
-    if (auto* check = qobject_cast<QCheckBox*>(w)) {
-        connect(check, &QAbstractButton::clicked, this, [this, ctl, role](bool checked) {
-            ctl->setValue(checked ? 1 : 0);
-            if (role == ControlRole::NoLimitCheck) events_.noLimitClicked();
-            else if (role == ControlRole::NoteNamesCheck) events_.noteNamesClicked();
-        });
-        return;
-    }
-    if (auto* bar = qobject_cast<QScrollBar*>(w)) {
-        // Dragging the thumb reports each move and one change when let go; arrows,
-        // page clicks, the wheel and the keyboard report a change.
-        connect(bar, &QAbstractSlider::sliderPressed, this, [this, ctl] { scrollValueAtPress_ = ctl->value(); });
-        connect(bar, &QAbstractSlider::sliderMoved, this, [this, ctl](int v) {
-            ctl->setValue(v);
-            events_.timeLimitDragged();
-        });
-        connect(bar, &QAbstractSlider::sliderReleased, this, [this, ctl, bar] {
-            ctl->setValue(bar->value());
-            if (ctl->value() != scrollValueAtPress_) events_.timeLimitChanged();
-        });
-        connect(bar, &QAbstractSlider::valueChanged, this, [this, ctl, bar](int v) {
-            if (bar->isSliderDown()) return;  // a drag: sliderMoved reports it
-            ctl->setValue(v);
-            events_.timeLimitChanged();
-        });
-        return;
-    }
-    if (auto* button = qobject_cast<QPushButton*>(w)) {
-        void (WindowEvents::*clicked)() = nullptr;
-        switch (role) {
-        case ControlRole::StartStopButton: clicked = &WindowEvents::startStopClicked; break;
-        case ControlRole::ReplayButton: clicked = &WindowEvents::replayClicked; break;
-        case ControlRole::ShowAnswerButton: clicked = &WindowEvents::showAnswerClicked; break;
-        case ControlRole::NextQuestionButton: clicked = &WindowEvents::nextQuestionClicked; break;
-        default: return;
-        }
-        connect(button, &QAbstractButton::clicked, this, [this, clicked] { (events_.*clicked)(); });
     }
 }
 
@@ -455,6 +420,18 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         lastKeyPress_ = nullptr;  // a new key event: the next press is a new one
         break;
     case QEvent::KeyPress: previewKey(watched, event); break;
+    case QEvent::Wheel:
+        // The wheel over the time-limit bar moves it by the game's rule, not Qt's.
+        if (auto* bar = qobject_cast<QScrollBar*>(watched); bar && bar->window() == this) {
+            const auto* wheel = static_cast<const QWheelEvent*>(event);
+            for (auto& [control, widget] : widgets_)
+                if (widget == bar)
+                    input_.act(*control,
+                               {ControlAction::Kind::Wheel, wheel->angleDelta().y(), false,
+                                {0, shiftState(wheel->modifiers())}});
+            return true;
+        }
+        break;
     default: break;
     }
     return false;  // the key goes on to the control with the focus
@@ -472,7 +449,7 @@ void MainWindow::previewKey(QObject* watched, QEvent* event) {
     lastKeyPress_ = event;
     lastKeyReceiver_ = w;
     const auto* key = static_cast<const QKeyEvent*>(event);
-    if (const int code = virtualKeyCode(*key)) events_.pcKeyPressed(code, shiftState(key->modifiers()));
+    if (const int code = virtualKeyCode(*key)) input_.keyPressed(code, shiftState(key->modifiers()), key->isAutoRepeat());
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

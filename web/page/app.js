@@ -17,9 +17,10 @@ let ended = false;
 const heldTicks = [];  // [timerId, generation] due while the core was busy
 
 const root = document.getElementById('window');
-const view = new View(root, (action, index, mouse, value) => enter('zv_act',
-  ['number', 'number', 'number', 'number', 'number', 'number', 'number'],
-  [action, index, mouse.button ?? 1, mouse.modifiers ?? 0, mouse.x ?? 0, mouse.y ?? 0, value]), []);
+const view = new View(root, (n, action, { value = 0, repeat = false, mouse = {} }) => enter('zv_act',
+  ['number', 'string', 'number', 'number', 'number', 'number', 'number', 'number'],
+  [n, action, value, repeat ? 1 : 0, mouse.button ?? 1, mouse.modifiers ?? 0, mouse.x ?? 0, mouse.y ?? 0]), []);
+let gameKeys = new Set();  // the key codes the game takes, from the core
 const platform = new Platform({ view, onTick: (id, gen, audioAt) => tick(id, gen, audioAt) });
 
 // Calls an export of the core unless it is busy; true when the call was made.
@@ -49,13 +50,15 @@ function deliverHeldTicks() {
 }
 
 // Key preview: every key press of the page reaches the game's key handler once,
-// before the focused control acts on it.
+// before the focused control acts on it. A key the game takes does nothing else,
+// with or without Ctrl or Alt: no browser shortcut fires for a piano key.
 window.addEventListener('keydown', (e) => {
-  if (view.dialogOpen) return;
+  if (view.dialogOpen || ended) return;
   const code = keyCode(e);
   if (!code) return;
+  if (gameKeys.has(code)) e.preventDefault();
   platform.pressAt = performance.now();
-  enter('zv_pc_key', ['number', 'number'], [code, modifiersOf(e)]);
+  enter('zv_pc_key', ['number', 'number', 'number'], [code, modifiersOf(e), e.repeat ? 1 : 0]);
   platform.pressAt = -1;
 }, { capture: true });
 
@@ -127,7 +130,9 @@ async function start() {
     document.getElementById('missing').hidden = false;
     return;
   }
-  view.build(JSON.parse(core.ccall('zv_describe', 'string', [], [])), core.ccall('zv_caption', 'string', [], []));
+  const described = JSON.parse(core.ccall('zv_describe', 'string', [], []));
+  gameKeys = new Set(described.gameKeys);
+  view.build(described);
   fit();
   await new Promise(requestAnimationFrame);
   marks.windowDrawn = performance.now();

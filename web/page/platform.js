@@ -97,10 +97,12 @@ export class Platform {
     this.scheduleTimer(t);
   }
 
+  // While the page is hidden a timer only notes how long it has left to run.
   scheduleTimer(t) {
-    if (this.hidden) return;
     const due = t.anchor + (t.k + 1) * t.interval;
-    t.handle = setTimeout(() => this.fireTimer(t), Math.max(0, due - performance.now()));
+    const wait = Math.max(0, due - performance.now());
+    if (this.hidden) t.remaining = wait;
+    else t.handle = setTimeout(() => this.fireTimer(t), wait);
   }
 
   fireTimer(t) {
@@ -134,8 +136,9 @@ export class Platform {
       if (hidden) {
         clearTimeout(t.handle);
         t.handle = 0;
-        t.remaining = Math.max(0, t.anchor + (t.k + 1) * t.interval - now);
+        this.scheduleTimer(t);
       } else {
+        // Every enabled timer, also one armed while hidden, goes on where it stood.
         this.anchorTimer(t, now + t.remaining - t.interval);
       }
     }

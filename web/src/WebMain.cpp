@@ -47,22 +47,22 @@ EMSCRIPTEN_KEEPALIVE int zv_start() {
     return 0;
 }
 
-// The window's caption, the page's title.
-EMSCRIPTEN_KEEPALIVE const char* zv_caption() { return zv::ControlTable::kCaption; }
-
-// The window's controls as JSON (valid until the next call).
+// The window's caption, controls and keys as JSON (valid until the next call).
 EMSCRIPTEN_KEEPALIVE const char* zv_describe() {
     if (!web) return "[]";
     web->description = web->view.describeAll();
     return web->description.c_str();
 }
 
-EMSCRIPTEN_KEEPALIVE void zv_act(int action, int index, int button, int modifiers, float x, float y, int value) {
-    if (web) web->view.act(static_cast<zv::PageAction>(action), index, {button, modifiers, x, y}, value);
+// An action of the player on control number n, named as ControlAction's kinds are.
+EMSCRIPTEN_KEEPALIVE void zv_act(int n, const char* action, int value, int repeat, int button, int modifiers, float x,
+                                 float y) {
+    const auto kind = zv::controlActionNamed(action);
+    if (web && kind) web->view.act(n, {*kind, value, repeat != 0, {button, modifiers, x, y}});
 }
 
-EMSCRIPTEN_KEEPALIVE void zv_pc_key(int code, int modifiers) {
-    if (web) web->game.pcKeyPressed(code, modifiers);
+EMSCRIPTEN_KEEPALIVE void zv_pc_key(int code, int modifiers, int repeat) {
+    if (web) web->view.keyPressed(code, modifiers, repeat != 0);
 }
 
 // One complete MIDI message of up to three bytes.
