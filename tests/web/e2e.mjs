@@ -32,6 +32,11 @@ async function melody(page, notes = 5) {
   const t = await trace(page);
   return t.slice(t.findLastIndex((e) => !e.tick) + 1);
 }
+// The tab hidden or shown, as the browser reports it (the game's time stands still).
+const setHidden = (page, hidden) => page.evaluate((h) => {
+  Object.defineProperty(document, 'hidden', { configurable: true, get: () => h });
+  document.dispatchEvent(new Event('visibilitychange'));
+}, hidden);
 const answer = async (page, notes) => { for (const n of notes) await page.keyboard.press(PC_KEY[n.name]); };
 const wrongKey = (notes) => (notes[0].name === 'do' ? 'W' : 'Q');
 
@@ -94,6 +99,79 @@ const cases = [
     assert.equal(next.length, 5);
     assert.ok(Number(await text(page, '#countdownLabel')) < Number(countdown), 'the held ticks count down afterwards');
   }],
+  ['a held Enter on START starts one game with one chime', async (page) => {
+    for (let i = 0; i < 17; i++) await page.keyboard.down('Enter');  // the repeats are marked so
+    await page.keyboard.up('Enter');
+    assert.equal((await melody(page)).length, 5);
+    assert.equal((await trace(page)).filter((t) => t.name === '+++do').length, 1);
+    assert.equal(await text(page, '#startStopButton'), 'STOP');
+  }],
+  ['Ctrl, Alt and Shift with a piano key play it, and the browser does nothing with it', async (page) => {
+    await page.evaluate(() => {
+      window.kept = [];
+      window.addEventListener('keydown', (e) => window.kept.push(e.defaultPrevented));
+    });
+    for (const k of ['Control+W', 'Control+R', 'Control+2', 'Alt+Q', 'Shift+M']) await page.keyboard.press(k);
+    assert.deepEqual((await trace(page)).map((t) => t.name), ['re', 'fa', 'do#', 'do', '+si']);
+    assert.deepEqual(await page.evaluate(() => window.kept.filter((prevented, i) => i % 2 === 1)), [true, true, true, true, true]);
+  }],
+  ['the time-limit bar steps as the desktop scroll bar', async (page) => {
+    const limit = () => text(page, '#limitLabel');
+    const bar = page.locator('#timeLimitBar');
+    await bar.focus();
+    const steps = [['ArrowUp', '31'], ['PageUp', '41'], ['PageDown', '31'], ['ArrowDown', '30'], ['Home', '90'], ['End', '10']];
+    for (const [key, seconds] of steps) {
+      await page.keyboard.press(key);
+      assert.equal(await limit(), seconds, key);
+    }
+    await page.keyboard.press('Home');
+    const box = await bar.boundingBox();
+    await page.mouse.click(box.x + box.width / 2, box.y + box.height - 20);  // the trough below the thumb
+    assert.equal(await limit(), '80', 'a click in the trough: a large step');
+    await page.mouse.click(box.x + box.width / 2, box.y + 4);  // the upper arrow
+    assert.equal(await limit(), '81');
+    await page.mouse.wheel(0, 120);  // a notch towards the player
+    await page.waitForFunction(() => document.querySelector('#limitLabel').textContent === '78');
+  }],
+  ['a timer armed while the tab is hidden keeps its time when it shows', async (page) => {
+    await setHidden(page, true);
+    await page.locator('#startStopButton').click();
+    await setHidden(page, false);
+    const shownAt = await page.evaluate(() => performance.now());
+    const first = await melody(page, 1);
+    // The banner and the pause before the first note take two seconds; with the
+    // banner's ticks run back to back, 0.7 s.
+    const took = first[0].scheduledAt - shownAt;
+    assert.ok(took > 1500, `the first note came ${took} ms after the tab showed`);
+  }],
+  ['Esc during the banner ends the game and stops its timers', async (page) => {
+    await setHidden(page, true);  // the banner stands still until Esc
+    await page.locator('#startStopButton').click();
+    await page.keyboard.press('Escape');
+    await setHidden(page, false);
+    assert.ok(await shown(page, '#ended'));
+    assert.ok(await page.evaluate(() => window.zorvanta.platform.timers.every((t) => !t.enabled && !t.handle)));
+  }],
+  ['a MIDI note while a dialog waits does not enter the game', async (page) => {
+    await page.locator('#askDemonstrationCheck').click();
+    await page.locator('#startStopButton').click();
+    const notes = await melody(page);
+    await page.keyboard.press(wrongKey(notes));
+    await page.locator('#dialog[open]').waitFor();
+    const before = (await trace(page)).length;
+    const midi = (note) => page.evaluate((n) => window.midiInput.onmidimessage({ data: [0x90, n, 100] }), note);
+    await midi(60);
+    assert.equal((await trace(page)).length, before, 'no sound while the dialog is open');
+    await page.keyboard.press('n');
+    await melody(page);
+    await page.waitForFunction(() => !document.querySelector('#whiteKey-0').disabled);
+    await midi(60);
+    assert.equal((await trace(page)).at(-1).name, 'do');
+  }, { init: () => {
+    window.midiInput = { type: 'input' };
+    navigator.permissions.query = async () => ({ state: 'granted' });
+    navigator.requestMIDIAccess = async () => ({ inputs: new Map([['in', window.midiInput]]) });
+  } }],
   ['Esc in the idle window ends the game and offers to start again', async (page) => {
     await page.keyboard.press('Escape');
     assert.ok(await shown(page, '#ended'));
@@ -126,6 +204,7 @@ for (const [name, run, options = {}] of cases) {
   const page = await context.newPage();
   const foreign = [];
   page.on('request', (r) => { if (/^https?:/.test(r.url()) && !r.url().startsWith(url)) foreign.push(r.url()); });
+  if (options.init) await page.addInitScript(options.init);
   if (options.missing) await page.route(`**/${options.missing}`, (r) => r.fulfill({ status: 404 }));
   try {
     await page.goto(url);
