@@ -63,6 +63,7 @@ const char* propName(Prop prop) {
     case Prop::Value: return "value";
     case Prop::Picture: return "picture";
     case Prop::PrintedText: return "printedText";
+    case Prop::AccessibleName: return "accessibleName";
     }
     return "";
 }
@@ -76,6 +77,13 @@ std::string Control::id() const {
 }
 
 void Control::changed(Prop p) { owner_.notify(*this, p); }
+
+void Control::setAccessibleName(std::string name, std::string description) {
+    if (name == accessibleName_ && description == description_) return;
+    accessibleName_ = std::move(name);
+    description_ = std::move(description);
+    changed(Prop::AccessibleName);
+}
 
 void Control::setCaption(std::string text) {
     if (text == caption_) return;

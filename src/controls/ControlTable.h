@@ -42,7 +42,7 @@ struct FontSpec {
 };
 
 // What changed on a control; the view applies just that property.
-enum class Prop { Caption, Visible, Enabled, Geometry, BackColor, Value, Picture, PrintedText };
+enum class Prop { Caption, Visible, Enabled, Geometry, BackColor, Value, Picture, PrintedText, AccessibleName };
 // The same for a property: "caption", "visible", ...
 const char* propName(Prop prop);
 
@@ -95,6 +95,17 @@ public:
     const std::string& toolTip() const { return toolTip_; }
     void setToolTip(std::string tip) { toolTip_ = std::move(tip); }
 
+    // What a screen reader says of a control that shows no text of its own (a key, a
+    // picture, the bar), and its longer description; empty: its caption.
+    const std::string& accessibleName() const { return accessibleName_; }
+    const std::string& description() const { return description_; }
+    void setAccessibleName(std::string name, std::string description = {});
+
+    // The control's place in the order Tab moves the focus in; -1 for a control that
+    // never takes the focus from the keyboard.
+    int tabOrder() const { return tabOrder_; }
+    void setTabOrder(int order) { tabOrder_ = order; }
+
     const FontSpec& font() const { return font_; }
     void setFont(FontSpec f) { font_ = f; }
 
@@ -124,6 +135,8 @@ private:
     int value_ = 0;
     int min_ = 0, max_ = 32767, smallChange_ = 1, largeChange_ = 1;
     std::string toolTip_;
+    std::string accessibleName_, description_;
+    int tabOrder_ = -1;
     FontSpec font_;
     std::shared_ptr<const Picture> picture_;
     std::string printedText_;

@@ -92,6 +92,7 @@ std::unique_ptr<ControlTable> ControlTable::createMainWindow() {
     // thumb up lengthens the limit, and every limit has at most two digits.
     scroll.setRange(10, 90, 1, 10);
     scroll.setValue(70);
+    scroll.setAccessibleName("制限時間");
     Control& limitLabel = place(t->add(R::LimitLabel, -1, K::Label, &timeLimitFrame), 600, 405, 870, 705);
     limitLabel.setCaption("30");
     limitLabel.setFont({36, 400});
@@ -123,11 +124,28 @@ std::unique_ptr<ControlTable> ControlTable::createMainWindow() {
     bannerText.setCaption("START!");
     bannerText.setFont({72, 400});
 
+    // The verdict box is named after the stored picture it shows (GameContext::showVerdict).
     Control& verdict = place(t->add(R::VerdictPicture, -1, K::PictureBox), 2985, 270, 3300, 2190);
     verdict.setVisible(false);
-    place(t->add(R::StoredPicture, 0, K::PictureBox, &verdict), 2715, 1830, 225, 180).setVisible(false);
-    place(t->add(R::StoredPicture, 1, K::PictureBox, &verdict), 2985, 1815, 225, 180).setVisible(false);
-    place(t->add(R::StoredPicture, 2, K::PictureBox, &verdict), 2985, 1560, 225, 180).setVisible(false);
+    verdict.setAccessibleName("判定");
+    static constexpr int kStoredAt[3][2] = {{2715, 1830}, {2985, 1815}, {2985, 1560}};
+    const char* verdictNames[3] = {"正解", "不正解", "ゲームオーバー"};
+    for (int i = 0; i < 3; ++i) {
+        Control& stored = place(t->add(R::StoredPicture, i, K::PictureBox, &verdict), kStoredAt[i][0], kStoredAt[i][1], 225, 180);
+        stored.setVisible(false);
+        stored.setAccessibleName(verdictNames[i]);
+    }
+
+    // Tab moves from START through the settings, top to bottom, to the other game
+    // buttons; START has the focus when the window opens.
+    int order = 0;
+    t->at(R::StartStopButton).setTabOrder(order++);
+    for (const auto& c : t->all()) {
+        const bool takesFocus = c->kind() == K::OptionButton || c->kind() == K::CheckBox ||
+                                c->kind() == K::VerticalScrollBar ||
+                                (c->kind() == K::Button && c->role() != R::WhiteKey && c->role() != R::BlackKey);
+        if (takesFocus && c->tabOrder() < 0) c->setTabOrder(order++);
+    }
     return t;
 }
 

@@ -5,9 +5,7 @@
 namespace zv {
 
 void AnswerJudge::judgeAnswer(bool right) {
-    WindowControls& ui = ctx_.ui;
-    ui.verdictPicture->setPicture(ui.storedPictures[right ? 0 : 1]->picture());
-    ui.verdictPicture->setVisible(true);
+    ctx_.showVerdict(right ? 0 : 1);
     if (right) {
         ++ctx_.state.score.rights;
         ctx_.showScore();

@@ -37,6 +37,13 @@ struct GameContext {
         ui.replay->setVisible(false);
         keyboard.lockAll();
     }
+    // The verdict box shows stored picture i (0 right, 1 wrong, 2 game over) and is
+    // named after it.
+    void showVerdict(int i) {
+        ui.verdictPicture->setAccessibleName(ui.storedPictures[i]->accessibleName());
+        ui.verdictPicture->setPicture(ui.storedPictures[i]->picture());
+        ui.verdictPicture->setVisible(true);
+    }
     // The countdown and the score, shown during a game only.
     void showScoreLabels(bool show) {
         for (Control* label : {ui.countdown, ui.rights, ui.questions, ui.scoreSeparator}) label->setVisible(show);

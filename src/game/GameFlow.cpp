@@ -7,7 +7,6 @@
 namespace zv {
 
 namespace {
-constexpr std::array<const char*, 3> kPictureFiles = {"maru.jpg", "batu.jpg", "gameover.jpg"};
 // The step timer's interval during the pause after game over.
 constexpr int kGameOverPauseMs = 1000;
 }  // namespace
@@ -99,10 +98,8 @@ void GameFlow::startStopClicked() {
 }
 
 void GameFlow::endGame() {
-    WindowControls& ui = ctx_.ui;
-    ui.verdictPicture->setPicture(ui.storedPictures[2]->picture());
     ctx_.services.stepTimer.setEnabled(false);
-    ui.verdictPicture->setVisible(true);
+    ctx_.showVerdict(2);
     ctx_.lockKeys();
     ctx_.services.stepTimer.setInterval(kGameOverPauseMs);
     ctx_.state.phase = Phase::GameOverPause;

@@ -33,6 +33,13 @@ const std::string& KeySounds::pathOf(PianoKey key) const {
     return key.color == KeyColor::White ? whitePaths_.at(key.index) : blackPaths_.at(key.index);
 }
 
+std::vector<std::string> KeySounds::allNames() const {
+    std::vector<std::string> names(white_.begin(), white_.end());
+    names.insert(names.end(), black_.begin(), black_.end());
+    names.push_back(kStartChime);
+    return names;
+}
+
 std::vector<std::string> KeySounds::allPaths() const {
     std::vector<std::string> paths(whitePaths_.begin(), whitePaths_.end());
     paths.insert(paths.end(), blackPaths_.begin(), blackPaths_.end());

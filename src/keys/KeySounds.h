@@ -25,8 +25,10 @@ public:
     const std::string& nameOf(PianoKey key) const;
     // A key's path, made once by load(): a key press builds no string.
     const std::string& pathOf(PianoKey key) const;
-    // The paths of all 25 sounds the game plays: the 24 keys and the start chime.
+    // The paths of all 25 sounds the game plays: the 24 keys and the start chime;
+    // their names, in the same order.
     std::vector<std::string> allPaths() const;
+    std::vector<std::string> allNames() const;
 
     const std::array<std::string, kWhiteKeyCount>& whiteNames() const { return white_; }
     const std::array<std::string, kBlackKeyCount>& blackNames() const { return black_; }

@@ -74,8 +74,6 @@ private:
     void connectHandlers(Control& c, QWidget* w);
     void apply(Control& c, Prop p);
     void applyAll(Control& c, const QFont& font);
-    void nameForScreenReaders(Control& c, QWidget* w);
-    void nameShownVerdict();
     void previewKey(QObject* watched, QEvent* event);
     void afterFirstFrame();
     void showProgramIcon();

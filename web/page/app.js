@@ -7,9 +7,6 @@
 import { Platform } from './platform.js';
 import { View, keyCode, modifiersOf } from './view.js';
 
-const PICTURES = ['maru.jpg', 'batu.jpg', 'gameover.jpg'];
-const SOUNDS = ['+++do', ...['do', 'do#', 're', 're#', 'mi', 'fa', 'fa#', 'so', 'so#', 'ra', 'ra#', 'si'].flatMap((n) => [n, `+${n}`])];
-
 const marks = {};  // performance.now() of the start-up's steps, for the page's tests
 let core = null;
 let busy = false;  // a call into the core is under way (suspended in a dialog)
@@ -116,12 +113,9 @@ window.addEventListener('resize', fit);
 
 async function start() {
   platform.createAudio();
-  const [createdCore] = await Promise.all([
-    createCore({ platform, view, locateFile: (file) => file }),
-    platform.loadPictures(PICTURES),
-  ]);
+  core = await createCore({ platform, view, locateFile: (file) => file });
+  await platform.loadPictures(JSON.parse(core.ccall('zv_picture_files', 'string', [], [])));
   view.pictures = platform.pictures;
-  core = createdCore;
   busy = true;
   const failed = await core.ccall('zv_start', 'number', [], [], { async: true });
   busy = false;
@@ -138,7 +132,7 @@ async function start() {
   marks.windowDrawn = performance.now();
   // The sounds are fetched and decoded once the window is on screen, which comes that
   // much sooner; a key pressed meanwhile sounds as soon as its sound is decoded.
-  await platform.loadSounds(SOUNDS);
+  await platform.loadSounds(described.sounds);
   marks.soundsDecoded = performance.now();
   offerMidi();
 }

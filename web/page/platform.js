@@ -2,8 +2,6 @@
 // of Web Audio, the two timers, the modal dialogs and the decoded pictures. The core
 // reaches these through Module.platform; `enter` (app.js) is the one way back in.
 
-// A sound name's file in sound/: "+" and "#" spelled out, so any static host serves it.
-export const soundFile = (name) => `sound/${name.replaceAll('+', 'hi-').replace('#', '-sharp')}.mp3`;
 
 // Sounds started by a timer tick are placed on the audio clock at the tick's due time
 // plus this lead, so the notes of a question lie exactly one interval apart whatever
@@ -37,14 +35,17 @@ export class Platform {
     for (const type of ['pointerdown', 'keydown', 'touchstart']) window.addEventListener(type, resume, { capture: true });
   }
 
+  // The game's sounds by name; sound/files.json (made with the site) names each one's file.
   async loadSounds(names) {
-    await Promise.all(names.map((name) => this.decoding.set(name, this.loadSound(name)).get(name)));
+    const files = await fetch('sound/files.json').then((r) => r.json()).catch(() => ({}));
+    await Promise.all(names.map((name) => this.decoding.set(name, this.loadSound(name, files[name])).get(name)));
     this.decoding.clear();
   }
 
-  async loadSound(name) {
+  async loadSound(name, file) {
     try {
-      const response = await fetch(soundFile(name));
+      if (!file) return;
+      const response = await fetch(`sound/${file}`);
       if (!response.ok) return;
       const buffer = await this.audio.decodeAudioData(await response.arrayBuffer());
       this.buffers.set(name, { buffer, offset: leadingSilence(buffer) });
@@ -145,7 +146,7 @@ export class Platform {
   }
 
   // ----- dialogs -----
-  // Resolves to 6 (Yes) or 7 (No) for a yes/no box, 1 for OK.
+  // Resolves to true for Yes (or OK), false for No.
   dialog(caption, text, yesNo) { return this.view.showDialog(caption, text, yesNo); }
 
   // ----- pictures -----

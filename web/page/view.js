@@ -4,16 +4,10 @@
 // twips to a CSS pixel.
 
 const TWIPS_PER_PX = 15;
-// Names for screen readers of the controls that show no text of their own.
-const WHITE_NOTES = ['ド', 'レ', 'ミ', 'ファ', 'ソ', 'ラ', 'シ'];
-const BLACK_NOTES = ['ド#', 'レ#', 'ファ#', 'ソ#', 'ラ#'];
-const VERDICTS = ['正解', '不正解', 'ゲームオーバー'];
-const keyName = (white, i) => {
-  const notes = white ? WHITE_NOTES : BLACK_NOTES;
-  const note = notes[i % notes.length];
-  return i < notes.length ? note : `高い${note}`;
+const lightness = (hex) => {
+  const [r, g, b] = [1, 3, 5].map((i) => parseInt(hex.slice(i, i + 2), 16));
+  return (Math.max(r, g, b) + Math.min(r, g, b)) / 2;
 };
-
 const px = (twips) => `${Math.round(twips / TWIPS_PER_PX)}px`;
 const modifiersOf = (e) => (e.shiftKey ? 1 : 0) | (e.ctrlKey ? 2 : 0) | (e.altKey ? 4 : 0);
 const buttonOf = (e) => ({ 0: 1, 2: 2, 1: 4 })[e.button] ?? 0;
@@ -42,8 +36,30 @@ export class View {
       this.elements[n] = el;
     }
     for (const n of controls.keys()) this.apply(n);
-    const start = this.find('startStopButton');
-    if (start) start.focus();
+    this.root.addEventListener('keydown', (e) => this.cycleFocus(e));
+    const first = controls.findIndex((c) => c.tabOrder === 0);
+    if (first >= 0) this.focusTarget(first).focus();
+  }
+
+  // The element of control n that takes the focus: an option's or a check box's input.
+  focusTarget(n) {
+    const el = this.elements[n];
+    return el.matches('label') ? el.querySelector('input') : el;
+  }
+
+  // Tab and Shift+Tab move the focus through the window's controls in the game's
+  // order, round and round, never out of the window.
+  cycleFocus(e) {
+    if (e.key !== 'Tab' || e.altKey || e.ctrlKey || e.metaKey) return;
+    e.preventDefault();
+    const shown = (n) => { for (let c = this.controls[n]; c; c = this.controls[c.parent]) if (!c.visible) return false; return true; };
+    const stops = [...this.controls.keys()]
+      .filter((n) => this.controls[n].tabOrder >= 0 && shown(n) && this.effectivelyEnabled(n))
+      .sort((a, b) => this.controls[a].tabOrder - this.controls[b].tabOrder);
+    if (!stops.length) return;
+    const at = stops.findIndex((n) => this.focusTarget(n) === document.activeElement);
+    const next = at < 0 ? (e.shiftKey ? stops.length - 1 : 0) : (at + (e.shiftKey ? -1 : 1) + stops.length) % stops.length;
+    this.focusTarget(stops[next]).focus();
   }
 
   find(role, index = -1) {
@@ -74,8 +90,6 @@ export class View {
         el.type = 'button';
         if (role === 'whiteKey' || role === 'blackKey') {
           el.className = `key ${role === 'whiteKey' ? 'white' : 'black'}`;
-          el.tabIndex = -1;
-          el.setAttribute('aria-label', keyName(role === 'whiteKey', c.index));
           this.onPress(el, n, report);
         } else {
           el.className = 'button';
@@ -117,10 +131,7 @@ export class View {
         el.className = `picture ${role}`;
         el.append(Object.assign(document.createElement('img'), { alt: '', draggable: false }),
           Object.assign(document.createElement('span'), { className: 'printed' }));
-        if (role === 'notePlate') {
-          el.setAttribute('aria-label', keyName(true, c.index));
-          this.onPress(el, n, report);
-        }
+        if (role === 'notePlate') this.onPress(el, n, report);
         if (role === 'verdictPicture') el.setAttribute('aria-live', 'polite');
         break;
       case 'scrollBar':
@@ -142,7 +153,6 @@ export class View {
     el.tabIndex = 0;
     el.setAttribute('role', 'scrollbar');
     el.setAttribute('aria-orientation', 'vertical');
-    el.setAttribute('aria-label', '制限時間');
     const up = Object.assign(document.createElement('div'), { className: 'arrow up' });
     const trough = Object.assign(document.createElement('div'), { className: 'trough' });
     const thumb = Object.assign(document.createElement('div'), { className: 'thumb' });
@@ -239,7 +249,12 @@ export class View {
       if (c.weight !== 400) el.style.fontWeight = c.weight;
       if (c.tip) el.title = c.tip;
     }
-    if ((all || prop === 'backColor') && c.back) el.style.backgroundColor = c.back;
+    if ((all || prop === 'backColor') && c.back) {
+      el.style.backgroundColor = c.back;
+      // A key's thin border: dark around a dark face, grey around a light one (a
+      // locked black key's grey too), as the desktop's key draws it.
+      if (c.kind === 'button' && el.classList.contains('key')) el.style.borderColor = lightness(c.back) < 96 ? '#282828' : '#707070';
+    }
     if (all || prop === 'value') {
       if (c.kind === 'option' || c.kind === 'check') el.querySelector('input').checked = !!c.value;
       else if (c.kind === 'scrollBar') this.placeThumb(n);
@@ -250,9 +265,14 @@ export class View {
         const picture = this.pictures[c.picture];
         if (picture) img.src = picture.url; else img.removeAttribute('src');
         img.style.display = picture ? '' : 'none';
-        if (c.role === 'verdictPicture' || c.role === 'storedPicture') img.alt = picture ? VERDICTS[c.picture] ?? '' : '';
+        if (c.role === 'verdictPicture' || c.role === 'storedPicture') img.alt = picture ? c.name : '';
       }
     }
+    if (all || prop === 'accessibleName') {
+      if (c.name) el.setAttribute('aria-label', c.name); else el.removeAttribute('aria-label');
+      if (c.description) el.setAttribute('aria-description', c.description);
+    }
+    if (all) this.focusTarget(n).tabIndex = c.tabOrder >= 0 ? 0 : -1;
     if (all || prop === 'printedText') {
       const printed = el.querySelector('.printed');
       if (printed) printed.textContent = c.printed;
@@ -272,14 +292,14 @@ export class View {
 
   // A modal dialog in the page: caption, text, buttons, the default button focused.
   // Enter and Space press the focused button, Esc answers No (or OK), Y and N answer
-  // Yes and No. Resolves to 6 (Yes), 7 (No) or 1 (OK).
+  // Yes and No. Resolves to true for Yes or OK, false for No.
   showDialog(caption, text, yesNo) {
     const dialog = document.getElementById('dialog');
     dialog.querySelector('.caption').textContent = caption;
     dialog.querySelector('.text').textContent = text.replaceAll('\r\n', '\n');
     const buttons = dialog.querySelector('.buttons');
     buttons.replaceChildren();
-    const answers = yesNo ? [['Yes', 6], ['No', 7]] : [['OK', 1]];
+    const answers = yesNo ? [['Yes', true], ['No', false]] : [['OK', true]];
     this.dialogOpen = true;
     return new Promise((resolve) => {
       const close = (answer) => {
@@ -289,11 +309,11 @@ export class View {
         this.dialogOpen = false;
         resolve(answer);
       };
-      const onCancel = (e) => { e.preventDefault(); close(yesNo ? 7 : 1); };
+      const onCancel = (e) => { e.preventDefault(); close(!yesNo); };
       const onKey = (e) => {
         if (e.altKey || e.ctrlKey || e.metaKey) return;
         const letter = e.key.toLowerCase();
-        if (yesNo && (letter === 'y' || letter === 'n')) { e.preventDefault(); close(letter === 'y' ? 6 : 7); }
+        if (yesNo && (letter === 'y' || letter === 'n')) { e.preventDefault(); close(letter === 'y'); }
       };
       for (const [label, answer] of answers) {
         const b = Object.assign(document.createElement('button'), { type: 'button', textContent: label });

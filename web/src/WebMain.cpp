@@ -47,10 +47,19 @@ EMSCRIPTEN_KEEPALIVE int zv_start() {
     return 0;
 }
 
-// The window's caption, controls and keys as JSON (valid until the next call).
+// The picture files the game loads, as a JSON array: the page fetches them first.
+EMSCRIPTEN_KEEPALIVE const char* zv_picture_files() {
+    static std::string files;
+    files = "[";
+    for (const char* file : zv::GameFlow::kPictureFiles) files += std::string("\"") + file + "\",";
+    files.back() = ']';
+    return files.c_str();
+}
+
+// The window's caption, controls, keys and sounds as JSON (valid until the next call).
 EMSCRIPTEN_KEEPALIVE const char* zv_describe() {
     if (!web) return "[]";
-    web->description = web->view.describeAll();
+    web->description = web->view.describeAll(web->game.sounds().allNames());
     return web->description.c_str();
 }
 

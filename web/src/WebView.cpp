@@ -93,6 +93,9 @@ std::string WebView::describe(const Control& c) const {
     field(out, "smallChange", c.smallChange());
     field(out, "largeChange", c.largeChange());
     field(out, "tip", c.toolTip());
+    field(out, "name", c.accessibleName());
+    field(out, "description", c.description());
+    field(out, "tabOrder", c.tabOrder());
     field(out, "points10", static_cast<int>(c.font().points * 10));
     field(out, "weight", c.font().weight);
     field(out, "visible", c.visible() ? 1 : 0);
@@ -104,9 +107,16 @@ std::string WebView::describe(const Control& c) const {
     return out;
 }
 
-std::string WebView::describeAll() const {
+std::string WebView::describeAll(const std::vector<std::string>& sounds) const {
     std::string out = "{";
     field(out, "caption", std::string(ControlTable::kCaption));
+    out += "\"sounds\":[";
+    for (const auto& name : sounds) {
+        appendJsonString(out, name);
+        out += ',';
+    }
+    out.back() = ']';
+    out += ',';
     out += "\"gameKeys\":[";
     for (int code = 0; code < 256; ++code)
         if (ControlInput::takesKey(code)) out += std::to_string(code) + ',';

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "controls/ControlTable.h"
 #include "game/ControlInput.h"
@@ -18,8 +19,9 @@ public:
     WebView& operator=(const WebView&) = delete;
 
     // What the page needs at start, as JSON: the window's caption, every control in
-    // the table's (stacking) order, and the key codes the game takes.
-    std::string describeAll() const;
+    // the table's (stacking) order, the key codes the game takes and the names of
+    // the sounds it plays.
+    std::string describeAll(const std::vector<std::string>& sounds) const;
     // One action of the player on control number n (its place in the table).
     void act(int n, const ControlAction& action);
     // A key press anywhere in the page.

@@ -26,7 +26,7 @@ void WebMessageBoxes::information(const std::string& caption, const std::string&
 }
 
 int WebMessageBoxes::askYesNo(const std::string& text) {
-    return zvShowDialog(kAppTitle, text.c_str(), 1) == kYes ? kYes : kNo;
+    return zvShowDialog(kAppTitle, text.c_str(), 1) ? kYes : kNo;
 }
 
 std::shared_ptr<const Picture> WebPictures::load(const std::string& path) {
