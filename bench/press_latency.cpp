@@ -16,7 +16,6 @@
 #include <atomic>
 #include <random>
 
-#include "platform/MidiMessages.h"
 #include "platform/real/MidiInput.h"
 #include "view/DevicePress.h"
 #include "support/RealGame.h"
@@ -116,7 +115,7 @@ int main(int argc, char** argv) {
             return 1;
         }
         midi = std::make_unique<zv::MidiInput>();
-        midi->setNoteHandler([&game](int semitone) { zv::pressSemitoneFromDevice(game->game, semitone); });
+        midi->setNoteHandler([&game](int note) { zv::pressNoteFromDevice(game->game, note); });
         for (int w = 0; w < 100 && !keyboard->connected(); ++w) waitMs(50);
         if (!keyboard->connected()) {
             std::fprintf(stderr, "press latency: the game's MIDI input did not connect the keyboard\n");
@@ -154,7 +153,7 @@ int main(int argc, char** argv) {
         watch.expect(id);
         std::int64_t t0 = monoNs();
         if (byMidi)
-            keyboard->press(zv::midi::kLowestNote + (white ? kWhiteSemitones[index] : kBlackSemitones[index]));
+            keyboard->press(zv::kLowestNote + (white ? kWhiteSemitones[index] : kBlackSemitones[index]));
         else if (byMouse)
             QTest::mousePress(button, Qt::LeftButton, {}, at);
         else

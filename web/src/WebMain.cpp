@@ -80,7 +80,7 @@ EMSCRIPTEN_KEEPALIVE void zv_midi(int b0, int b1, int b2, int size) {
     const unsigned char bytes[3] = {static_cast<unsigned char>(b0), static_cast<unsigned char>(b1),
                                     static_cast<unsigned char>(b2)};
     const int key = zv::midi::pressedKey(bytes, static_cast<std::size_t>(size));
-    if (key >= 0) web->game.pianoKeyPressed(zv::pianoKeyForSemitone(key));
+    if (key >= 0) web->game.pianoKeyPressed(zv::pianoKeyForNote(key));
 }
 
 EMSCRIPTEN_KEEPALIVE void zv_tick(int timer) {
