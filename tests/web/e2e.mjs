@@ -1,6 +1,7 @@
 // The web edition in headless chromium, one player's session per case:
-//   node tests/web/e2e.mjs <build-web/site>
+//   node tests/web/e2e.mjs <build-web/site> <desktop build folder>
 import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
 import { serve, launch } from '../../web/browser.mjs';
 
 const site = process.argv[2];
@@ -99,13 +100,6 @@ const cases = [
     assert.equal(next.length, 5);
     assert.ok(Number(await text(page, '#countdownLabel')) < Number(countdown), 'the held ticks count down afterwards');
   }],
-  ['a held Enter on START starts one game with one chime', async (page) => {
-    for (let i = 0; i < 17; i++) await page.keyboard.down('Enter');  // the repeats are marked so
-    await page.keyboard.up('Enter');
-    assert.equal((await melody(page)).length, 5);
-    assert.equal((await trace(page)).filter((t) => t.name === '+++do').length, 1);
-    assert.equal(await text(page, '#startStopButton'), 'STOP');
-  }],
   ['Ctrl, Alt and Shift with a piano key play it, and the browser does nothing with it', async (page) => {
     await page.evaluate(() => {
       window.kept = [];
@@ -114,24 +108,6 @@ const cases = [
     for (const k of ['Control+W', 'Control+R', 'Control+2', 'Alt+Q', 'Shift+M']) await page.keyboard.press(k);
     assert.deepEqual((await trace(page)).map((t) => t.name), ['re', 'fa', 'do#', 'do', '+si']);
     assert.deepEqual(await page.evaluate(() => window.kept.filter((prevented, i) => i % 2 === 1)), [true, true, true, true, true]);
-  }],
-  ['the time-limit bar steps as the desktop scroll bar', async (page) => {
-    const limit = () => text(page, '#limitLabel');
-    const bar = page.locator('#timeLimitBar');
-    await bar.focus();
-    const steps = [['ArrowUp', '31'], ['PageUp', '41'], ['PageDown', '31'], ['ArrowDown', '30'], ['Home', '90'], ['End', '10']];
-    for (const [key, seconds] of steps) {
-      await page.keyboard.press(key);
-      assert.equal(await limit(), seconds, key);
-    }
-    await page.keyboard.press('Home');
-    const box = await bar.boundingBox();
-    await page.mouse.click(box.x + box.width / 2, box.y + box.height - 20);  // the trough below the thumb
-    assert.equal(await limit(), '80', 'a click in the trough: a large step');
-    await page.mouse.click(box.x + box.width / 2, box.y + 4);  // the upper arrow
-    assert.equal(await limit(), '81');
-    await page.mouse.wheel(0, 120);  // a notch towards the player
-    await page.waitForFunction(() => document.querySelector('#limitLabel').textContent === '78');
   }],
   ['a timer armed while the tab is hidden keeps its time when it shows', async (page) => {
     await setHidden(page, true);
@@ -195,6 +171,56 @@ const cases = [
     await page.locator('#missing').waitFor();
   }, { missing: 'maru.jpg' }],
 ];
+
+// The parity of the two views: each script played through the page (its time held
+// still) and through the desktop's window (zorvanta_parity_view) leaves the same
+// trace in the core. Steps: key:K (key:K*n held for n presses), click:control,
+// bar:y (a click y pixels from the bar's top, or bottom if negative), wheel:angle.
+const PARITY = [
+  ['held Enter on START', 'key:Enter*17'],
+  ['piano keys with Ctrl, Alt, Shift', 'key:Control+W key:Control+R key:Control+2 key:Alt+Q key:Shift+M'],
+  ['the bar by arrow keys', 'bar:7 key:ArrowUp key:ArrowDown key:ArrowDown key:ArrowDown'],
+  ['the bar by PageUp, PageDown, Home, End', 'bar:-7 key:PageUp key:PageUp key:PageDown key:End key:Home'],
+  ['the bar by its arrows and trough', 'bar:7 bar:16 bar:-16 bar:-16 bar:-7'],
+  ['the bar by the wheel, a notch at a time', 'wheel:120 wheel:120 wheel:-120 wheel:-120 wheel:-120'],
+  ['a click on every kind of control', 'click:difficultyOption(0) click:difficultyOption(0) click:keyRangeOption(2) ' +
+    'click:noLimitCheck click:noteNamesCheck click:askDemonstrationCheck click:modeOption(1) click:whiteKey(3) ' +
+    'click:blackKey(2) click:notePlate(5) click:startStopButton'],
+  ['Tab round the window', 'key:Tab '.repeat(4) + 'key:ArrowUp ' + 'key:Tab '.repeat(12) + 'key:Space'],
+  ['Shift+Tab from START', 'key:Shift+Tab key:Space key:Shift+Tab key:Shift+Tab key:Space'],
+  ['Esc in the idle window', 'key:Escape'],
+  ['Esc during the banner', 'click:startStopButton key:Escape'],
+];
+async function playScript(page, steps) {
+  await setHidden(page, true);
+  const bar = await page.locator('#timeLimitBar').boundingBox();
+  for (const step of steps.split(' ')) {
+    const [kind, what] = step.split(':');
+    if (kind === 'key') {
+      const [key, times = 1] = what.split('*');
+      if (key.includes('+')) await page.keyboard.press(key);  // with modifiers
+      else {
+        for (let i = 0; i < times; i++) await page.keyboard.down(key);  // held: the later ones repeat
+        await page.keyboard.up(key);
+      }
+    }
+    if (kind === 'click') await page.locator(`#${what.replace('(', '-').replace(')', '')}`).click();
+    if (kind === 'bar') await page.mouse.click(bar.x + bar.width / 2, Number(what) >= 0 ? bar.y + Number(what) : bar.y + bar.height + Number(what));
+    if (kind === 'wheel') { await page.mouse.move(bar.x + bar.width / 2, bar.y + bar.height / 2); await page.mouse.wheel(0, -Number(what)); }
+  }
+  return page.evaluate(() => {
+    const { platform } = window.zorvanta;
+    const quit = document.getElementById('ended').hidden ? 0 : 1;
+    return [`sounds${platform.trace.map((t) => ` ${t.name}`).join('')}`, `quit ${quit}`,
+      ...platform.view.controls.map((c) => `${c.id} ${c.value} ${c.caption} ${c.visible}${c.enabled}`)].join(' | ');
+  });
+}
+const desktopTraces = Object.fromEntries(execFileSync(`${process.argv[3]}/bin/zorvanta_parity_view`, {
+  input: PARITY.map(([name, steps]) => `${name}\t${steps}\n`).join(''), env: { ...process.env, QT_QPA_PLATFORM: 'offscreen' },
+}).toString().trim().split('\n').map((l) => l.split('\t')));
+for (const [name, steps] of PARITY) {
+  cases.push([`the same trace on both views: ${name}`, async (page) => assert.equal(await playScript(page, steps), desktopTraces[name])]);
+}
 
 const { server, url } = await serve(site);
 const browser = await launch();

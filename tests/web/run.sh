@@ -23,4 +23,4 @@ fi
 echo "ok   the same seeded game traces alike on the desktop and web cores ($(wc -l < "$work/desktop.txt") lines)"
 
 node "$here/key_codes.mjs"
-node "$here/e2e.mjs" "$web/site"
+node "$here/e2e.mjs" "$web/site" "$desktop"

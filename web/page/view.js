@@ -53,8 +53,10 @@ export class View {
     if (e.key !== 'Tab' || e.altKey || e.ctrlKey || e.metaKey) return;
     e.preventDefault();
     const shown = (n) => { for (let c = this.controls[n]; c; c = this.controls[c.parent]) if (!c.visible) return false; return true; };
+    // A group of options is one stop, at its chosen option, as on the desktop.
+    const stop = (c) => c.tabOrder >= 0 && (c.kind !== 'option' || c.value);
     const stops = [...this.controls.keys()]
-      .filter((n) => this.controls[n].tabOrder >= 0 && shown(n) && this.effectivelyEnabled(n))
+      .filter((n) => stop(this.controls[n]) && shown(n) && this.effectivelyEnabled(n))
       .sort((a, b) => this.controls[a].tabOrder - this.controls[b].tabOrder);
     if (!stops.length) return;
     const at = stops.findIndex((n) => this.focusTarget(n) === document.activeElement);
