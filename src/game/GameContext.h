@@ -22,9 +22,8 @@ struct GameContext {
     Keyboard& keyboard;
     Services& services;
 
-    // Plays a sound name from the sound folder (the one way the game sounds).
-    void play(std::string_view soundName) { services.sound.play(sounds.path(soundName)); }
-    void playKey(PianoKey key) { services.sound.play(sounds.pathOf(key)); }
+    // A key's sound (the one way the game sounds a key).
+    void playKey(PianoKey key) { services.sound.play(KeySounds::idOf(key)); }
 
     // The keys of the chosen range go back to the player, with REPLAY beside them
     // (a demonstration leaves REPLAY as it is).

@@ -16,6 +16,7 @@ std::optional<std::string> GameFlow::load() {
     ctx_.state.answering = false;
     ctx_.keyboard.paintNotePlates();
     ctx_.sounds.load(ctx_.services.app.applicationDir());
+    ctx_.services.sound.setFiles(ctx_.sounds.allPaths());
     // Selected from code: the difficulty's click handling (and its feedback note) does not run.
     ui.difficultyOptions[1]->setValue(1);
     ctx_.settings.notesPerQuestion = 5;
@@ -85,7 +86,7 @@ void GameFlow::startStopClicked() {
     // From here until the idle window the output stays open: the first key of an
     // answer, pressed after a long thought, must not wait for a suspended output.
     ctx_.services.sound.keepReady(true);
-    ctx_.play(KeySounds::kStartChime);
+    ctx_.services.sound.play(KeySounds::kStartChimeId);
     ui.modeFrame->setEnabled(false);
     ui.difficultyFrame->setEnabled(false);
     ui.timeLimitFrame->setEnabled(false);

@@ -13,8 +13,11 @@ namespace zv {
 
 class KeySounds {
 public:
-    // The chime that greets START.
+    // The chime that greets START, and its sound id. A key's id is its place in
+    // allPaths(): the white keys, then the black keys.
     static constexpr const char* kStartChime = "+++do";
+    static constexpr int kStartChimeId = kWhiteKeyCount + kBlackKeyCount;
+    static int idOf(PianoKey key) { return key.color == KeyColor::White ? key.index : kWhiteKeyCount + key.index; }
 
     // Fills the name tables and sets the folder to appDir + "/" + "sound/" (appDir
     // needs no trailing separator; one there is harmless).

@@ -126,6 +126,7 @@ async function start() {
   }
   const described = JSON.parse(core.ccall('zv_describe', 'string', [], []));
   gameKeys = new Set(described.gameKeys);
+  platform.soundNames = described.sounds;
   view.build(described);
   fit();
   await new Promise(requestAnimationFrame);

@@ -13,6 +13,7 @@ export class Platform {
     this.onTick = onTick;       // (timerId) => void: delivers a tick into the core
     this.view = view;
     this.audio = null;
+    this.soundNames = [];       // sound id -> name
     this.buffers = new Map();   // sound name -> { buffer, offset } (offset skips encoder silence)
     this.voice = null;
     this.starts = 0;
@@ -52,14 +53,15 @@ export class Platform {
     } catch { /* a missing or broken file stays silent */ }
   }
 
-  play(path) {
-    const name = path.slice(path.lastIndexOf('/') + 1);
+  // Sound number id of the core's list (soundNames, from the core at start).
+  play(id) {
+    const name = this.soundNames[id];
     const sound = this.buffers.get(name);
     const started = ++this.starts;
     // A key pressed in the moment before its sound is decoded sounds once it is,
     // unless another sound has started meanwhile.
     if (!sound && this.decoding.has(name)) {
-      this.decoding.get(name).then(() => { if (this.starts === started && this.buffers.has(name)) this.play(path); });
+      this.decoding.get(name).then(() => { if (this.starts === started && this.buffers.has(name)) this.play(id); });
       return;
     }
     if (!sound || !this.audio) return;
