@@ -216,7 +216,7 @@ async function playScript(page, steps) {
   });
 }
 const desktopTraces = Object.fromEntries(execFileSync(`${process.argv[3]}/bin/zorvanta_parity_view`, {
-  input: PARITY.map(([name, steps]) => `${name}\t${steps}\n`).join(''), env: { ...process.env, QT_QPA_PLATFORM: 'offscreen' },
+  input: PARITY.map(([name, steps]) => `${name}\t${steps}\n`).join(''), stdio: ['pipe', 'pipe', 'ignore'], env: { ...process.env, QT_QPA_PLATFORM: 'offscreen' },
 }).toString().trim().split('\n').map((l) => l.split('\t')));
 for (const [name, steps] of PARITY) {
   cases.push([`the same trace on both views: ${name}`, async (page) => assert.equal(await playScript(page, steps), desktopTraces[name])]);
