@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "controls/ControlRole.h"
+#include "controls/PlayerTexts.h"
 
 namespace zv {
 
@@ -149,7 +150,7 @@ public:
     // The window's client area in twips and its caption.
     static constexpr int kClientWidth = 9285;
     static constexpr int kClientHeight = 4365;
-    static constexpr const char* kCaption = "Zorvanta?";
+    static constexpr const char* kCaption = texts::kWindowCaption;
 
     // Builds every control of the main window in its state when the window opens,
     // in stacking order (later controls lie above earlier ones in one container).

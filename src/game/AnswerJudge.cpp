@@ -17,13 +17,13 @@ void AnswerJudge::judgeAnswer(bool right) {
 }
 
 bool AnswerJudge::askDemonstration() {
-    return ctx_.services.boxes.askYesNo("正解を表示しますか?") == MessageBoxes::kYes;
+    return ctx_.services.boxes.askYesNo(texts::kShowTheAnswer) == MessageBoxes::kYes;
 }
 
 std::string AnswerJudge::summaryCaption(int notesPerQuestion, int limitSeconds) {
     std::string caption =
-        notesPerQuestion == 1 ? std::string("単音:") : std::to_string(notesPerQuestion) + "音メロディー:";
-    return caption + std::to_string(limitSeconds) + "秒";
+        notesPerQuestion == 1 ? std::string(texts::kSingleNoteSummary) : std::to_string(notesPerQuestion) + texts::kMelodySummary;
+    return caption + std::to_string(limitSeconds) + texts::kSeconds;
 }
 
 std::string AnswerJudge::rateText(long questions, long rights) {
@@ -43,8 +43,8 @@ std::string AnswerJudge::rateText(long questions, long rights) {
 }
 
 std::string AnswerJudge::summaryText(long questions, long rights) {
-    return "問題数:" + std::to_string(questions) + "\r\n正解数:" + std::to_string(rights) + "\r\n正解率:" +
-           rateText(questions, rights) + "%";
+    return texts::kQuestions + std::to_string(questions) + "\r\n" + texts::kRights + std::to_string(rights) + "\r\n" +
+           texts::kRate + rateText(questions, rights) + "%";
 }
 
 void AnswerJudge::showSummary() {

@@ -65,7 +65,7 @@ void GameFlow::resetToIdle() {
     ctx_.showScore();
     ctx_.showScoreLabels(false);
     state.inProgress = false;
-    ui.startStop->setCaption("START");
+    ui.startStop->setCaption(texts::kStart);
     // Unlocking the keys shows REPLAY; the idle window never does.
     ui.replay->setVisible(false);
     ui.showAnswer->setVisible(false);

@@ -26,8 +26,6 @@ public:
     const std::string& folder() const { return folder_; }
     std::string path(std::string_view soundName) const;
     const std::string& nameOf(PianoKey key) const;
-    // A key's path, made once by load(): a key press builds no string.
-    const std::string& pathOf(PianoKey key) const;
     // The paths of all 25 sounds the game plays: the 24 keys and the start chime;
     // their names, in the same order.
     std::vector<std::string> allPaths() const;
@@ -37,8 +35,8 @@ public:
     const std::array<std::string, kBlackKeyCount>& blackNames() const { return black_; }
 
 private:
-    std::array<std::string, kWhiteKeyCount> white_, whitePaths_;
-    std::array<std::string, kBlackKeyCount> black_, blackPaths_;
+    std::array<std::string, kWhiteKeyCount> white_;
+    std::array<std::string, kBlackKeyCount> black_;
     std::string folder_;
 };
 

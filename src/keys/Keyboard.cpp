@@ -2,16 +2,13 @@
 
 #include <string_view>
 
+#include "controls/PlayerTexts.h"
 #include "keys/PcKeyMap.h"
 #include "keys/PianoKey.h"
 
 namespace zv {
 
 namespace {
-
-// The notes of an octave's keys, as the plates and a screen reader name them.
-constexpr const char* kWhiteNotes[7] = {"ド", "レ", "ミ", "ファ", "ソ", "ラ", "シ"};
-constexpr const char* kBlackNotes[5] = {"ド#", "レ#", "ファ#", "ソ#", "ラ#"};
 
 // Disabled first, then coloured: the order the player's window sees.
 void paintKey(Control* key, bool usable, Rgb color) {
@@ -70,17 +67,17 @@ void Keyboard::clearKeyMarks() {
 std::string Keyboard::noteName(PianoKey key) {
     const bool white = key.color == KeyColor::White;
     const int perOctave = white ? 7 : 5;
-    const std::string note = white ? kWhiteNotes[key.index % 7] : kBlackNotes[key.index % 5];
-    return key.index < perOctave ? note : "高い" + note;
+    const std::string note = white ? texts::kWhiteNotes[key.index % 7] : texts::kBlackNotes[key.index % 5];
+    return key.index < perOctave ? note : texts::kUpperOctave + note;
 }
 
 Keyboard::Keyboard(WindowControls& ui) : ui_(ui) {
     // Each key and the plate on a white key are named by their note; the kind of key
     // and the PC key that plays it are the key's description.
     const auto describe = [](PianoKey key) {
-        std::string text = key.color == KeyColor::White ? "白鍵" : "黒鍵";
+        std::string text = key.color == KeyColor::White ? texts::kWhiteKey : texts::kBlackKey;
         for (int code = '0'; code <= 'Z'; ++code)
-            if (pianoKeyForKeyCode(code) == key) return text + "、PCキー " + static_cast<char>(code);
+            if (pianoKeyForKeyCode(code) == key) return text + texts::kPlayedByPcKey + static_cast<char>(code);
         return text;
     };
     for (int i = 0; i < kWhiteKeyCount; ++i) {
@@ -98,7 +95,7 @@ void Keyboard::paintNotePlates() {
     for (int i = 0; i < kWhiteKeyCount; ++i) {
         ui_.notePlates[i]->setBackColor(colors::White);
         // Two characters a plate: a one-character note is followed by a space.
-        std::string plate = kWhiteNotes[i % 7];
+        std::string plate = texts::kWhiteNotes[i % 7];
         if (plate.size() == 3) plate += ' ';
         ui_.notePlates[i]->printText(plate);
     }

@@ -114,6 +114,13 @@ window.addEventListener('resize', fit);
 async function start() {
   platform.createAudio();
   core = await createCore({ platform, view, locateFile: (file) => file });
+  // The page's own notices and buttons, from the game's catalogue of texts.
+  const texts = JSON.parse(core.ccall('zv_texts', 'string', [], []));
+  view.texts = texts;
+  document.querySelector('#ended p').textContent = texts.ended;
+  document.getElementById('again').textContent = texts.again;
+  document.querySelector('#missing p').textContent = texts.missingPicture;
+  document.getElementById('midi').textContent = texts.midi;
   await platform.loadPictures(JSON.parse(core.ccall('zv_picture_files', 'string', [], [])));
   view.pictures = platform.pictures;
   busy = true;

@@ -23,6 +23,7 @@ export class View {
     this.controls = [];        // the table's state as last reported
     this.elements = [];
     this.dialogOpen = false;
+    this.texts = {};           // the page's texts, from the core
   }
 
   build({ caption, controls }) {
@@ -301,7 +302,7 @@ export class View {
     dialog.querySelector('.text').textContent = text.replaceAll('\r\n', '\n');
     const buttons = dialog.querySelector('.buttons');
     buttons.replaceChildren();
-    const answers = yesNo ? [['Yes', true], ['No', false]] : [['OK', true]];
+    const answers = yesNo ? [[this.texts.yes, true], [this.texts.no, false]] : [[this.texts.ok, true]];
     this.dialogOpen = true;
     return new Promise((resolve) => {
       const close = (answer) => {
