@@ -275,7 +275,9 @@ export class View {
       if (c.name) el.setAttribute('aria-label', c.name); else el.removeAttribute('aria-label');
       if (c.description) el.setAttribute('aria-description', c.description);
     }
-    if (all) this.focusTarget(n).tabIndex = c.tabOrder >= 0 ? 0 : -1;
+    // Only the table's tab stops take the focus from the keyboard (a key, never).
+    const target = this.focusTarget(n);
+    if (all && (c.tabOrder >= 0 || target.matches('button, input'))) target.tabIndex = c.tabOrder >= 0 ? 0 : -1;
     if (all || prop === 'printedText') {
       const printed = el.querySelector('.printed');
       if (printed) printed.textContent = c.printed;
