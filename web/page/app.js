@@ -114,14 +114,14 @@ window.addEventListener('resize', fit);
 async function start() {
   platform.createAudio();
   core = await createCore({ platform, view, locateFile: (file) => file });
-  // The page's own notices and buttons, from the game's catalogue of texts.
-  const texts = JSON.parse(core.ccall('zv_texts', 'string', [], []));
+  // The page's own notices and buttons, from the game's catalogue of texts, and the pictures.
+  const texts = JSON.parse(core.ccall('zv_page', 'string', [], []));
   view.texts = texts;
   document.querySelector('#ended p').textContent = texts.ended;
   document.getElementById('again').textContent = texts.again;
   document.querySelector('#missing p').textContent = texts.missingPicture;
   document.getElementById('midi').textContent = texts.midi;
-  await platform.loadPictures(JSON.parse(core.ccall('zv_picture_files', 'string', [], [])));
+  await platform.loadPictures(texts.pictures);
   view.pictures = platform.pictures;
   busy = true;
   const failed = await core.ccall('zv_start', 'number', [], [], { async: true });

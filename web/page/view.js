@@ -65,11 +65,6 @@ export class View {
     this.focusTarget(stops[next]).focus();
   }
 
-  find(role, index = -1) {
-    const n = this.controls.findIndex((c) => c.role === role && c.index === index);
-    return n < 0 ? null : this.elements[n];
-  }
-
   // One control changed in the core: just that property is applied.
   changed(n, prop, json) {
     this.controls[n] = JSON.parse(json);

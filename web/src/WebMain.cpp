@@ -47,25 +47,19 @@ EMSCRIPTEN_KEEPALIVE int zv_start() {
     return 0;
 }
 
-// The page's own texts from the game's catalogue, as JSON.
-EMSCRIPTEN_KEEPALIVE const char* zv_texts() {
+// What the page needs before the game starts, as JSON: its own texts from the game's
+// catalogue and the picture files it fetches.
+EMSCRIPTEN_KEEPALIVE const char* zv_page() {
     static std::string json;
     json = "{";
     for (const auto& [key, text] : {std::pair{"ended", zv::texts::kPageEnded}, {"again", zv::texts::kPageAgain},
                                     {"missingPicture", zv::texts::kPageMissingPicture}, {"midi", zv::texts::kPageMidi},
                                     {"yes", zv::texts::kYes}, {"no", zv::texts::kNo}, {"ok", zv::texts::kOk}})
         json += std::string("\"") + key + "\":\"" + text + "\",";
-    json.back() = '}';
-    return json.c_str();
-}
-
-// The picture files the game loads, as a JSON array: the page fetches them first.
-EMSCRIPTEN_KEEPALIVE const char* zv_picture_files() {
-    static std::string files;
-    files = "[";
-    for (const char* file : zv::GameFlow::kPictureFiles) files += std::string("\"") + file + "\",";
-    files.back() = ']';
-    return files.c_str();
+    json += "\"pictures\":[";
+    for (const char* file : zv::GameFlow::kPictureFiles) json += std::string("\"") + file + "\",";
+    json.back() = ']';
+    return (json += "}").c_str();
 }
 
 // The window's caption, controls, keys and sounds as JSON (valid until the next call).
