@@ -23,6 +23,7 @@ std::pair<int, Qt::KeyboardModifiers> qtKey(const QString& name) {
         mods |= m == "Control" ? Qt::ControlModifier : m == "Alt" ? Qt::AltModifier : Qt::ShiftModifier;
     static const QMap<QString, int> named{{"Enter", Qt::Key_Return}, {"Tab", Qt::Key_Tab}, {"Escape", Qt::Key_Escape},
                                           {"Space", Qt::Key_Space}, {"ArrowUp", Qt::Key_Up}, {"ArrowDown", Qt::Key_Down},
+                                          {"ArrowLeft", Qt::Key_Left}, {"ArrowRight", Qt::Key_Right},
                                           {"PageUp", Qt::Key_PageUp}, {"PageDown", Qt::Key_PageDown},
                                           {"Home", Qt::Key_Home}, {"End", Qt::Key_End}};
     const QString key = parts.last();

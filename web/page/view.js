@@ -158,7 +158,9 @@ export class View {
     trough.append(thumb);
     el.append(up, trough, down);
     const act = (action, value, how = {}) => this.act(n, action, { value, ...how });
-    const KEYS = { ArrowUp: ['stepSmall', -1], ArrowDown: ['stepSmall', 1], PageUp: ['stepLarge', -1], PageDown: ['stepLarge', 1] };
+    // The keys step as the desktop's bar does (there Left adds and Right subtracts).
+    const KEYS = { ArrowUp: ['stepSmall', -1], ArrowDown: ['stepSmall', 1], ArrowLeft: ['stepSmall', 1], ArrowRight: ['stepSmall', -1],
+      PageUp: ['stepLarge', -1], PageDown: ['stepLarge', 1] };
     el.addEventListener('keydown', (e) => {
       const c = this.controls[n];
       const step = KEYS[e.key] ?? (e.key === 'Home' ? ['setTo', c.min] : e.key === 'End' ? ['setTo', c.max] : null);
