@@ -28,6 +28,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> paths;
     for (const auto& name : soundNames()) paths.push_back(dir + "/" + name);
     sound.preload(paths);
+    sound.setFiles(paths);
     OnsetMatcher matcher;
     const std::size_t bufferBytes = static_cast<std::size_t>(sound.bufferFrames()) * sound.deviceChannels() * 2;
     for (const auto& p : paths) {
@@ -65,7 +66,7 @@ int main(int argc, char** argv) {
         const int id = order[r % 8];
         watch.expect(id);
         const std::int64_t t0 = monoNs();
-        sound.play(paths[static_cast<std::size_t>(id)]);
+        sound.play(id);
         playUs.push_back(static_cast<double>(monoNs() - t0) / 1e3);
         for (int w = 0; w < 2000 && watch.awaiting(); ++w)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));

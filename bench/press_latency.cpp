@@ -16,7 +16,6 @@
 #include <atomic>
 #include <random>
 
-#include "platform/MidiMessages.h"
 #include "platform/real/MidiInput.h"
 #include "view/DevicePress.h"
 #include "support/RealGame.h"
@@ -116,7 +115,7 @@ int main(int argc, char** argv) {
             return 1;
         }
         midi = std::make_unique<zv::MidiInput>();
-        midi->setNoteHandler([&game](int semitone) { zv::pressSemitoneFromDevice(game->game, semitone); });
+        midi->setNoteHandler([&game](int note) { zv::pressNoteFromDevice(game->game, note); });
         for (int w = 0; w < 100 && !keyboard->connected(); ++w) waitMs(50);
         if (!keyboard->connected()) {
             std::fprintf(stderr, "press latency: the game's MIDI input did not connect the keyboard\n");
@@ -129,7 +128,7 @@ int main(int argc, char** argv) {
 
     // The device opens on the first sound and stays open while sounds keep coming;
     // a sound after a long silence is bench_first_sound's business.
-    game->sound.play(game->sounds.back());
+    game->sound.play(zv::KeySounds::kStartChimeId);
     (void)game->sound.waitSettled(5000);
 
     std::mt19937_64 rng(seed);
@@ -154,7 +153,7 @@ int main(int argc, char** argv) {
         watch.expect(id);
         std::int64_t t0 = monoNs();
         if (byMidi)
-            keyboard->press(zv::midi::kLowestNote + (white ? kWhiteSemitones[index] : kBlackSemitones[index]));
+            keyboard->press(zv::kLowestNote + (white ? kWhiteSemitones[index] : kBlackSemitones[index]));
         else if (byMouse)
             QTest::mousePress(button, Qt::LeftButton, {}, at);
         else

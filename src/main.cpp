@@ -112,7 +112,7 @@ int main(int argc, char* argv[]) {
         zv::Devices* loaded = devices.devices();
         if (!loaded) return;
         loaded->preload(sounds);
-        midi = loaded->openMidi([&game](int semitone) { zv::pressSemitoneFromDevice(game, semitone); });
+        midi = loaded->openMidi([&game](int note) { zv::pressNoteFromDevice(game, note); });
         if (!sing) return;
         voice = loaded->openVoice([&sungNotes, trace](int note, bool on) {
             if (trace && on) {  // as the traced sounds and boxes: "sung <MIDI note>"

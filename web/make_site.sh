@@ -14,15 +14,19 @@ cp "$root"/assets/pictures/*.jpg "$site/"
 cp "$root"/assets/icon/zorvanta.png "$root"/assets/icon/zorvanta-256.png "$root"/assets/icon/zorvanta.svg "$site/icon/"
 
 # Sound names hold "+" and "#", which some static hosts mangle in an address: the
-# files are named with "hi-" for "+" and "-sharp" for "#" (platform.js soundFile()).
+# files are named with "hi-" for "+" and "-sharp" for "#", and sound/files.json
+# gives the page each sound name's file.
+list="{"
 for wav in "$root"/assets/sound/*; do
   name="$(basename "$wav")"
   file="${name//+/hi-}"
   file="${file//#/-sharp}.mp3"
+  list="$list\"$name\": \"$file\", "
   if [ ! "$site/sound/$file" -nt "$wav" ]; then
     lame --quiet --noreplaygain -m m -V 2 "$wav" "$site/sound/$file"
   fi
 done
+printf '%s}\n' "${list%, }" > "$site/sound/files.json"
 
 # Every character the game can show: the texts in the core's sources and the page's.
 font="/usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf"

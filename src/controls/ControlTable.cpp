@@ -40,6 +40,34 @@ const char* roleName(ControlRole role) {
     return "control";
 }
 
+const char* kindName(ControlKind kind) {
+    switch (kind) {
+    case ControlKind::Button: return "button";
+    case ControlKind::Label: return "label";
+    case ControlKind::Frame: return "frame";
+    case ControlKind::OptionButton: return "option";
+    case ControlKind::CheckBox: return "check";
+    case ControlKind::PictureBox: return "picture";
+    case ControlKind::VerticalScrollBar: return "scrollBar";
+    }
+    return "control";
+}
+
+const char* propName(Prop prop) {
+    switch (prop) {
+    case Prop::Caption: return "caption";
+    case Prop::Visible: return "visible";
+    case Prop::Enabled: return "enabled";
+    case Prop::Geometry: return "geometry";
+    case Prop::BackColor: return "backColor";
+    case Prop::Value: return "value";
+    case Prop::Picture: return "picture";
+    case Prop::PrintedText: return "printedText";
+    case Prop::AccessibleName: return "accessibleName";
+    }
+    return "";
+}
+
 Control::Control(ControlTable& owner, ControlRole role, int index, ControlKind kind, Control* container)
     : owner_(owner), role_(role), index_(index), kind_(kind), container_(container) {}
 
@@ -49,6 +77,13 @@ std::string Control::id() const {
 }
 
 void Control::changed(Prop p) { owner_.notify(*this, p); }
+
+void Control::setAccessibleName(std::string name, std::string description) {
+    if (name == accessibleName_ && description == description_) return;
+    accessibleName_ = std::move(name);
+    description_ = std::move(description);
+    changed(Prop::AccessibleName);
+}
 
 void Control::setCaption(std::string text) {
     if (text == caption_) return;

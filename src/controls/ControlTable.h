@@ -12,12 +12,15 @@
 #include <vector>
 
 #include "controls/ControlRole.h"
+#include "controls/PlayerTexts.h"
 
 namespace zv {
 
 struct Picture;
 
 enum class ControlKind { Button, Label, Frame, OptionButton, CheckBox, PictureBox, VerticalScrollBar };
+// A stable name of a kind for a view that is not C++: "button", "option", "scrollBar".
+const char* kindName(ControlKind kind);
 
 struct Rgb {
     std::uint8_t r = 0, g = 0, b = 0;
@@ -40,7 +43,9 @@ struct FontSpec {
 };
 
 // What changed on a control; the view applies just that property.
-enum class Prop { Caption, Visible, Enabled, Geometry, BackColor, Value, Picture, PrintedText };
+enum class Prop { Caption, Visible, Enabled, Geometry, BackColor, Value, Picture, PrintedText, AccessibleName };
+// The same for a property: "caption", "visible", ...
+const char* propName(Prop prop);
 
 class ControlTable;
 
@@ -91,6 +96,17 @@ public:
     const std::string& toolTip() const { return toolTip_; }
     void setToolTip(std::string tip) { toolTip_ = std::move(tip); }
 
+    // What a screen reader says of a control that shows no text of its own (a key, a
+    // picture, the bar), and its longer description; empty: its caption.
+    const std::string& accessibleName() const { return accessibleName_; }
+    const std::string& description() const { return description_; }
+    void setAccessibleName(std::string name, std::string description = {});
+
+    // The control's place in the order Tab moves the focus in; -1 for a control that
+    // never takes the focus from the keyboard.
+    int tabOrder() const { return tabOrder_; }
+    void setTabOrder(int order) { tabOrder_ = order; }
+
     const FontSpec& font() const { return font_; }
     void setFont(FontSpec f) { font_ = f; }
 
@@ -120,6 +136,8 @@ private:
     int value_ = 0;
     int min_ = 0, max_ = 32767, smallChange_ = 1, largeChange_ = 1;
     std::string toolTip_;
+    std::string accessibleName_, description_;
+    int tabOrder_ = -1;
     FontSpec font_;
     std::shared_ptr<const Picture> picture_;
     std::string printedText_;
@@ -132,7 +150,7 @@ public:
     // The window's client area in twips and its caption.
     static constexpr int kClientWidth = 9285;
     static constexpr int kClientHeight = 4365;
-    static constexpr const char* kCaption = "Zorvanta?";
+    static constexpr const char* kCaption = texts::kWindowCaption;
 
     // Builds every control of the main window in its state when the window opens,
     // in stacking order (later controls lie above earlier ones in one container).

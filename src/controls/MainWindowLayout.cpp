@@ -1,6 +1,7 @@
 // The main window's controls as they stand when it opens: position, size, caption,
 // colours and fonts of each, in stacking order.
 #include "controls/ControlTable.h"
+#include "controls/PlayerTexts.h"
 
 namespace zv {
 
@@ -58,76 +59,87 @@ std::unique_ptr<ControlTable> ControlTable::createMainWindow() {
 
     // Settings row.
     Control& modeFrame = place(t->add(R::ModeFrame, -1, K::Frame), 345, 2835, 1515, 1080);
-    modeFrame.setCaption("MODE ");
-    place(t->add(R::ModeOption, 0, K::OptionButton, &modeFrame), 150, 240, 1230, 330).setCaption("メロディー");
-    place(t->add(R::ModeOption, 1, K::OptionButton, &modeFrame), 150, 705, 1230, 330).setCaption("単音");
+    modeFrame.setCaption(texts::kModeFrame);
+    place(t->add(R::ModeOption, 0, K::OptionButton, &modeFrame), 150, 240, 1230, 330).setCaption(texts::kModes[0]);
+    place(t->add(R::ModeOption, 1, K::OptionButton, &modeFrame), 150, 705, 1230, 330).setCaption(texts::kModes[1]);
     t->at(R::ModeOption, 0).setValue(1);
 
     Control& difficultyFrame = place(t->add(R::DifficultyFrame, -1, K::Frame), 1950, 2835, 1320, 1080);
-    difficultyFrame.setCaption("難易度");
-    struct Difficulty {
-        const char* caption;
-        const char* tip;
-        int top;
-    };
-    const Difficulty difficulties[3] = {{"Easy", "3メロディー", 270}, {"Nomal", "5メロディー", 510}, {"Difficult ", "8メロディー", 765}};
+    difficultyFrame.setCaption(texts::kDifficultyFrame);
+    static constexpr int kDifficultyTop[3] = {270, 510, 765};
     for (int i = 0; i < 3; ++i) {
-        Control& o = place(t->add(R::DifficultyOption, i, K::OptionButton, &difficultyFrame), 180, difficulties[i].top, 915, 225);
-        o.setCaption(difficulties[i].caption);
-        o.setToolTip(difficulties[i].tip);
+        Control& o = place(t->add(R::DifficultyOption, i, K::OptionButton, &difficultyFrame), 180, kDifficultyTop[i], 915, 225);
+        o.setCaption(texts::kDifficulties[i]);
+        o.setToolTip(texts::kDifficultyTips[i]);
     }
     t->at(R::DifficultyOption, 1).setValue(1);
 
     Control& keyRangeFrame = place(t->add(R::KeyRangeFrame, -1, K::Frame), 3405, 2850, 2115, 1425);
-    keyRangeFrame.setCaption("詳細設定");
-    const char* ranges[4] = {"全鍵盤使用", "白鍵盤のみ", "1オクターブのみ", "１オクターブの白鍵盤"};
+    keyRangeFrame.setCaption(texts::kKeyRangeFrame);
     static constexpr int kRangeTop[4] = {255, 525, 810, 1095};
-    for (int i = 0; i < 4; ++i) place(t->add(R::KeyRangeOption, i, K::OptionButton, &keyRangeFrame), 135, kRangeTop[i], 1935, 240).setCaption(ranges[i]);
+    for (int i = 0; i < 4; ++i) place(t->add(R::KeyRangeOption, i, K::OptionButton, &keyRangeFrame), 135, kRangeTop[i], 1935, 240).setCaption(texts::kKeyRanges[i]);
     t->at(R::KeyRangeOption, 0).setValue(1);
 
     Control& timeLimitFrame = place(t->add(R::TimeLimitFrame, -1, K::Frame), 5595, 2850, 1695, 1425);
-    timeLimitFrame.setCaption("制限時間設定");
+    timeLimitFrame.setCaption(texts::kTimeLimitFrame);
     Control& scroll = place(t->add(R::TimeLimitBar, -1, K::VerticalScrollBar, &timeLimitFrame), 105, 225, 360, 1095);
     // Top end is the longest limit (90 s), bottom the shortest (10 s): moving the
     // thumb up lengthens the limit, and every limit has at most two digits.
     scroll.setRange(10, 90, 1, 10);
     scroll.setValue(70);
+    scroll.setAccessibleName(texts::kTimeLimit);
     Control& limitLabel = place(t->add(R::LimitLabel, -1, K::Label, &timeLimitFrame), 600, 405, 870, 705);
     limitLabel.setCaption("30");
     limitLabel.setFont({36, 400});
-    place(t->add(R::NoLimitCheck, -1, K::CheckBox, &timeLimitFrame), 675, 1140, 945, 195).setCaption("無制限");
+    place(t->add(R::NoLimitCheck, -1, K::CheckBox, &timeLimitFrame), 675, 1140, 945, 195).setCaption(texts::kNoLimit);
 
     Control& noteNames = place(t->add(R::NoteNamesCheck, -1, K::CheckBox), 510, 4005, 1185, 255);
-    noteNames.setCaption("音階表示");
-    noteNames.setToolTip("鍵盤にドレミを表示させます\u3000(プレイ中に変更も可能)");
+    noteNames.setCaption(texts::kNoteNames);
+    noteNames.setToolTip(texts::kNoteNamesTip);
     Control& askDemonstration = place(t->add(R::AskDemonstrationCheck, -1, K::CheckBox), 1815, 4005, 1575, 255);
-    askDemonstration.setCaption("正解確認");
-    askDemonstration.setToolTip("問題ごとに正解を表示するかどうか尋ねます\u3000(プレイ中に変更も可能)");
+    askDemonstration.setCaption(texts::kAskDemonstration);
+    askDemonstration.setToolTip(texts::kAskDemonstrationTip);
 
     // Game buttons.
-    place(t->add(R::StartStopButton, -1, K::Button), 7320, 3735, 1830, 510).setCaption("START");
+    place(t->add(R::StartStopButton, -1, K::Button), 7320, 3735, 1830, 510).setCaption(texts::kStart);
     Control& replay = place(t->add(R::ReplayButton, -1, K::Button), 7320, 3045, 1830, 510);
-    replay.setCaption("REPLAY");
+    replay.setCaption(texts::kReplay);
     replay.setVisible(false);
     Control& show = place(t->add(R::ShowAnswerButton, -1, K::Button), 7320, 3045, 915, 495);
-    show.setCaption("正解表示");
+    show.setCaption(texts::kShowAnswer);
     show.setVisible(false);
     Control& next = place(t->add(R::NextQuestionButton, -1, K::Button), 8235, 3045, 915, 495);
-    next.setCaption("次の問題");
+    next.setCaption(texts::kNextQuestion);
     next.setVisible(false);
 
     // The banner lies above the settings frames, the result picture above every key.
     Control& banner = place(t->add(R::Banner, -1, K::Frame), 9525, 2655, 5505, 1710);
     banner.setVisible(false);
     Control& bannerText = place(t->add(R::BannerText, -1, K::Label, &banner), 270, 165, 4905, 1500);
-    bannerText.setCaption("START!");
+    bannerText.setCaption(texts::kBanner);
     bannerText.setFont({72, 400});
 
+    // The verdict box is named after the stored picture it shows (GameContext::showVerdict).
     Control& verdict = place(t->add(R::VerdictPicture, -1, K::PictureBox), 2985, 270, 3300, 2190);
     verdict.setVisible(false);
-    place(t->add(R::StoredPicture, 0, K::PictureBox, &verdict), 2715, 1830, 225, 180).setVisible(false);
-    place(t->add(R::StoredPicture, 1, K::PictureBox, &verdict), 2985, 1815, 225, 180).setVisible(false);
-    place(t->add(R::StoredPicture, 2, K::PictureBox, &verdict), 2985, 1560, 225, 180).setVisible(false);
+    verdict.setAccessibleName(texts::kVerdictBox);
+    static constexpr int kStoredAt[3][2] = {{2715, 1830}, {2985, 1815}, {2985, 1560}};
+    for (int i = 0; i < 3; ++i) {
+        Control& stored = place(t->add(R::StoredPicture, i, K::PictureBox, &verdict), kStoredAt[i][0], kStoredAt[i][1], 225, 180);
+        stored.setVisible(false);
+        stored.setAccessibleName(texts::kVerdicts[i]);
+    }
+
+    // Tab moves from START through the settings, top to bottom, to the other game
+    // buttons; START has the focus when the window opens.
+    int order = 0;
+    t->at(R::StartStopButton).setTabOrder(order++);
+    for (const auto& c : t->all()) {
+        const bool takesFocus = c->kind() == K::OptionButton || c->kind() == K::CheckBox ||
+                                c->kind() == K::VerticalScrollBar ||
+                                (c->kind() == K::Button && c->role() != R::WhiteKey && c->role() != R::BlackKey);
+        if (takesFocus && c->tabOrder() < 0) c->setTabOrder(order++);
+    }
     return t;
 }
 

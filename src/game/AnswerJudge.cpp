@@ -7,9 +7,7 @@
 namespace zv {
 
 void AnswerJudge::judgeAnswer(bool right, PianoKey played, InputKind input) {
-    WindowControls& ui = ctx_.ui;
-    ui.verdictPicture->setPicture(ui.storedPictures[right ? 0 : 1]->picture());
-    ui.verdictPicture->setVisible(true);
+    ctx_.showVerdict(right ? 0 : 1);
     if (right) {
         ++ctx_.state.score.rights;
         ctx_.showScore();
@@ -23,7 +21,7 @@ void AnswerJudge::judgeAnswer(bool right, PianoKey played, InputKind input) {
 }
 
 bool AnswerJudge::askDemonstration() {
-    const bool yes = ctx_.services.boxes.askYesNo("正解を表示しますか?") == MessageBoxes::kYes;
+    const bool yes = ctx_.services.boxes.askYesNo(texts::kShowTheAnswer) == MessageBoxes::kYes;
     if (yes) ctx_.observer->answerShown();
     return yes;
 }
@@ -44,8 +42,8 @@ void AnswerJudge::tellObserver(bool right, PianoKey played, InputKind input) {
 
 std::string AnswerJudge::summaryCaption(int notesPerQuestion, int limitSeconds) {
     std::string caption =
-        notesPerQuestion == 1 ? std::string("単音:") : std::to_string(notesPerQuestion) + "音メロディー:";
-    return caption + std::to_string(limitSeconds) + "秒";
+        notesPerQuestion == 1 ? std::string(texts::kSingleNoteSummary) : std::to_string(notesPerQuestion) + texts::kMelodySummary;
+    return caption + std::to_string(limitSeconds) + texts::kSeconds;
 }
 
 std::string AnswerJudge::rateText(long questions, long rights) {
@@ -65,8 +63,8 @@ std::string AnswerJudge::rateText(long questions, long rights) {
 }
 
 std::string AnswerJudge::summaryText(long questions, long rights) {
-    return "問題数:" + std::to_string(questions) + "\r\n正解数:" + std::to_string(rights) + "\r\n正解率:" +
-           rateText(questions, rights) + "%";
+    return texts::kQuestions + std::to_string(questions) + "\r\n" + texts::kRights + std::to_string(rights) + "\r\n" +
+           texts::kRate + rateText(questions, rights) + "%";
 }
 
 void AnswerJudge::showSummary() {

@@ -37,7 +37,7 @@ public:
     std::optional<std::string> load() { return flow_.load(); }
     // What the player is told of that file before the program ends.
     static std::string missingPictureText(const std::string& file) {
-        return file + " が見つかりません。\r\nCannot find the picture " + file + ".";
+        return file + texts::kCannotFind + "\r\n" + texts::kCannotFindPicture + file + ".";
     }
     // The picture files load() may read, in its order.
     std::vector<std::string> picturePaths() const { return flow_.picturePaths(); }

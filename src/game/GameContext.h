@@ -25,9 +25,8 @@ struct GameContext {
     // Told of each game's steps (GameObserver.h); never null, silent unless Game::setObserver.
     GameObserver* observer;
 
-    // Plays a sound name from the sound folder (the one way the game sounds).
-    void play(std::string_view soundName) { services.sound.play(sounds.path(soundName)); }
-    void playKey(PianoKey key) { services.sound.play(sounds.pathOf(key)); }
+    // A key's sound (the one way the game sounds a key).
+    void playKey(PianoKey key) { services.sound.play(KeySounds::idOf(key)); }
 
     // The keys of the chosen range go back to the player, with REPLAY beside them
     // (a demonstration leaves REPLAY as it is).
@@ -39,6 +38,13 @@ struct GameContext {
     void lockKeys() {
         ui.replay->setVisible(false);
         keyboard.lockAll();
+    }
+    // The verdict box shows stored picture i (0 right, 1 wrong, 2 game over) and is
+    // named after it.
+    void showVerdict(int i) {
+        ui.verdictPicture->setAccessibleName(ui.storedPictures[i]->accessibleName());
+        ui.verdictPicture->setPicture(ui.storedPictures[i]->picture());
+        ui.verdictPicture->setVisible(true);
     }
     // The countdown and the score, shown during a game only.
     void showScoreLabels(bool show) {

@@ -7,7 +7,6 @@
 namespace zv {
 
 namespace {
-constexpr std::array<const char*, 3> kPictureFiles = {"maru.jpg", "batu.jpg", "gameover.jpg"};
 // The step timer's interval during the pause after game over.
 constexpr int kGameOverPauseMs = 1000;
 }  // namespace
@@ -17,6 +16,7 @@ std::optional<std::string> GameFlow::load() {
     ctx_.state.answering = false;
     ctx_.keyboard.paintNotePlates();
     ctx_.sounds.load(ctx_.services.app.applicationDir());
+    ctx_.services.sound.setFiles(ctx_.sounds.allPaths());
     // Selected from code: the difficulty's click handling (and its feedback note) does not run.
     ui.difficultyOptions[1]->setValue(1);
     ctx_.settings.notesPerQuestion = 5;
@@ -65,7 +65,7 @@ void GameFlow::resetToIdle() {
     ctx_.showScore();
     ctx_.showScoreLabels(false);
     state.inProgress = false;
-    ui.startStop->setCaption("START");
+    ui.startStop->setCaption(texts::kStart);
     // Unlocking the keys shows REPLAY; the idle window never does.
     ui.replay->setVisible(false);
     ui.showAnswer->setVisible(false);
@@ -86,7 +86,7 @@ void GameFlow::startStopClicked() {
     // From here until the idle window the output stays open: the first key of an
     // answer, pressed after a long thought, must not wait for a suspended output.
     ctx_.services.sound.keepReady(true);
-    ctx_.play(KeySounds::kStartChime);
+    ctx_.services.sound.play(KeySounds::kStartChimeId);
     const Settings& s = ctx_.settings;
     ctx_.observer->gameStarted(s.notesPerQuestion, s.keyRange, s.noTimeLimit ? 0 : s.limitSeconds);
     ui.modeFrame->setEnabled(false);
@@ -102,14 +102,20 @@ void GameFlow::startStopClicked() {
 
 void GameFlow::endGame() {
     ctx_.observer->gameEnded(ctx_.state.score.questions, ctx_.state.score.rights);
-    WindowControls& ui = ctx_.ui;
-    ui.verdictPicture->setPicture(ui.storedPictures[2]->picture());
     ctx_.services.stepTimer.setEnabled(false);
-    ui.verdictPicture->setVisible(true);
+    ctx_.showVerdict(2);
     ctx_.lockKeys();
     ctx_.services.stepTimer.setInterval(kGameOverPauseMs);
     ctx_.state.phase = Phase::GameOverPause;
     ctx_.services.stepTimer.setEnabled(true);
+}
+
+void GameFlow::quit() {
+    // The program ends with the window; where the window outlives the call (a page
+    // that cannot close its tab), a banner or a pause must not tick on behind it.
+    ctx_.services.stepTimer.setEnabled(false);
+    ctx_.services.countdownTimer.setEnabled(false);
+    ctx_.services.app.quit();
 }
 
 bool GameFlow::inGameOverPause() const { return ctx_.state.phase == Phase::GameOverPause; }

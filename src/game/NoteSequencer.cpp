@@ -61,7 +61,7 @@ void NoteSequencer::bannerStep() {
         ui.timeLimitFrame->setVisible(false);
         ui.replay->setVisible(true);
         state.inProgress = true;
-        ui.startStop->setCaption("STOP");
+        ui.startStop->setCaption(texts::kStop);
     }
     if (ui.banner->left() < -ui.banner->width()) {
         state.answering = true;

@@ -5,7 +5,6 @@
 #include "game/GameFlow.h"
 #include "keys/MidiKeys.h"
 #include "keys/PcKeyMap.h"
-#include "platform/MidiMessages.h"
 
 namespace zv {
 
@@ -44,7 +43,7 @@ void PianoInput::pcKeyPressed(int keyCode) {
         if (ctx_.state.inProgress)
             flow_.endGame();
         else
-            ctx_.services.app.quit();
+            flow_.quit();
         return;
     }
     if (const auto key = pianoKeyForKeyCode(keyCode)) pianoKeyPressed(*key, InputKind::Keys);
@@ -60,7 +59,7 @@ PianoKey PianoInput::sungNote(int note) {
     const GameState& state = ctx_.state;
     // The piano's key of that note in the octave nearest the voice's, as a MIDI
     // keyboard's note plays.
-    const int semitone = midi::keyOfNote(note);
+    const int semitone = semitoneOfNote(note);
     PianoKey key = pianoKeyForSemitone(semitone);
     if (semitone < 0) return key;  // no note: no key
     const bool awaited = state.answering && state.phase != Phase::Demonstration &&

@@ -15,8 +15,6 @@ void KeySounds::load(const std::string& appDir) {
         black_[i] = std::string(blacks.substr(3 * i, 3));
         black_[i + 5] = "+" + black_[i];
     }
-    for (int i = 0; i < kWhiteKeyCount; ++i) whitePaths_[i] = path(white_[i]);
-    for (int i = 0; i < kBlackKeyCount; ++i) blackPaths_[i] = path(black_[i]);
 }
 
 std::string KeySounds::path(std::string_view soundName) const {
@@ -29,14 +27,16 @@ const std::string& KeySounds::nameOf(PianoKey key) const {
     return key.color == KeyColor::White ? white_.at(key.index) : black_.at(key.index);
 }
 
-const std::string& KeySounds::pathOf(PianoKey key) const {
-    return key.color == KeyColor::White ? whitePaths_.at(key.index) : blackPaths_.at(key.index);
+std::vector<std::string> KeySounds::allNames() const {
+    std::vector<std::string> names(white_.begin(), white_.end());
+    names.insert(names.end(), black_.begin(), black_.end());
+    names.push_back(kStartChime);
+    return names;
 }
 
 std::vector<std::string> KeySounds::allPaths() const {
-    std::vector<std::string> paths(whitePaths_.begin(), whitePaths_.end());
-    paths.insert(paths.end(), blackPaths_.begin(), blackPaths_.end());
-    paths.push_back(path(kStartChime));
+    std::vector<std::string> paths;
+    for (const std::string& name : allNames()) paths.push_back(path(name));
     return paths;
 }
 

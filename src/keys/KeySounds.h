@@ -13,8 +13,11 @@ namespace zv {
 
 class KeySounds {
 public:
-    // The chime that greets START.
+    // The chime that greets START, and its sound id. A key's id is its place in
+    // allPaths(): the white keys, then the black keys.
     static constexpr const char* kStartChime = "+++do";
+    static constexpr int kStartChimeId = kWhiteKeyCount + kBlackKeyCount;
+    static int idOf(PianoKey key) { return key.color == KeyColor::White ? key.index : kWhiteKeyCount + key.index; }
 
     // Fills the name tables and sets the folder to appDir + "/" + "sound/" (appDir
     // needs no trailing separator; one there is harmless).
@@ -23,17 +26,17 @@ public:
     const std::string& folder() const { return folder_; }
     std::string path(std::string_view soundName) const;
     const std::string& nameOf(PianoKey key) const;
-    // A key's path, made once by load(): a key press builds no string.
-    const std::string& pathOf(PianoKey key) const;
-    // The paths of all 25 sounds the game plays: the 24 keys and the start chime.
+    // The paths of all 25 sounds the game plays: the 24 keys and the start chime;
+    // their names, in the same order.
     std::vector<std::string> allPaths() const;
+    std::vector<std::string> allNames() const;
 
     const std::array<std::string, kWhiteKeyCount>& whiteNames() const { return white_; }
     const std::array<std::string, kBlackKeyCount>& blackNames() const { return black_; }
 
 private:
-    std::array<std::string, kWhiteKeyCount> white_, whitePaths_;
-    std::array<std::string, kBlackKeyCount> black_, blackPaths_;
+    std::array<std::string, kWhiteKeyCount> white_;
+    std::array<std::string, kBlackKeyCount> black_;
     std::string folder_;
 };
 

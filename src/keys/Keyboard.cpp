@@ -2,23 +2,13 @@
 
 #include <string_view>
 
+#include "controls/PlayerTexts.h"
+#include "keys/PcKeyMap.h"
 #include "keys/PianoKey.h"
 
 namespace zv {
 
 namespace {
-
-// Plate texts: two characters per white key, "ファ" the only one without a space.
-constexpr const char* kPlateNames = "ド レ ミ ファソ ラ シ ド レ ミ ファソ ラ シ ";
-
-// Characters 2i+1 and 2i+2 of a UTF-8 string, counting characters, not bytes.
-std::string characterPair(std::string_view text, int i) {
-    std::size_t pos = 0;
-    for (int skipped = 0; skipped < 2 * i && pos < text.size(); ++skipped) pos += utf8Length(text[pos]);
-    std::size_t end = pos;
-    for (int taken = 0; taken < 2 && end < text.size(); ++taken) end += utf8Length(text[end]);
-    return std::string(text.substr(pos, end - pos));
-}
 
 // Disabled first, then coloured: the order the player's window sees.
 void paintKey(Control* key, bool usable, Rgb color) {
@@ -74,10 +64,40 @@ void Keyboard::clearKeyMarks() {
     for (Control* label : ui_.blackKeyMarks) label->setCaption("");
 }
 
+std::string Keyboard::noteName(PianoKey key) {
+    const bool white = key.color == KeyColor::White;
+    const int perOctave = white ? 7 : 5;
+    const std::string note = white ? texts::kWhiteNotes[key.index % 7] : texts::kBlackNotes[key.index % 5];
+    return key.index < perOctave ? note : texts::kUpperOctave + note;
+}
+
+Keyboard::Keyboard(WindowControls& ui) : ui_(ui) {
+    // Each key and the plate on a white key are named by their note; the kind of key
+    // and the PC key that plays it are the key's description.
+    const auto describe = [](PianoKey key) {
+        std::string text = key.color == KeyColor::White ? texts::kWhiteKey : texts::kBlackKey;
+        for (int code = '0'; code <= 'Z'; ++code)
+            if (pianoKeyForKeyCode(code) == key) return text + texts::kPlayedByPcKey + static_cast<char>(code);
+        return text;
+    };
+    for (int i = 0; i < kWhiteKeyCount; ++i) {
+        const PianoKey key{KeyColor::White, i};
+        ui_.whiteKeys[i]->setAccessibleName(noteName(key), describe(key));
+        ui_.notePlates[i]->setAccessibleName(noteName(key));
+    }
+    for (int i = 0; i < kBlackKeyCount; ++i) {
+        const PianoKey key{KeyColor::Black, i};
+        ui_.blackKeys[i]->setAccessibleName(noteName(key), describe(key));
+    }
+}
+
 void Keyboard::paintNotePlates() {
     for (int i = 0; i < kWhiteKeyCount; ++i) {
         ui_.notePlates[i]->setBackColor(colors::White);
-        ui_.notePlates[i]->printText(characterPair(kPlateNames, i));
+        // Two characters a plate: a one-character note is followed by a space.
+        std::string plate = texts::kWhiteNotes[i % 7];
+        if (plate.size() == 3) plate += ' ';
+        ui_.notePlates[i]->printText(plate);
     }
 }
 

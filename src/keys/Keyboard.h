@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "controls/WindowControls.h"
 #include "keys/PianoKey.h"
@@ -19,7 +20,10 @@ namespace zv {
 
 class Keyboard {
 public:
-    explicit Keyboard(WindowControls& ui) : ui_(ui) {}
+    // Names every key and plate for screen readers.
+    explicit Keyboard(WindowControls& ui);
+    // A key's note: "ド", "ファ#", the upper octave's "高いド".
+    static std::string noteName(PianoKey key);
 
     void unlockRange(std::uint8_t range);
     void lockAll();

@@ -3,7 +3,7 @@
 namespace zv {
 
 PianoKey pianoKeyForSemitone(int semitone) {
-    if (semitone < 0 || semitone >= 24) return {KeyColor::White, -1};
+    if (semitone < 0 || semitone >= kKeyCount) return {KeyColor::White, -1};
     // Within an octave: which key each of the 12 semitones is, and its index there.
     constexpr bool kWhite[12] = {true, false, true, false, true, true, false, true, false, true, false, true};
     constexpr int kIndex[12] = {0, 0, 1, 1, 2, 3, 2, 4, 3, 5, 4, 6};
@@ -13,7 +13,7 @@ PianoKey pianoKeyForSemitone(int semitone) {
 }
 
 int semitoneOfKey(PianoKey key) {
-    for (int s = 0; s < 24; ++s)
+    for (int s = 0; s < kKeyCount; ++s)
         if (pianoKeyForSemitone(s) == key) return s;
     return -1;
 }

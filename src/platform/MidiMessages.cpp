@@ -8,7 +8,7 @@ int pressedKey(const unsigned char* bytes, std::size_t size) noexcept {
     if ((status & 0xF0u) != 0x90u) return -1;          // not a note-on
     if (note > 0x7Fu || velocity > 0x7Fu) return -1;   // a status byte where data belongs
     if (velocity == 0) return -1;                      // a note-off in disguise
-    return keyOfNote(static_cast<int>(note));
+    return static_cast<int>(note);
 }
 
 bool connectsSource(Transport transport, std::string_view name, bool alsaOpen) noexcept {

@@ -1,5 +1,5 @@
-// MIDI messages to presses of the two-octave piano, and which MIDI sources the input
-// connects. Plain C++: no toolkit, no game.
+// MIDI messages to the notes they press, and which MIDI sources the input connects.
+// Plain C++: no toolkit, no game.
 #pragma once
 
 #include <cstddef>
@@ -7,25 +7,9 @@
 
 namespace zv::midi {
 
-// The piano's keys are the 24 semitones from C4 (MIDI note 60) up to B5 (note 83).
-inline constexpr int kLowestNote = 60;
-inline constexpr int kKeyCount = 24;
-
-// The key a MIDI note plays, in semitones above C4 (0..23): a note inside 60..83
-// plays itself; one below or above moves by whole octaves to the nearest octave of
-// the piano (48 and 36 play C4, 84 and 96 play C5). So a keyboard reaches the keys
-// of the pitches it has in the octaves it plays into: a 25-key keyboard at its usual
-// octave (notes 48..72) plays the lower octave and the upper C only, and its octave
-// switch one octave up (60..84) reaches all 24. -1 for a value that is no note.
-// Inline: the game folds sung notes the same way (PianoInput::sungNote).
-constexpr int keyOfNote(int note) noexcept {
-    if (note < 0 || note > 127) return -1;
-    if (note < kLowestNote) return note % 12;                    // into the lower octave
-    if (note >= kLowestNote + kKeyCount) return 12 + note % 12;  // into the upper octave
-    return note - kLowestNote;
-}
-
-// The key one complete MIDI message presses, or -1. Only a note-on (any channel)
+// The key one complete MIDI message presses, as its MIDI note number (0..127), or -1
+// (which key of the game's piano a note plays is the game's business, keys/MidiKeys.h).
+// Only a note-on (any channel)
 // with a velocity above 0 presses a key; a note-on with velocity 0 is a note-off,
 // and note-offs, control changes, pitch bend, system and real-time messages, SysEx,
 // a lone data byte of running status and anything short or malformed press nothing.

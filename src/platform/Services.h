@@ -6,20 +6,36 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace zv {
 
-// The one way the program makes sound. play() starts the file at once on the single
-// voice, cutting whatever was sounding, and never waits. A file that is missing or
-// cannot be decoded plays nothing; no failure ever reaches the caller.
+// The one way the program makes sound. play() starts a sound at once on the single
+// voice, cutting whatever was sounding, and never waits. Sounds are numbered: sound i
+// is files()[i], given once by the game before its first sound. An id without a
+// file, or a file that is missing or cannot be decoded, plays nothing; no failure
+// ever reaches the caller.
 class SoundService {
 public:
     virtual ~SoundService() = default;
-    virtual void play(const std::string& path) = 0;
+    // A service that wraps another passes the list on.
+    virtual void setFiles(std::vector<std::string> files) { files_ = std::move(files); }
+    const std::vector<std::string>& files() const { return files_; }
+    virtual void play(int id) = 0;
     // While kept ready (a game in progress), the output stays open between sounds, so
     // that a sound after a long pause starts as fast as one right after another;
     // otherwise it may close once idle. A service without such an output ignores it.
     virtual void keepReady(bool) {}
+
+protected:
+    // The file of sound id; empty for an id that has none.
+    const std::string& file(int id) const {
+        static const std::string none;
+        return id >= 0 && static_cast<std::size_t>(id) < files_.size() ? files_[static_cast<std::size_t>(id)] : none;
+    }
+
+private:
+    std::vector<std::string> files_;
 };
 
 // A repeating timer with the toolkit semantics the game relies on:

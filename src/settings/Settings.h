@@ -5,10 +5,12 @@
 
 #include <cstdint>
 
+#include "controls/PlayerTexts.h"
+
 namespace zv {
 
 struct Settings {
-    static constexpr const char* kInfinity = "∞";
+    static constexpr const char* kInfinity = texts::kInfinity;
 
     // Notes per question: 1 in single-note mode, else the difficulty's 3, 5 or 8.
     std::uint8_t notesPerQuestion = 0;

@@ -4,7 +4,7 @@
 
 namespace zv {
 
-void SettingsPanel::playFeedback(int whiteKeyIndex) { sound_.play(sounds_.pathOf({KeyColor::White, whiteKeyIndex})); }
+void SettingsPanel::playFeedback(int whiteKeyIndex) { sound_.play(KeySounds::idOf({KeyColor::White, whiteKeyIndex})); }
 
 void SettingsPanel::difficultyChosen(int index) {
     if (index < 0 || index > 2) return;

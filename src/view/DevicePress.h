@@ -13,8 +13,8 @@
 
 namespace zv {
 
-inline void pressSemitoneFromDevice(Game& game, int semitone) {
-    if (QApplication::activeModalWidget() == nullptr) game.pianoKeyPressed(pianoKeyForSemitone(semitone));
+inline void pressNoteFromDevice(Game& game, int note) {
+    if (QApplication::activeModalWidget() == nullptr) game.pianoKeyPressed(pianoKeyForNote(note));
 }
 
 // Sung notes: each start is judged by the game (Game::sungNote) and its key is shown

@@ -18,6 +18,7 @@
 #include <QSignalBlocker>
 #include <QStyleFactory>
 #include <QStyleOption>
+#include <QWheelEvent>
 #include <dlfcn.h>
 
 #include <algorithm>
@@ -25,7 +26,6 @@
 #include <vector>
 
 #include "game/Game.h"
-#include "keys/PcKeyMap.h"
 #include "platform/real/QtPictures.h"
 #include "view/AfterFirstFrame.h"
 #include "view/BlockedCloseWatcher.h"
@@ -47,17 +47,6 @@ MouseDown mouseDown(const QMouseEvent& e) {
             static_cast<float>(e.position().x() * MainWindow::kTwipsPerPixel),
             static_cast<float>(e.position().y() * MainWindow::kTwipsPerPixel)};
 }
-
-// What a screen reader says for the controls that show no text of their own. A key
-// and the plate under it are named by their note, the upper octave's with "高い"
-// in front; the kind of key and the PC key that plays it are its description.
-constexpr const char* kWhiteNotes[7] = {"ド", "レ", "ミ", "ファ", "ソ", "ラ", "シ"};
-constexpr const char* kBlackNotes[5] = {"ド#", "レ#", "ファ#", "ソ#", "ラ#"};
-// The pictures the stored-picture boxes hold and the verdict box shows: right,
-// wrong, game over.
-constexpr const char* kVerdictNames[3] = {"正解", "不正解", "ゲームオーバー"};
-constexpr const char* kVerdictBoxName = "判定";
-constexpr const char* kTimeLimitName = "制限時間";
 
 // Fusion, with the narrow gap between an option's or a check box's indicator and its
 // text that the options are sized for, and a check box's indicator centred on its
@@ -84,22 +73,6 @@ public:
         QProxyStyle::drawPrimitive(element, option, painter, widget);
     }
 };
-
-QString keyName(bool white, int index) {
-    const int perOctave = white ? 7 : 5;
-    if (index < 0 || index >= 2 * perOctave) return {};
-    const QString note = QString::fromUtf8(white ? kWhiteNotes[index % perOctave] : kBlackNotes[index % perOctave]);
-    return index < perOctave ? note : QString::fromUtf8("高い") + note;
-}
-
-QString keyDescription(bool white, int index) {
-    QString description = QString::fromUtf8(white ? "白鍵" : "黒鍵");
-    // The PC keys are letters and digits of the main block: the inverse of the key map.
-    const PianoKey wanted{white ? KeyColor::White : KeyColor::Black, index};
-    for (int code = '0'; code <= 'Z'; ++code)
-        if (pianoKeyForKeyCode(code) == wanted) return description + QString::fromUtf8("、PCキー ") + QChar(code);
-    return description;
-}
 
 }  // namespace
 
@@ -138,7 +111,7 @@ QFont MainWindow::designFont(const FontSpec& font) {
 }
 
 MainWindow::MainWindow(ControlTable& table, WindowEvents& events, QWidget* parent)
-    : QWidget(parent), table_(table), events_(events) {
+    : QWidget(parent), table_(table), input_(events) {
     build();
 }
 
@@ -151,7 +124,7 @@ MainWindow::~MainWindow() {
 }
 
 QWidget* MainWindow::widget(ControlRole role, int index) const {
-    const Control* c = table_.find(role, index);
+    Control* c = table_.find(role, index);
     if (!c) return nullptr;
     auto it = widgets_.find(c);
     return it == widgets_.end() ? nullptr : it->second;
@@ -170,7 +143,7 @@ void MainWindow::build() {
         if (c->container()) parent = widgets_.at(c->container());
         QWidget* w = create(*c, parent);
         w->setObjectName(text(c->id()));
-        nameForScreenReaders(*c, w);
+        w->setFocusPolicy(c->tabOrder() >= 0 ? Qt::StrongFocus : Qt::NoFocus);
         widgets_.emplace(c.get(), w);
     }
     // The controls share a handful of fonts: each is made once.
@@ -182,15 +155,13 @@ void MainWindow::build() {
         connectHandlers(*c, widgets_.at(c.get()));
     }
 
-    // START comes first in the tab order and so has the focus when the window opens.
-    std::vector<QWidget*> chain;
-    if (QWidget* start = widget(ControlRole::StartStopButton)) chain.push_back(start);
-    for (const auto& c : table_.all()) {
-        QWidget* w = widgets_.at(c.get());
-        if (w->focusPolicy() != Qt::NoFocus && (chain.empty() || w != chain.front())) chain.push_back(w);
-    }
-    for (size_t i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
-    if (!chain.empty()) chain.front()->setFocus(Qt::OtherFocusReason);
+    // Tab follows the table's order; its first control has the focus when the window opens.
+    std::vector<Control*> chain;
+    for (const auto& c : table_.all())
+        if (c->tabOrder() >= 0) chain.push_back(c.get());
+    std::sort(chain.begin(), chain.end(), [](Control* a, Control* b) { return a->tabOrder() < b->tabOrder(); });
+    for (size_t i = 1; i < chain.size(); ++i) setTabOrder(widgets_.at(chain[i - 1]), widgets_.at(chain[i]));
+    if (!chain.empty()) widgets_.at(chain.front())->setFocus(Qt::OtherFocusReason);
 
     table_.setListener([this](Control& c, Prop p) { apply(c, p); });
     table_.setFocusListener([this] { setFocus(Qt::OtherFocusReason); });
@@ -240,115 +211,41 @@ QWidget* MainWindow::create(Control& c, QWidget* parent) {
 }
 
 void MainWindow::connectHandlers(Control& c, QWidget* w) {
-    const ControlRole role = c.role();
-    const int i = c.index();
     Control* ctl = &c;
+    const auto pressed = [this, ctl](QMouseEvent& e) { input_.act(*ctl, {.mouse = mouseDown(e)}); };
     if (auto* key = dynamic_cast<KeyButton*>(w)) {
-        if (role == ControlRole::WhiteKey)
-            key->setPressHandler([this, i](QMouseEvent& e) { events_.whiteKeyPressed(i, mouseDown(e)); });
-        else
-            key->setPressHandler([this, i](QMouseEvent& e) { events_.blackKeyPressed(i, mouseDown(e)); });
-        return;
-    }
-    if (auto* box = dynamic_cast<PictureBox*>(w)) {
-        if (role == ControlRole::NotePlate)
-            box->setPressHandler([this, i](QMouseEvent& e) { events_.notePlatePressed(i, mouseDown(e)); });
-        return;
-    }
-    if (auto* radio = qobject_cast<QRadioButton*>(w)) {
+        key->setPressHandler(pressed);
+    } else if (auto* box = dynamic_cast<PictureBox*>(w)) {
+        box->setPressHandler(pressed);
+    } else if (auto* bar = qobject_cast<QScrollBar*>(w)) {
+        // The bar's own steps are replaced by the game's: each action is reported,
+        // and the widget then shows the value the game gave the control.
+        connect(bar, &QAbstractSlider::actionTriggered, this, [this, ctl, bar](int action) {
+            using K = ControlAction::Kind;
+            ControlAction a;
+            switch (action) {
+            case QAbstractSlider::SliderSingleStepAdd: a = {K::StepSmall, 1}; break;
+            case QAbstractSlider::SliderSingleStepSub: a = {K::StepSmall, -1}; break;
+            case QAbstractSlider::SliderPageStepAdd: a = {K::StepLarge, 1}; break;
+            case QAbstractSlider::SliderPageStepSub: a = {K::StepLarge, -1}; break;
+            case QAbstractSlider::SliderToMinimum: a = {K::SetTo, ctl->minimum()}; break;
+            case QAbstractSlider::SliderToMaximum: a = {K::SetTo, ctl->maximum()}; break;
+            default: return;  // a drag: sliderMoved
+            }
+            input_.act(*ctl, a);
+            bar->setSliderPosition(ctl->value());
+        });
+        connect(bar, &QAbstractSlider::sliderMoved, this,
+                [this, ctl](int v) { input_.act(*ctl, {ControlAction::Kind::DraggedTo, v}); });
+        connect(bar, &QAbstractSlider::sliderReleased, this,
+                [this, ctl, bar] { input_.act(*ctl, {ControlAction::Kind::SetTo, bar->value()}); });
+    } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
         // clicked, not toggled: a value set by the game must not run the handler.
-        connect(radio, &QAbstractButton::clicked, this, [this, ctl, role, i] {
-            if (ctl->value()) {  // already selected: nothing changes, no handler
-                apply(*ctl, Prop::Value);
-                return;
-            }
-            ctl->setValue(1);  // the handler reads the choice from the table
-            apply(*ctl, Prop::Value);
-            switch (role) {
-            case ControlRole::DifficultyOption: events_.difficultyChosen(i); break;
-            case ControlRole::ModeOption: events_.modeChosen(i); break;
-            case ControlRole::KeyRangeOption: events_.keyRangeChosen(i); break;
-            default: break;
-            }
+        connect(button, &QAbstractButton::clicked, this, [this, ctl] {
+            input_.act(*ctl, {});
+            apply(*ctl, Prop::Value);  // an option already chosen stays chosen
         });
-        return;
     }
-    if (auto* check = qobject_cast<QCheckBox*>(w)) {
-        connect(check, &QAbstractButton::clicked, this, [this, ctl, role](bool checked) {
-            ctl->setValue(checked ? 1 : 0);
-            if (role == ControlRole::NoLimitCheck) events_.noLimitClicked();
-            else if (role == ControlRole::NoteNamesCheck) events_.noteNamesClicked();
-        });
-        return;
-    }
-    if (auto* bar = qobject_cast<QScrollBar*>(w)) {
-        // Dragging the thumb reports each move and one change when let go; arrows,
-        // page clicks, the wheel and the keyboard report a change.
-        connect(bar, &QAbstractSlider::sliderPressed, this, [this, ctl] { scrollValueAtPress_ = ctl->value(); });
-        connect(bar, &QAbstractSlider::sliderMoved, this, [this, ctl](int v) {
-            ctl->setValue(v);
-            events_.timeLimitDragged();
-        });
-        connect(bar, &QAbstractSlider::sliderReleased, this, [this, ctl, bar] {
-            ctl->setValue(bar->value());
-            if (ctl->value() != scrollValueAtPress_) events_.timeLimitChanged();
-        });
-        connect(bar, &QAbstractSlider::valueChanged, this, [this, ctl, bar](int v) {
-            if (bar->isSliderDown()) return;  // a drag: sliderMoved reports it
-            ctl->setValue(v);
-            events_.timeLimitChanged();
-        });
-        return;
-    }
-    if (auto* button = qobject_cast<QPushButton*>(w)) {
-        void (WindowEvents::*clicked)() = nullptr;
-        switch (role) {
-        case ControlRole::StartStopButton: clicked = &WindowEvents::startStopClicked; break;
-        case ControlRole::ReplayButton: clicked = &WindowEvents::replayClicked; break;
-        case ControlRole::ShowAnswerButton: clicked = &WindowEvents::showAnswerClicked; break;
-        case ControlRole::NextQuestionButton: clicked = &WindowEvents::nextQuestionClicked; break;
-        default: return;
-        }
-        connect(button, &QAbstractButton::clicked, this, [this, clicked] { (events_.*clicked)(); });
-    }
-}
-
-// Buttons, options, check boxes, labels and frames are read by their captions; the
-// keys, picture boxes and the scroll bar get names here.
-void MainWindow::nameForScreenReaders(Control& c, QWidget* w) {
-    const ControlRole role = c.role();
-    if (role == ControlRole::WhiteKey || role == ControlRole::BlackKey) {
-        const bool white = role == ControlRole::WhiteKey;
-        w->setAccessibleName(keyName(white, c.index()));
-        w->setAccessibleDescription(keyDescription(white, c.index()));
-    } else if (role == ControlRole::NotePlate) {
-        w->setAccessibleName(keyName(true, c.index()));
-    } else if (role == ControlRole::StoredPicture && c.index() >= 0 && c.index() < 3) {
-        w->setAccessibleName(QString::fromUtf8(kVerdictNames[c.index()]));
-    } else if (role == ControlRole::VerdictPicture) {
-        w->setAccessibleName(QString::fromUtf8(kVerdictBoxName));
-    } else if (c.kind() == ControlKind::VerticalScrollBar) {
-        w->setAccessibleName(QString::fromUtf8(kTimeLimitName));
-    }
-}
-
-// The verdict box shows one of the stored pictures; it is named after that one.
-void MainWindow::nameShownVerdict() {
-    Control* shown = table_.find(ControlRole::VerdictPicture);
-    if (!shown) return;
-    auto it = widgets_.find(shown);
-    if (it == widgets_.end()) return;
-    QString name = QString::fromUtf8(kVerdictBoxName);
-    for (int i = 0; i < 3; ++i) {
-        const Control* held = table_.find(ControlRole::StoredPicture, i);
-        if (held && shown->picture() && held->picture() == shown->picture()) name = QString::fromUtf8(kVerdictNames[i]);
-    }
-    QWidget* w = it->second;
-    if (w->accessibleName() == name) return;
-    w->setAccessibleName(name);
-    // A screen reader that follows the box hears the new verdict.
-    QAccessibleEvent changed(w, QAccessible::NameChanged);
-    QAccessible::updateAccessibility(&changed);
 }
 
 void MainWindow::applyAll(Control& c, const QFont& font) {
@@ -362,7 +259,7 @@ void MainWindow::applyAll(Control& c, const QFont& font) {
         bar->setPageStep(c.largeChange());
     }
     for (Prop p : {Prop::Caption, Prop::Geometry, Prop::BackColor, Prop::Value, Prop::Picture, Prop::PrintedText,
-                   Prop::Enabled, Prop::Visible})
+                   Prop::AccessibleName, Prop::Enabled, Prop::Visible})
         apply(c, p);
 }
 
@@ -417,11 +314,20 @@ void MainWindow::apply(Control& c, Prop p) {
             auto* pic = dynamic_cast<const QtPicture*>(c.picture().get());
             box->setImage(pic ? pic->image : QImage());
         }
-        if (c.role() == ControlRole::VerdictPicture || c.role() == ControlRole::StoredPicture) nameShownVerdict();
         break;
     case Prop::PrintedText:
         if (auto* box = dynamic_cast<PictureBox*>(w)) box->setPrintedText(text(c.printedText()));
         break;
+    case Prop::AccessibleName: {
+        const QString name = text(c.accessibleName());
+        w->setAccessibleDescription(text(c.description()));
+        if (w->accessibleName() == name) break;
+        w->setAccessibleName(name);
+        // A screen reader that follows the control (the verdict box) hears the new name.
+        QAccessibleEvent changed(w, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&changed);
+        break;
+    }
     }
 }
 
@@ -455,6 +361,18 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         lastKeyPress_ = nullptr;  // a new key event: the next press is a new one
         break;
     case QEvent::KeyPress: previewKey(watched, event); break;
+    case QEvent::Wheel:
+        // The wheel over the time-limit bar moves it by the game's rule, not Qt's.
+        if (auto* bar = qobject_cast<QScrollBar*>(watched); bar && bar->window() == this) {
+            const auto* wheel = static_cast<const QWheelEvent*>(event);
+            for (auto& [control, widget] : widgets_)
+                if (widget == bar)
+                    input_.act(*control,
+                               {ControlAction::Kind::Wheel, wheel->angleDelta().y(), false,
+                                {0, shiftState(wheel->modifiers())}});
+            return true;
+        }
+        break;
     default: break;
     }
     return false;  // the key goes on to the control with the focus
@@ -472,7 +390,7 @@ void MainWindow::previewKey(QObject* watched, QEvent* event) {
     lastKeyPress_ = event;
     lastKeyReceiver_ = w;
     const auto* key = static_cast<const QKeyEvent*>(event);
-    if (const int code = virtualKeyCode(*key)) events_.pcKeyPressed(code, shiftState(key->modifiers()));
+    if (const int code = virtualKeyCode(*key)) input_.keyPressed(code, shiftState(key->modifiers()), key->isAutoRepeat());
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

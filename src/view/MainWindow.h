@@ -12,7 +12,7 @@
 #include <unordered_map>
 
 #include "controls/ControlTable.h"
-#include "game/WindowEvents.h"
+#include "game/ControlInput.h"
 
 class QButtonGroup;
 
@@ -74,19 +74,16 @@ private:
     void connectHandlers(Control& c, QWidget* w);
     void apply(Control& c, Prop p);
     void applyAll(Control& c, const QFont& font);
-    void nameForScreenReaders(Control& c, QWidget* w);
-    void nameShownVerdict();
     void previewKey(QObject* watched, QEvent* event);
     void afterFirstFrame();
     void showProgramIcon();
 
     ControlTable& table_;
-    WindowEvents& events_;
-    std::unordered_map<const Control*, QWidget*> widgets_;
+    ControlInput input_;
+    std::unordered_map<Control*, QWidget*> widgets_;
     std::map<std::pair<ControlRole, const Control*>, QButtonGroup*> optionGroups_;  // by role and container
     std::function<void()> onClose_;
     std::unique_ptr<BlockedCloseWatcher> blockedClose_;
-    int scrollValueAtPress_ = 0;
     std::unique_ptr<AfterFirstFrame> firstFrame_;
     // The key press seen last and where: Qt hands an unhandled press on to the
     // parent widgets, and the handler must see each press once.

@@ -2,7 +2,6 @@
 #include <QTest>
 
 #include "keys/MidiKeys.h"
-#include "platform/MidiMessages.h"
 #include "support/GameRig.h"
 
 using namespace zv;
@@ -130,7 +129,7 @@ private slots:
         const std::size_t sounds = rig.sound.played.size();
         for (std::size_t i = 0; i < offsets.size(); ++i) {
             const auto expected = readToken(melody[std::min<std::size_t>(i, 4)]).value_or(PianoKey{KeyColor::White, 0});
-            const int note = midi::kLowestNote + semitoneOfKey(expected);
+            const int note = kLowestNote + semitoneOfKey(expected);
             const int sung = offsets[i] != 99 ? note + offsets[i] : note + (note % 12 == 4 || note % 12 == 11 ? -1 : 1);
             const PianoKey shown = rig.game.sungNote(sung);
             QCOMPARE(semitoneOfKey(shown) % 12, sung % 12);

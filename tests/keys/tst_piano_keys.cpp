@@ -145,6 +145,24 @@ private slots:
         QCOMPARE(pianoKeyForSemitone(-1).index, -1);
         QCOMPARE(pianoKeyForSemitone(24).index, -1);
     }
+    // Every note lands on the key of its pitch class, in the piano's own octave when
+    // it has one, else in the nearer of the two.
+    void everyNoteReachesItsPitchOnThePiano() {
+        for (int note = 0; note <= 127; ++note) {
+            const int key = semitoneOfNote(note);
+            QVERIFY2(key >= 0 && key < kKeyCount, qPrintable(QString::number(note)));
+            QCOMPARE(key % 12, note % 12);
+            if (note >= 60 && note <= 83)
+                QCOMPARE(key, note - 60);
+            else
+                QCOMPARE(key >= 12, note > 83);
+        }
+        const std::vector<std::pair<int, int>> named{{48, 0}, {59, 11}, {84, 12}, {96, 12}, {0, 0}, {127, 19}};
+        for (auto [note, key] : named) QCOMPARE(semitoneOfNote(note), key);
+        QCOMPARE(semitoneOfNote(-1), -1);
+        QCOMPARE(semitoneOfNote(128), -1);
+    }
+
 };
 
 QTEST_APPLESS_MAIN(PianoKeysTest)

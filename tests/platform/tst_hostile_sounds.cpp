@@ -18,9 +18,10 @@ namespace {
 class TimedSound : public SoundService {
 public:
     explicit TimedSound(SdlSound& inner) : inner_(inner) {}
-    void play(const std::string& path) override {
+    void setFiles(std::vector<std::string> files) override { inner_.setFiles(std::move(files)); }
+    void play(int id) override {
         const auto t0 = std::chrono::steady_clock::now();
-        inner_.play(path);
+        inner_.play(id);
         const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
         worstMs = std::max(worstMs, ms);
         ++plays;

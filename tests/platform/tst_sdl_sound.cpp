@@ -119,6 +119,11 @@ class SdlSoundTest : public QObject {
     zv::test::TempFiles files_;
     QString write(const QString& name, const QByteArray& data) { return files_.write(name, data); }
     static std::string s(const QString& q) { return zv::test::TempFiles::native(q); }
+    // Plays a file as sound 0.
+    static void play(zv::SoundService& sound, const std::string& path) {
+        sound.setFiles({path});
+        sound.play(0);
+    }
 
 private slots:
     void initTestCase() { qputenv("SDL_AUDIODRIVER", "dummy"); }
@@ -133,10 +138,10 @@ private slots:
         QCOMPARE(sound.deviceFormat(), std::uint16_t(AUDIO_S16SYS));
         Capture cap(sound);
         sound.preload({s(a), s(b)});
-        sound.play(s(a));
+        play(sound, s(a));
         QThread::msleep(300);
         const size_t atSwitch = cap.size();
-        sound.play(s(b));
+        play(sound, s(b));
         QThread::msleep(300);
         sound.setPostMixHook({});
 
@@ -174,7 +179,7 @@ private slots:
         QElapsedTimer t;
         for (int i = 0; i < 200; ++i) {
             t.start();
-            sound.play(s(a));
+            play(sound, s(a));
             ns.push_back(t.nsecsElapsed());
             if (i % 20 == 0) QThread::msleep(5);  // let the other thread try to open
         }
@@ -237,7 +242,7 @@ private slots:
         QElapsedTimer t;
         t.start();
         for (const auto& p : paths) {
-            sound.play(p);
+            play(sound, p);
             QVERIFY2(sound.isCached(p) && !sound.isLoaded(p), p.c_str());
         }
         QVERIFY(t.elapsed() < 1000);
@@ -247,9 +252,9 @@ private slots:
         // Nor do they cut a sound that plays.
         const std::string good = s(write("good-tone", wav(440, 1)));
         Capture cap(sound);
-        sound.play(good);
+        play(sound, good);
         QThread::msleep(150);
-        sound.play(paths[2]);
+        play(sound, paths[2]);
         QThread::msleep(150);
         sound.setPostMixHook({});
         const int rate = sound.deviceRate();
@@ -262,9 +267,9 @@ private slots:
     void failureIsCached() {
         SdlSound sound;
         const std::string later = s(files_.path("appears-later"));
-        sound.play(later);
+        play(sound, later);
         write("appears-later", wav(440, 0.2));
-        sound.play(later);
+        play(sound, later);
         QVERIFY(sound.isCached(later) && !sound.isLoaded(later));
         // A good file decodes once and stays.
         const std::string good = s(write("good", wav(440, 0.2)));
@@ -283,7 +288,7 @@ private slots:
         QVERIFY(sound.waitSettled(2000));
         QVERIFY(!sound.deviceOpen());
         Capture cap(sound);
-        sound.play(tone);
+        play(sound, tone);
         QVERIFY(sound.waitSettled(2000));
         QVERIFY(sound.deviceOpen());
         QThread::msleep(400);  // past the sound's end, within its linger
@@ -298,7 +303,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!sound.deviceOpen(), 2000);
 
         const size_t before = cap.size();
-        sound.play(other);
+        play(sound, other);
         QTRY_VERIFY_WITH_TIMEOUT(cap.size() >= before + size_t(sound.deviceRate() / 10), 2000);
         sound.setPostMixHook({});
         const int rate = sound.deviceRate();
@@ -327,7 +332,7 @@ private slots:
             sound = std::make_unique<SdlSound>();
             sound->preload({good});
             for (int i = 0; i < 5; ++i) {
-                sound->play(good);
+                play(*sound, good);
                 QVERIFY(sound->waitSettled(5000));
             }
         });

@@ -1,6 +1,7 @@
 // The web edition in headless chromium, one player's session per case:
-//   node tests/web/e2e.mjs <build-web/site>
+//   node tests/web/e2e.mjs <build-web/site> <desktop build folder>
 import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
 import { serve, launch } from '../../web/browser.mjs';
 
 const site = process.argv[2];
@@ -32,6 +33,11 @@ async function melody(page, notes = 5) {
   const t = await trace(page);
   return t.slice(t.findLastIndex((e) => !e.tick) + 1);
 }
+// The tab hidden or shown, as the browser reports it (the game's time stands still).
+const setHidden = (page, hidden) => page.evaluate((h) => {
+  Object.defineProperty(document, 'hidden', { configurable: true, get: () => h });
+  document.dispatchEvent(new Event('visibilitychange'));
+}, hidden);
 const answer = async (page, notes) => { for (const n of notes) await page.keyboard.press(PC_KEY[n.name]); };
 const wrongKey = (notes) => (notes[0].name === 'do' ? 'W' : 'Q');
 
@@ -94,6 +100,54 @@ const cases = [
     assert.equal(next.length, 5);
     assert.ok(Number(await text(page, '#countdownLabel')) < Number(countdown), 'the held ticks count down afterwards');
   }],
+  ['Ctrl, Alt and Shift with a piano key play it, and the browser does nothing with it', async (page) => {
+    await page.evaluate(() => {
+      window.kept = [];
+      window.addEventListener('keydown', (e) => window.kept.push(e.defaultPrevented));
+    });
+    for (const k of ['Control+W', 'Control+R', 'Control+2', 'Alt+Q', 'Shift+M']) await page.keyboard.press(k);
+    assert.deepEqual((await trace(page)).map((t) => t.name), ['re', 'fa', 'do#', 'do', '+si']);
+    assert.deepEqual(await page.evaluate(() => window.kept.filter((prevented, i) => i % 2 === 1)), [true, true, true, true, true]);
+  }],
+  ['a timer armed while the tab is hidden keeps its time when it shows', async (page) => {
+    await setHidden(page, true);
+    await page.locator('#startStopButton').click();
+    await setHidden(page, false);
+    const shownAt = await page.evaluate(() => performance.now());
+    const first = await melody(page, 1);
+    // The banner and the pause before the first note take two seconds; with the
+    // banner's ticks run back to back, 0.7 s.
+    const took = first[0].scheduledAt - shownAt;
+    assert.ok(took > 1500, `the first note came ${took} ms after the tab showed`);
+  }],
+  ['Esc during the banner ends the game and stops its timers', async (page) => {
+    await setHidden(page, true);  // the banner stands still until Esc
+    await page.locator('#startStopButton').click();
+    await page.keyboard.press('Escape');
+    await setHidden(page, false);
+    assert.ok(await shown(page, '#ended'));
+    assert.ok(await page.evaluate(() => window.zorvanta.platform.timers.every((t) => !t.enabled && !t.handle)));
+  }],
+  ['a MIDI note while a dialog waits does not enter the game', async (page) => {
+    await page.locator('#askDemonstrationCheck').click();
+    await page.locator('#startStopButton').click();
+    const notes = await melody(page);
+    await page.keyboard.press(wrongKey(notes));
+    await page.locator('#dialog[open]').waitFor();
+    const before = (await trace(page)).length;
+    const midi = (note) => page.evaluate((n) => window.midiInput.onmidimessage({ data: [0x90, n, 100] }), note);
+    await midi(60);
+    assert.equal((await trace(page)).length, before, 'no sound while the dialog is open');
+    await page.keyboard.press('n');
+    await melody(page);
+    await page.waitForFunction(() => !document.querySelector('#whiteKey-0').disabled);
+    await midi(60);
+    assert.equal((await trace(page)).at(-1).name, 'do');
+  }, { init: () => {
+    window.midiInput = { type: 'input' };
+    navigator.permissions.query = async () => ({ state: 'granted' });
+    navigator.requestMIDIAccess = async () => ({ inputs: new Map([['in', window.midiInput]]) });
+  } }],
   ['Esc in the idle window ends the game and offers to start again', async (page) => {
     await page.keyboard.press('Escape');
     assert.ok(await shown(page, '#ended'));
@@ -118,6 +172,56 @@ const cases = [
   }, { missing: 'maru.jpg' }],
 ];
 
+// The parity of the two views: each script played through the page (its time held
+// still) and through the desktop's window (zorvanta_parity_view) leaves the same
+// trace in the core. Steps: key:K (key:K*n held for n presses), click:control,
+// bar:y (a click y pixels from the bar's top, or bottom if negative), wheel:angle.
+const PARITY = [
+  ['held Enter on START', 'key:Enter*17'],
+  ['piano keys with Ctrl, Alt, Shift', 'key:Control+W key:Control+R key:Control+2 key:Alt+Q key:Shift+M'],
+  ['the bar by arrow keys', 'bar:7 key:ArrowUp key:ArrowDown key:ArrowDown key:ArrowDown key:ArrowLeft key:ArrowRight key:ArrowRight'],
+  ['the bar by PageUp, PageDown, Home, End', 'bar:-7 key:PageUp key:PageUp key:PageDown key:End key:Home'],
+  ['the bar by its arrows and trough', 'bar:7 bar:16 bar:-16 bar:-16 bar:-7'],
+  ['the bar by the wheel, a notch at a time', 'wheel:120 wheel:120 wheel:-120 wheel:-120 wheel:-120'],
+  ['a click on every kind of control', 'click:difficultyOption(0) click:difficultyOption(0) click:keyRangeOption(2) ' +
+    'click:noLimitCheck click:noteNamesCheck click:askDemonstrationCheck click:modeOption(1) click:whiteKey(3) ' +
+    'click:blackKey(2) click:notePlate(5) click:startStopButton'],
+  ['Tab round the window', 'key:Tab '.repeat(4) + 'key:ArrowUp ' + 'key:Tab '.repeat(12) + 'key:Space'],
+  ['Shift+Tab from START', 'key:Shift+Tab key:Space key:Shift+Tab key:Shift+Tab key:Space'],
+  ['Esc in the idle window', 'key:Escape'],
+  ['Esc during the banner', 'click:startStopButton key:Escape'],
+];
+async function playScript(page, steps) {
+  await setHidden(page, true);
+  const bar = await page.locator('#timeLimitBar').boundingBox();
+  for (const step of steps.split(' ')) {
+    const [kind, what] = step.split(':');
+    if (kind === 'key') {
+      const [key, times = 1] = what.split('*');
+      if (key.includes('+')) await page.keyboard.press(key);  // with modifiers
+      else {
+        for (let i = 0; i < times; i++) await page.keyboard.down(key);  // held: the later ones repeat
+        await page.keyboard.up(key);
+      }
+    }
+    if (kind === 'click') await page.locator(`#${what.replace('(', '-').replace(')', '')}`).click();
+    if (kind === 'bar') await page.mouse.click(bar.x + bar.width / 2, Number(what) >= 0 ? bar.y + Number(what) : bar.y + bar.height + Number(what));
+    if (kind === 'wheel') { await page.mouse.move(bar.x + bar.width / 2, bar.y + bar.height / 2); await page.mouse.wheel(0, -Number(what)); }
+  }
+  return page.evaluate(() => {
+    const { platform } = window.zorvanta;
+    const quit = document.getElementById('ended').hidden ? 0 : 1;
+    return [`sounds${platform.trace.map((t) => ` ${t.name}`).join('')}`, `quit ${quit}`,
+      ...platform.view.controls.map((c) => `${c.id} ${c.value} ${c.caption} ${c.visible}${c.enabled}`)].join(' | ');
+  });
+}
+const desktopTraces = Object.fromEntries(execFileSync(`${process.argv[3]}/bin/zorvanta_parity_view`, {
+  input: PARITY.map(([name, steps]) => `${name}\t${steps}\n`).join(''), stdio: ['pipe', 'pipe', 'ignore'], env: { ...process.env, QT_QPA_PLATFORM: 'offscreen' },
+}).toString().trim().split('\n').map((l) => l.split('\t')));
+for (const [name, steps] of PARITY) {
+  cases.push([`the same trace on both views: ${name}`, async (page) => assert.equal(await playScript(page, steps), desktopTraces[name])]);
+}
+
 const { server, url } = await serve(site);
 const browser = await launch();
 let failures = 0;
@@ -126,6 +230,7 @@ for (const [name, run, options = {}] of cases) {
   const page = await context.newPage();
   const foreign = [];
   page.on('request', (r) => { if (/^https?:/.test(r.url()) && !r.url().startsWith(url)) foreign.push(r.url()); });
+  if (options.init) await page.addInitScript(options.init);
   if (options.missing) await page.route(`**/${options.missing}`, (r) => r.fulfill({ status: 404 }));
   try {
     await page.goto(url);

@@ -24,5 +24,5 @@ fi
 echo "ok   the same seeded game traces alike on the desktop and web cores ($(wc -l < "$work/desktop.txt") lines)"
 
 node "$here/key_codes.mjs"
-node "$here/e2e.mjs" "$web/site"
+node "$here/e2e.mjs" "$web/site" "$desktop"
 node "$here/history.mjs" "$web/site"

@@ -7,9 +7,6 @@
 import { Platform } from './platform.js';
 import { View, keyCode, modifiersOf } from './view.js';
 
-const PICTURES = ['maru.jpg', 'batu.jpg', 'gameover.jpg'];
-const SOUNDS = ['+++do', ...['do', 'do#', 're', 're#', 'mi', 'fa', 'fa#', 'so', 'so#', 'ra', 'ra#', 'si'].flatMap((n) => [n, `+${n}`])];
-
 const marks = {};  // performance.now() of the start-up's steps, for the page's tests
 let core = null;
 let busy = false;  // a call into the core is under way (suspended in a dialog)
@@ -17,9 +14,10 @@ let ended = false;
 const heldTicks = [];  // [timerId, generation] due while the core was busy
 
 const root = document.getElementById('window');
-const view = new View(root, (action, index, mouse, value) => enter('zv_act',
-  ['number', 'number', 'number', 'number', 'number', 'number', 'number'],
-  [action, index, mouse.button ?? 1, mouse.modifiers ?? 0, mouse.x ?? 0, mouse.y ?? 0, value]), []);
+const view = new View(root, (n, action, { value = 0, repeat = false, mouse = {} }) => enter('zv_act',
+  ['number', 'string', 'number', 'number', 'number', 'number', 'number', 'number'],
+  [n, action, value, repeat ? 1 : 0, mouse.button ?? 1, mouse.modifiers ?? 0, mouse.x ?? 0, mouse.y ?? 0]), []);
+let gameKeys = new Set();  // the key codes the game takes, from the core
 const platform = new Platform({ view, onTick: (id, gen, audioAt) => tick(id, gen, audioAt) });
 
 // Calls an export of the core unless it is busy; true when the call was made.
@@ -49,13 +47,15 @@ function deliverHeldTicks() {
 }
 
 // Key preview: every key press of the page reaches the game's key handler once,
-// before the focused control acts on it.
+// before the focused control acts on it. A key the game takes does nothing else,
+// with or without Ctrl or Alt: no browser shortcut fires for a piano key.
 window.addEventListener('keydown', (e) => {
-  if (view.dialogOpen) return;
+  if (view.dialogOpen || ended) return;
   const code = keyCode(e);
   if (!code) return;
+  if (gameKeys.has(code)) e.preventDefault();
   platform.pressAt = performance.now();
-  enter('zv_pc_key', ['number', 'number'], [code, modifiersOf(e)]);
+  enter('zv_pc_key', ['number', 'number', 'number'], [code, modifiersOf(e), e.repeat ? 1 : 0]);
   platform.pressAt = -1;
 }, { capture: true });
 
@@ -113,12 +113,16 @@ window.addEventListener('resize', fit);
 
 async function start() {
   platform.createAudio();
-  const [createdCore] = await Promise.all([
-    createCore({ platform, view, locateFile: (file) => file }),
-    platform.loadPictures(PICTURES),
-  ]);
+  core = await createCore({ platform, view, locateFile: (file) => file });
+  // The page's own notices and buttons, from the game's catalogue of texts, and the pictures.
+  const texts = JSON.parse(core.ccall('zv_page', 'string', [], []));
+  view.texts = texts;
+  document.querySelector('#ended p').textContent = texts.ended;
+  document.getElementById('again').textContent = texts.again;
+  document.querySelector('#missing p').textContent = texts.missingPicture;
+  document.getElementById('midi').textContent = texts.midi;
+  await platform.loadPictures(texts.pictures);
   view.pictures = platform.pictures;
-  core = createdCore;
   busy = true;
   const failed = await core.ccall('zv_start', 'number', [], [], { async: true });
   busy = false;
@@ -127,13 +131,16 @@ async function start() {
     document.getElementById('missing').hidden = false;
     return;
   }
-  view.build(JSON.parse(core.ccall('zv_describe', 'string', [], [])), core.ccall('zv_caption', 'string', [], []));
+  const described = JSON.parse(core.ccall('zv_describe', 'string', [], []));
+  gameKeys = new Set(described.gameKeys);
+  platform.soundNames = described.sounds;
+  view.build(described);
   fit();
   await new Promise(requestAnimationFrame);
   marks.windowDrawn = performance.now();
   // The sounds are fetched and decoded once the window is on screen, which comes that
   // much sooner; a key pressed meanwhile sounds as soon as its sound is decoded.
-  await platform.loadSounds(SOUNDS);
+  await platform.loadSounds(described.sounds);
   marks.soundsDecoded = performance.now();
   offerMidi();
 }

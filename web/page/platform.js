@@ -2,8 +2,6 @@
 // of Web Audio, the two timers, the modal dialogs and the decoded pictures. The core
 // reaches these through Module.platform; `enter` (app.js) is the one way back in.
 
-// A sound name's file in sound/: "+" and "#" spelled out, so any static host serves it.
-export const soundFile = (name) => `sound/${name.replaceAll('+', 'hi-').replace('#', '-sharp')}.mp3`;
 
 // Sounds started by a timer tick are placed on the audio clock at the tick's due time
 // plus this lead, so the notes of a question lie exactly one interval apart whatever
@@ -15,6 +13,7 @@ export class Platform {
     this.onTick = onTick;       // (timerId) => void: delivers a tick into the core
     this.view = view;
     this.audio = null;
+    this.soundNames = [];       // sound id -> name
     this.buffers = new Map();   // sound name -> { buffer, offset } (offset skips encoder silence)
     this.voice = null;
     this.starts = 0;
@@ -37,28 +36,32 @@ export class Platform {
     for (const type of ['pointerdown', 'keydown', 'touchstart']) window.addEventListener(type, resume, { capture: true });
   }
 
+  // The game's sounds by name; sound/files.json (made with the site) names each one's file.
   async loadSounds(names) {
-    await Promise.all(names.map((name) => this.decoding.set(name, this.loadSound(name)).get(name)));
+    const files = await fetch('sound/files.json').then((r) => r.json()).catch(() => ({}));
+    await Promise.all(names.map((name) => this.decoding.set(name, this.loadSound(name, files[name])).get(name)));
     this.decoding.clear();
   }
 
-  async loadSound(name) {
+  async loadSound(name, file) {
     try {
-      const response = await fetch(soundFile(name));
+      if (!file) return;
+      const response = await fetch(`sound/${file}`);
       if (!response.ok) return;
       const buffer = await this.audio.decodeAudioData(await response.arrayBuffer());
       this.buffers.set(name, { buffer, offset: leadingSilence(buffer) });
     } catch { /* a missing or broken file stays silent */ }
   }
 
-  play(path) {
-    const name = path.slice(path.lastIndexOf('/') + 1);
+  // Sound number id of the core's list (soundNames, from the core at start).
+  play(id) {
+    const name = this.soundNames[id];
     const sound = this.buffers.get(name);
     const started = ++this.starts;
     // A key pressed in the moment before its sound is decoded sounds once it is,
     // unless another sound has started meanwhile.
     if (!sound && this.decoding.has(name)) {
-      this.decoding.get(name).then(() => { if (this.starts === started && this.buffers.has(name)) this.play(path); });
+      this.decoding.get(name).then(() => { if (this.starts === started && this.buffers.has(name)) this.play(id); });
       return;
     }
     if (!sound || !this.audio) return;
@@ -97,10 +100,12 @@ export class Platform {
     this.scheduleTimer(t);
   }
 
+  // While the page is hidden a timer only notes how long it has left to run.
   scheduleTimer(t) {
-    if (this.hidden) return;
     const due = t.anchor + (t.k + 1) * t.interval;
-    t.handle = setTimeout(() => this.fireTimer(t), Math.max(0, due - performance.now()));
+    const wait = Math.max(0, due - performance.now());
+    if (this.hidden) t.remaining = wait;
+    else t.handle = setTimeout(() => this.fireTimer(t), wait);
   }
 
   fireTimer(t) {
@@ -134,15 +139,16 @@ export class Platform {
       if (hidden) {
         clearTimeout(t.handle);
         t.handle = 0;
-        t.remaining = Math.max(0, t.anchor + (t.k + 1) * t.interval - now);
+        this.scheduleTimer(t);
       } else {
+        // Every enabled timer, also one armed while hidden, goes on where it stood.
         this.anchorTimer(t, now + t.remaining - t.interval);
       }
     }
   }
 
   // ----- dialogs -----
-  // Resolves to 6 (Yes) or 7 (No) for a yes/no box, 1 for OK.
+  // Resolves to true for Yes (or OK), false for No.
   dialog(caption, text, yesNo) { return this.view.showDialog(caption, text, yesNo); }
 
   // ----- pictures -----

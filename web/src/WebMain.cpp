@@ -49,22 +49,37 @@ EMSCRIPTEN_KEEPALIVE int zv_start() {
     return 0;
 }
 
-// The window's caption, the page's title.
-EMSCRIPTEN_KEEPALIVE const char* zv_caption() { return zv::ControlTable::kCaption; }
+// What the page needs before the game starts, as JSON: its own texts from the game's
+// catalogue and the picture files it fetches.
+EMSCRIPTEN_KEEPALIVE const char* zv_page() {
+    static std::string json;
+    json = "{";
+    for (const auto& [key, text] : {std::pair{"ended", zv::texts::kPageEnded}, {"again", zv::texts::kPageAgain},
+                                    {"missingPicture", zv::texts::kPageMissingPicture}, {"midi", zv::texts::kPageMidi},
+                                    {"yes", zv::texts::kYes}, {"no", zv::texts::kNo}, {"ok", zv::texts::kOk}})
+        json += std::string("\"") + key + "\":\"" + text + "\",";
+    json += "\"pictures\":[";
+    for (const char* file : zv::GameFlow::kPictureFiles) json += std::string("\"") + file + "\",";
+    json.back() = ']';
+    return (json += "}").c_str();
+}
 
-// The window's controls as JSON (valid until the next call).
+// The window's caption, controls, keys and sounds as JSON (valid until the next call).
 EMSCRIPTEN_KEEPALIVE const char* zv_describe() {
     if (!web) return "[]";
-    web->description = web->view.describeAll();
+    web->description = web->view.describeAll(web->game.sounds().allNames());
     return web->description.c_str();
 }
 
-EMSCRIPTEN_KEEPALIVE void zv_act(int action, int index, int button, int modifiers, float x, float y, int value) {
-    if (web) web->view.act(static_cast<zv::PageAction>(action), index, {button, modifiers, x, y}, value);
+// An action of the player on control number n, named as ControlAction's kinds are.
+EMSCRIPTEN_KEEPALIVE void zv_act(int n, const char* action, int value, int repeat, int button, int modifiers, float x,
+                                 float y) {
+    const auto kind = zv::controlActionNamed(action);
+    if (web && kind) web->view.act(n, {*kind, value, repeat != 0, {button, modifiers, x, y}});
 }
 
-EMSCRIPTEN_KEEPALIVE void zv_pc_key(int code, int modifiers) {
-    if (web) web->game.pcKeyPressed(code, modifiers);
+EMSCRIPTEN_KEEPALIVE void zv_pc_key(int code, int modifiers, int repeat) {
+    if (web) web->view.keyPressed(code, modifiers, repeat != 0);
 }
 
 // One complete MIDI message of up to three bytes.
@@ -73,7 +88,7 @@ EMSCRIPTEN_KEEPALIVE void zv_midi(int b0, int b1, int b2, int size) {
     const unsigned char bytes[3] = {static_cast<unsigned char>(b0), static_cast<unsigned char>(b1),
                                     static_cast<unsigned char>(b2)};
     const int key = zv::midi::pressedKey(bytes, static_cast<std::size_t>(size));
-    if (key >= 0) web->game.pianoKeyPressed(zv::pianoKeyForSemitone(key));
+    if (key >= 0) web->game.pianoKeyPressed(zv::pianoKeyForNote(key));
 }
 
 EMSCRIPTEN_KEEPALIVE void zv_tick(int timer) {

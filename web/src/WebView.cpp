@@ -7,8 +7,8 @@
 #include "platform/web/WebServices.h"
 
 // clang-format off
-EM_JS(void, zvControlChanged, (int number, int prop, const char* json),
-      { Module.view.changed(number, prop, UTF8ToString(json)); });
+EM_JS(void, zvControlChanged, (int number, const char* prop, const char* json),
+      { Module.view.changed(number, UTF8ToString(prop), UTF8ToString(json)); });
 EM_JS(void, zvFocusWindow, (), { Module.view.focusWindow(); });
 // clang-format on
 
@@ -55,9 +55,9 @@ std::string hexColor(Rgb c) {
 
 }  // namespace
 
-WebView::WebView(ControlTable& table, WindowEvents& events) : table_(table), events_(events) {
+WebView::WebView(ControlTable& table, WindowEvents& events) : table_(table), input_(events) {
     table_.setListener([this](Control& c, Prop p) {
-        zvControlChanged(numberOf(&c), static_cast<int>(p), describe(c).c_str());
+        zvControlChanged(numberOf(&c), propName(p), describe(c).c_str());
     });
     table_.setFocusListener([] { zvFocusWindow(); });
 }
@@ -79,7 +79,7 @@ std::string WebView::describe(const Control& c) const {
     field(out, "id", c.id());
     field(out, "role", roleName(c.role()));
     field(out, "index", c.index());
-    field(out, "kind", static_cast<int>(c.kind()));
+    field(out, "kind", std::string(kindName(c.kind())));
     field(out, "parent", numberOf(c.container()));
     field(out, "caption", c.caption());
     field(out, "left", c.left());
@@ -93,6 +93,9 @@ std::string WebView::describe(const Control& c) const {
     field(out, "smallChange", c.smallChange());
     field(out, "largeChange", c.largeChange());
     field(out, "tip", c.toolTip());
+    field(out, "name", c.accessibleName());
+    field(out, "description", c.description());
+    field(out, "tabOrder", c.tabOrder());
     field(out, "points10", static_cast<int>(c.font().points * 10));
     field(out, "weight", c.font().weight);
     field(out, "visible", c.visible() ? 1 : 0);
@@ -104,47 +107,29 @@ std::string WebView::describe(const Control& c) const {
     return out;
 }
 
-std::string WebView::describeAll() const {
-    std::string out = "[";
+std::string WebView::describeAll(const std::vector<std::string>& sounds) const {
+    std::string out = "{";
+    field(out, "caption", std::string(ControlTable::kCaption));
+    out += "\"sounds\":[";
+    for (const auto& name : sounds) {
+        appendJsonString(out, name);
+        out += ',';
+    }
+    out.back() = ']';
+    out += ',';
+    out += "\"gameKeys\":[";
+    for (int code = 0; code < 256; ++code)
+        if (ControlInput::takesKey(code)) out += std::to_string(code) + ',';
+    out.back() = ']';
+    out += ",\"controls\":[";
     for (const auto& c : table_.all()) out += describe(*c) + ',';
-    if (out.size() > 1) out.pop_back();
-    return out + "]";
+    out.back() = ']';
+    return out + "}";
 }
 
-void WebView::act(PageAction action, int index, const MouseDown& mouse, int value) {
-    // Options, check boxes and the bar hold the new value before their handler runs,
-    // as the desktop view stores it.
-    auto store = [&](ControlRole role, int i) {
-        if (Control* c = table_.find(role, i)) c->setValue(value);
-    };
-    // A check box or the bar: the new value, then its handler, if it has one.
-    auto set = [&](ControlRole role, void (WindowEvents::*changed)()) {
-        store(role, -1);
-        if (changed) (events_.*changed)();
-    };
-    auto choose = [&](ControlRole role, void (WindowEvents::*chosen)(int)) {
-        const Control* c = table_.find(role, index);
-        if (!c || c->value()) return;  // already selected: nothing changes, no handler
-        store(role, index);
-        (events_.*chosen)(index);
-    };
-    switch (action) {
-    case PageAction::WhiteKey: events_.whiteKeyPressed(index, mouse); break;
-    case PageAction::BlackKey: events_.blackKeyPressed(index, mouse); break;
-    case PageAction::NotePlate: events_.notePlatePressed(index, mouse); break;
-    case PageAction::StartStop: events_.startStopClicked(); break;
-    case PageAction::Replay: events_.replayClicked(); break;
-    case PageAction::ShowAnswer: events_.showAnswerClicked(); break;
-    case PageAction::NextQuestion: events_.nextQuestionClicked(); break;
-    case PageAction::ModeOption: choose(ControlRole::ModeOption, &WindowEvents::modeChosen); break;
-    case PageAction::DifficultyOption: choose(ControlRole::DifficultyOption, &WindowEvents::difficultyChosen); break;
-    case PageAction::KeyRangeOption: choose(ControlRole::KeyRangeOption, &WindowEvents::keyRangeChosen); break;
-    case PageAction::NoLimitCheck: set(ControlRole::NoLimitCheck, &WindowEvents::noLimitClicked); break;
-    case PageAction::NoteNamesCheck: set(ControlRole::NoteNamesCheck, &WindowEvents::noteNamesClicked); break;
-    case PageAction::AskDemonstrationCheck: set(ControlRole::AskDemonstrationCheck, nullptr); break;
-    case PageAction::TimeLimitChanged: set(ControlRole::TimeLimitBar, &WindowEvents::timeLimitChanged); break;
-    case PageAction::TimeLimitDragged: set(ControlRole::TimeLimitBar, &WindowEvents::timeLimitDragged); break;
-    }
+void WebView::act(int n, const ControlAction& action) {
+    const auto& all = table_.all();
+    if (n >= 0 && static_cast<std::size_t>(n) < all.size()) input_.act(*all[static_cast<std::size_t>(n)], action);
 }
 
 }  // namespace zv

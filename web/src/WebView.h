@@ -1,33 +1,15 @@
 // The browser view's half in WebAssembly: describes every control of the table to
 // the page as JSON, hands the page each change as it happens (one listener), and
-// turns the page's reports of user actions into calls of WindowEvents.
+// hands the page's reports of the player's actions to the game's ControlInput.
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "controls/ControlTable.h"
-#include "game/WindowEvents.h"
+#include "game/ControlInput.h"
 
 namespace zv {
-
-// What the page reports; web/page/view.js numbers them the same way.
-enum class PageAction {
-    WhiteKey = 0,
-    BlackKey,
-    NotePlate,
-    StartStop,
-    Replay,
-    ShowAnswer,
-    NextQuestion,
-    ModeOption,
-    DifficultyOption,
-    KeyRangeOption,
-    NoLimitCheck,
-    NoteNamesCheck,
-    AskDemonstrationCheck,
-    TimeLimitChanged,
-    TimeLimitDragged,
-};
 
 class WebView {
 public:
@@ -36,18 +18,21 @@ public:
     WebView(const WebView&) = delete;
     WebView& operator=(const WebView&) = delete;
 
-    // Every control as a JSON array, in the table's (stacking) order.
-    std::string describeAll() const;
-    // One action of the player. For options, check boxes and the bar, value is the
-    // control's new value, stored before the handler runs (the handler reads it).
-    void act(PageAction action, int index, const MouseDown& mouse, int value);
+    // What the page needs at start, as JSON: the window's caption, every control in
+    // the table's (stacking) order, the key codes the game takes and the names of
+    // the sounds it plays.
+    std::string describeAll(const std::vector<std::string>& sounds) const;
+    // One action of the player on control number n (its place in the table).
+    void act(int n, const ControlAction& action);
+    // A key press anywhere in the page.
+    void keyPressed(int keyCode, int modifiers, bool repeat) { input_.keyPressed(keyCode, modifiers, repeat); }
 
 private:
     std::string describe(const Control& c) const;
     int numberOf(const Control* c) const;
 
     ControlTable& table_;
-    WindowEvents& events_;
+    ControlInput input_;
 };
 
 }  // namespace zv

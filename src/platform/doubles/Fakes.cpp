@@ -6,7 +6,7 @@
 
 namespace zv {
 
-void RecordingSound::play(const std::string& path) { played.push_back({clock_ ? clock_->now() : 0, path}); }
+void RecordingSound::play(int id) { played.push_back({clock_ ? clock_->now() : 0, file(id)}); }
 
 std::vector<std::string> RecordingSound::names() const {
     std::vector<std::string> out;

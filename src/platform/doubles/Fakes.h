@@ -23,7 +23,7 @@ public:
         std::string path;
     };
     explicit RecordingSound(const VirtualClock* clock = nullptr) : clock_(clock) {}
-    void play(const std::string& path) override;
+    void play(int id) override;
     void keepReady(bool ready) override { keptReady = ready; }
     std::vector<Played> played;
     bool keptReady = false;  // the last keepReady()

@@ -22,11 +22,17 @@ Devices* DeviceModule::devices() {
         return nullptr;
     }
     devices_.reset(create());
+    devices_->sound().setFiles(files());
     return devices_.get();
 }
 
-void DeviceModule::play(const std::string& path) {
-    if (Devices* d = devices()) d->sound().play(path);
+void DeviceModule::setFiles(std::vector<std::string> files) {
+    if (devices_) devices_->sound().setFiles(files);
+    SoundService::setFiles(std::move(files));
+}
+
+void DeviceModule::play(int id) {
+    if (Devices* d = devices()) d->sound().play(id);
 }
 
 void DeviceModule::keepReady(bool ready) {

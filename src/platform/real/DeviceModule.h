@@ -32,9 +32,9 @@ public:
     virtual SoundService& sound() = 0;
     // Decodes these files now, so that no later play() reads a file.
     virtual void preload(const std::vector<std::string>& paths) = 0;
-    // Opens the MIDI input (MidiInput.h); the semitone of each note-on goes to the
+    // Opens the MIDI input (MidiInput.h); the note number of each note-on goes to the
     // handler on the calling thread, which runs a Qt event loop.
-    virtual std::unique_ptr<InputConnection> openMidi(std::function<void(int semitone)> handler) = 0;
+    virtual std::unique_ptr<InputConnection> openMidi(std::function<void(int note)> handler) = 0;
     // Opens the microphone (VoiceInput.h), the game's own sound taken out with what
     // sound() plays; each sung note's start and end (MIDI note, on) go to the handler
     // on the calling thread, which runs a Qt event loop.
@@ -54,7 +54,8 @@ public:
     // Loads the module once; null (with a line on stderr, once) when it cannot, and
     // the program then goes on silent and without MIDI.
     Devices* devices();
-    void play(const std::string& path) override;
+    void setFiles(std::vector<std::string> files) override;
+    void play(int id) override;
     // Keeping the output ready loads the module (a game is starting); letting it rest
     // only reaches a module already loaded, so the idle window at start-up loads nothing.
     void keepReady(bool ready) override;

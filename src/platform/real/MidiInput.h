@@ -31,9 +31,9 @@ public:
     MidiInput(const MidiInput&) = delete;
     MidiInput& operator=(const MidiInput&) = delete;
 
-    // The piano key (semitones above C4, 0..23) of each press, called on the creating
+    // The MIDI note number of each press, called on the creating
     // thread from its event loop. Presses before a handler is set are dropped.
-    void setNoteHandler(std::function<void(int key)> handler);
+    void setNoteHandler(std::function<void(int note)> handler);
 
 private:
     struct Impl;

@@ -119,8 +119,8 @@ const SdlSound::Samples* SdlSound::samplesFor(const std::string& path) {
     return it->second.get();
 }
 
-void SdlSound::play(const std::string& path) {
-    const Samples* s = samplesFor(path);
+void SdlSound::play(int id) {
+    const Samples* s = samplesFor(file(id));
     if (!s) return;
     bool closed;
     {

@@ -56,7 +56,7 @@ public:
     SdlSound(const SdlSound&) = delete;
     SdlSound& operator=(const SdlSound&) = delete;
 
-    void play(const std::string& path) override;
+    void play(int id) override;
     // true: opens the device now (in the background) and keeps it open; false: it
     // closes once it has been silent for lingerMs from now on.
     void keepReady(bool ready) override;

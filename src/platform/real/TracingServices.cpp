@@ -33,10 +33,10 @@ bool traceRequested() {
     return v && *v && std::strcmp(v, "0") != 0;
 }
 
-void TracingSound::play(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    emit("sound " + (slash == std::string::npos ? path : path.substr(slash + 1)));
-    inner_.play(path);
+void TracingSound::play(int id) {
+    const std::string& path = file(id);
+    emit("sound " + path.substr(path.find_last_of('/') + 1));
+    inner_.play(id);
 }
 
 void TracingBoxes::information(const std::string& caption, const std::string& text) {

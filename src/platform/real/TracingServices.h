@@ -16,7 +16,11 @@ bool traceRequested();
 class TracingSound final : public SoundService {
 public:
     explicit TracingSound(SoundService& inner) : inner_(inner) {}
-    void play(const std::string& path) override;
+    void setFiles(std::vector<std::string> files) override {
+        inner_.setFiles(files);
+        SoundService::setFiles(std::move(files));
+    }
+    void play(int id) override;
     void keepReady(bool ready) override { inner_.keepReady(ready); }
 
 private:

@@ -4,7 +4,7 @@
 
 // The page's side of each service lives in Module.platform (web/page/platform.js).
 // clang-format off
-EM_JS(void, zvPlaySound, (const char* path), { Module.platform.play(UTF8ToString(path)); });
+EM_JS(void, zvPlaySound, (int id), { Module.platform.play(id); });
 EM_JS(void, zvSetTimer, (int id, int interval, int enabled),
       { Module.platform.setTimer(id, interval, !!enabled); });
 EM_ASYNC_JS(int, zvShowDialog, (const char* caption, const char* text, int yesNo), {
@@ -17,7 +17,7 @@ EM_JS(void, zvQuit, (), { Module.platform.quit(); });
 
 namespace zv {
 
-void WebSound::play(const std::string& path) { zvPlaySound(path.c_str()); }
+void WebSound::play(int id) { zvPlaySound(id); }
 
 void WebTimer::restartCount() { zvSetTimer(id_, interval(), enabled() ? 1 : 0); }
 
@@ -26,7 +26,7 @@ void WebMessageBoxes::information(const std::string& caption, const std::string&
 }
 
 int WebMessageBoxes::askYesNo(const std::string& text) {
-    return zvShowDialog(kAppTitle, text.c_str(), 1) == kYes ? kYes : kNo;
+    return zvShowDialog(kAppTitle, text.c_str(), 1) ? kYes : kNo;
 }
 
 std::shared_ptr<const Picture> WebPictures::load(const std::string& path) {

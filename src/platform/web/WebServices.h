@@ -15,7 +15,7 @@ namespace zv {
 // decoded is silent).
 class WebSound final : public SoundService {
 public:
-    void play(const std::string& path) override;
+    void play(int id) override;
 };
 
 // A page timer with the desktop timer's semantics; the page keeps the schedule and

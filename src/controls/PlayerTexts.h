@@ -1,0 +1,65 @@
+// Every text the player reads, in one place: the window's captions, tool tips and
+// names for screen readers, the message boxes' texts and the page's own notices. A
+// translation touches this file alone. (The platform's own box title,
+// MessageBoxes::kAppTitle, and the page's notice that the game could not load at all,
+// which no core is there to give, are the two texts kept beside their code.)
+#pragma once
+
+namespace zv::texts {
+
+inline constexpr const char* kWindowCaption = "Zorvanta?";
+
+// The controls' captions and tool tips.
+inline constexpr const char* kStart = "START";
+inline constexpr const char* kStop = "STOP";
+inline constexpr const char* kReplay = "REPLAY";
+inline constexpr const char* kShowAnswer = "正解表示";
+inline constexpr const char* kNextQuestion = "次の問題";
+inline constexpr const char* kModeFrame = "MODE ";
+inline constexpr const char* kModes[2] = {"メロディー", "単音"};
+inline constexpr const char* kDifficultyFrame = "難易度";
+inline constexpr const char* kDifficulties[3] = {"Easy", "Nomal", "Difficult "};
+inline constexpr const char* kDifficultyTips[3] = {"3メロディー", "5メロディー", "8メロディー"};
+inline constexpr const char* kKeyRangeFrame = "詳細設定";
+inline constexpr const char* kKeyRanges[4] = {"全鍵盤使用", "白鍵盤のみ", "1オクターブのみ", "１オクターブの白鍵盤"};
+inline constexpr const char* kTimeLimitFrame = "制限時間設定";
+inline constexpr const char* kNoLimit = "無制限";
+inline constexpr const char* kInfinity = "∞";
+inline constexpr const char* kNoteNames = "音階表示";
+inline constexpr const char* kNoteNamesTip = "鍵盤にドレミを表示させます\u3000(プレイ中に変更も可能)";
+inline constexpr const char* kAskDemonstration = "正解確認";
+inline constexpr const char* kAskDemonstrationTip = "問題ごとに正解を表示するかどうか尋ねます\u3000(プレイ中に変更も可能)";
+inline constexpr const char* kBanner = "START!";
+
+// Names for screen readers of the controls that show no text of their own.
+inline constexpr const char* kWhiteNotes[7] = {"ド", "レ", "ミ", "ファ", "ソ", "ラ", "シ"};
+inline constexpr const char* kBlackNotes[5] = {"ド#", "レ#", "ファ#", "ソ#", "ラ#"};
+inline constexpr const char* kUpperOctave = "高い";
+inline constexpr const char* kWhiteKey = "白鍵";
+inline constexpr const char* kBlackKey = "黒鍵";
+inline constexpr const char* kPlayedByPcKey = "、PCキー ";
+inline constexpr const char* kTimeLimit = "制限時間";
+inline constexpr const char* kVerdictBox = "判定";
+inline constexpr const char* kVerdicts[3] = {"正解", "不正解", "ゲームオーバー"};
+
+// The message boxes.
+inline constexpr const char* kShowTheAnswer = "正解を表示しますか?";
+inline constexpr const char* kSingleNoteSummary = "単音:";
+inline constexpr const char* kMelodySummary = "音メロディー:";
+inline constexpr const char* kSeconds = "秒";
+inline constexpr const char* kQuestions = "問題数:";
+inline constexpr const char* kRights = "正解数:";
+inline constexpr const char* kRate = "正解率:";
+inline constexpr const char* kCannotFind = " が見つかりません。";
+inline constexpr const char* kCannotFindPicture = "Cannot find the picture ";
+
+// The page's own notices and its dialogs' buttons.
+inline constexpr const char* kPageEnded = "ゲームを終了しました。";
+inline constexpr const char* kPageAgain = "もう一度始める";
+inline constexpr const char* kPageMissingPicture = "絵のファイルが読み込めないため、ゲームを始められません。";
+inline constexpr const char* kPageMidi = "MIDIキーボードを使う";
+inline constexpr const char* kYes = "Yes";
+inline constexpr const char* kNo = "No";
+inline constexpr const char* kOk = "OK";
+
+}  // namespace zv::texts
