@@ -69,7 +69,7 @@ void ReferenceTap::played(const std::int16_t* frames, int frameCount, int channe
     }
 }
 
-void ReferenceTap::take(std::int16_t* out, int count, std::int64_t nowNs) {
+int ReferenceTap::take(std::int16_t* out, int count, std::int64_t nowNs) {
     std::lock_guard lock(mutex_);
     // The callback runs once its samples are in: the last was captured at about nowNs.
     capturedClock_.observe(nowNs, captured_ + count);
@@ -77,29 +77,23 @@ void ReferenceTap::take(std::int16_t* out, int count, std::int64_t nowNs) {
     captured_ += count;
     if (!playedClock_.known) {
         std::fill(out, out + count, 0);
-        return;
+        return 0;
     }
     const std::int64_t first = (firstNs - playedClock_.zeroNs) / kNsPerSample;
+    int known = 0;
     for (int i = 0; i < count; ++i) {
         const std::int64_t k = first + i;
         const bool kept = k >= 0 && k < written_ && k >= written_ - static_cast<std::int64_t>(kRingSize);
         out[i] = kept ? ring_[static_cast<std::size_t>(k) % kRingSize] : 0;
+        known += k < written_;
     }
-}
-
-int ReferenceTap::fresh(std::int16_t* out, int count) {
-    std::lock_guard lock(mutex_);
-    const std::int64_t from = std::max(freshRead_, written_ - count);
-    const int n = static_cast<int>(written_ - from);
-    std::fill(out, out + (count - n), 0);
-    for (int i = 0; i < n; ++i) out[count - n + i] = ring_[static_cast<std::size_t>(from + i) % kRingSize];
-    freshRead_ = written_;
-    return n;
+    return known;
 }
 
 struct EchoCanceller::Impl {
     SpeexEchoState* echo = speex_echo_state_init(kHop, kTailMs * kRate / 1000);
     SpeexPreprocessState* pre = speex_preprocess_state_init(kHop, kRate);
+    bool suppressing = true;
 
     Impl() {
         int rate = kRate;
@@ -122,7 +116,15 @@ EchoCanceller::EchoCanceller() : d_(std::make_unique<Impl>()) {}
 
 EchoCanceller::~EchoCanceller() = default;
 
-void EchoCanceller::process(const std::int16_t* mic, const std::int16_t* reference, std::int16_t* out, bool cancel) {
+void EchoCanceller::process(const std::int16_t* mic, const std::int16_t* reference, std::int16_t* out, bool cancel,
+                            bool suppressEcho) {
+    // The preprocessor's residual-echo suppression works from the filter's estimate of
+    // the echo; with the filter resting that estimate is stale, and would take a bite
+    // out of a voice for an echo that is not there.
+    const bool suppressing = cancel && suppressEcho;
+    if (suppressing != d_->suppressing)
+        speex_preprocess_ctl(d_->pre, SPEEX_PREPROCESS_SET_ECHO_STATE, suppressing ? d_->echo : nullptr);
+    d_->suppressing = suppressing;
     if (cancel)
         speex_echo_cancellation(d_->echo, mic, reference, out);
     else

@@ -35,14 +35,13 @@ public:
     // What the game played: interleaved signed 16-bit frames at 48 kHz, handed to the
     // sound device at `nowNs` (steady clock). Converted to 16 kHz mono and kept.
     void played(const std::int16_t* frames, int frameCount, int channels, std::int64_t nowNs);
-    // The reference for `count` samples captured by `nowNs`: what the sound device was
-    // handed at the time each of them was captured (silence where nothing played).
-    void take(std::int16_t* out, int count, std::int64_t nowNs);
-    // The newest `count` reference samples not handed out by this call before (the
-    // sound as the device is being handed it, ahead of its echo), silence in front
-    // where fewer came: for watching what the game plays, not for cancelling it.
-    // Returns how many came (0 while the device is closed, or between its buffers).
-    int fresh(std::int16_t* out, int count);
+    // The reference for `count` samples, the last captured at about `nowNs`: what the
+    // sound device was handed for the time each of them was captured, placed by the
+    // two streams' own sample positions (their audio time), not by when the callbacks
+    // happened to run. Returns how many of them are known: the rest, at the end, are
+    // times the device has not been handed yet (its callback is late, or it is
+    // closed) and come as silence, which the caller must not take for a silent game.
+    int take(std::int16_t* out, int count, std::int64_t nowNs);
 
 private:
     // A stream's clock: the steady-clock time of its sample 0, read from the early
@@ -62,7 +61,6 @@ private:
     std::vector<std::int16_t> ring_;  // the last samples of the reference, by index modulo size
     std::int64_t written_ = 0;        // index of the next reference sample
     std::int64_t captured_ = 0;       // index of the next captured sample
-    std::int64_t freshRead_ = 0;      // index after the last sample fresh() handed out
     StreamClock playedClock_, capturedClock_;
     struct Resampler;
     std::unique_ptr<Resampler> resampler_;
@@ -80,10 +78,13 @@ public:
     EchoCanceller& operator=(const EchoCanceller&) = delete;
 
     // One hop (kHop samples at kRate) of microphone and reference; out gets the voice.
-    // Without `cancel` (nothing was played for longer than the tail: there is no
-    // echo) the adaptive filter rests and only the noise suppression runs, so the
-    // voice sounds the same either way.
-    void process(const std::int16_t* mic, const std::int16_t* reference, std::int16_t* out, bool cancel = true);
+    // Without `cancel` (there is no echo: nothing was played for longer than the
+    // tail, or the microphone does not hear the game) the adaptive filter and the
+    // residual-echo suppression rest and only the noise suppression runs, so the
+    // voice sounds the same either way. Without `suppressEcho` (a voice well above any
+    // echo) the filter still works but what it leaves is not suppressed further.
+    void process(const std::int16_t* mic, const std::int16_t* reference, std::int16_t* out, bool cancel = true,
+                 bool suppressEcho = true);
 
 private:
     struct Impl;

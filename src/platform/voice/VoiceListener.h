@@ -3,19 +3,16 @@
 // to the note finder (SungNotes).
 //
 // An adaptive filter learns the echo path only at the frequencies the game has
-// played, and has to learn it again whenever the path's delay moves (the sound
-// server's buffers change as the device starts): the attack of a new piano note, and
-// on a busy sound server more of it, leaks through. For 400 ms after the game's
-// sound jumps in level no new note is taken at all (the game plays nothing while an
-// answer is sung, so this costs a singer nothing). An echo path is linear, so what
-// leaks can only be at frequencies the game is playing: the reference's spectrum is
-// kept too, and a steady pitch whose fundamental or octave it carries (or whose
-// twelfth is its loudest partial: a tracker may name a fundamental below a lone
-// partial), while it does and for half a second
-// after, is not taken for a sung note. A singer holding such a note (the piano's own
-// pitch class, or a fifth above it) is heard as soon as the piano's note has died
-// away (the game's sounds last 1.5 s); every other note is heard at once, ringing
-// piano or not.
+// played, and has to learn it again whenever the path's delay moves: the attack of a
+// new piano note leaks through, and the filter never takes all of a note. So the
+// game's sound is also watched, placed by audio time against the capture: how loud
+// its echo can be at the microphone at all (measured: with headphones, nothing), and
+// which pitch class it sounds. While the echo may be within reach of what the
+// microphone hears, a steady pitch of a class the game is sounding, and for 400 ms
+// after a sound's attack any new pitch, waits: it is heard once the game's note has
+// died away from the microphone (the game's sounds last 1.5 s), or at once when the
+// voice rises well above any echo. A note of any other class is heard at once,
+// ringing piano or not; with headphones every note is.
 #pragma once
 
 #include <cstdint>
@@ -43,10 +40,9 @@ private:
     EchoCanceller canceller_;
     SungNotes notes_;
     std::vector<std::int16_t> pending_;
-    int silentHops_ = 0;  // hops in a row whose reference was silence
-    struct ReferenceSpectrum;
-    std::unique_ptr<ReferenceSpectrum> playedSpectrum_, alignedSpectrum_;
-    bool couldBeEcho(double midi) const;
+    int silentHops_ = 0;  // hops in a row whose reference was known silence
+    struct EchoWatch;
+    std::unique_ptr<EchoWatch> echo_;
 };
 
 }  // namespace zv::voice
