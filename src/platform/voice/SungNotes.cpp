@@ -43,7 +43,16 @@ constexpr double kMinPeriodicity = 0.8;
 constexpr double kHoldPeriodicity = 0.5;
 // While the game's sound is audible a new note needs more: what leaks through the
 // echo canceller is a blend of partials, far less periodic than a voice.
-constexpr double kEchoPeriodicity = 0.92;
+constexpr double kEchoPeriodicity = 0.8;
+// A held note whose level stays this far below its own for kDipHops hops, then comes
+// back to within kReattackDb of it, is sung again: a breath between two notes of one
+// pitch that the room's (or the voice's) ringing keeps voiced. A note fading on, or
+// swelling and fading with a tremolo, is one note.
+constexpr double kDipDb = 9;
+constexpr int kDipHops = 6;
+constexpr double kReattackDb = 4;
+// An onset this soon after a note was taken is that note's own attack, not the next.
+constexpr int kOwnAttackHops = 10;
 // Sung notes lie between C2 and C7; the tracker's answers outside are not a voice.
 constexpr double kLowestMidi = 36, kHighestMidi = 96;
 
@@ -90,6 +99,9 @@ struct SungNotes::Impl {
     int heldMidi = 0;
     double centre = 0;
     int unvoiced = 0;
+    int heldHops = 0;      // hops since the held note was taken
+    double heldDb = -200;  // the held note's level: the loudest of its voiced hops
+    int dipHops = 0;       // hops in a row well below that level
     bool echoSounding = false;
     EchoCheck couldBeEcho;
 
@@ -117,6 +129,19 @@ struct SungNotes::Impl {
         holding = false;
     }
 
+    // Whether the held note, after a dip of kDipHops below its level, rises again: a
+    // breath and the same note sung anew.
+    bool reattacked(double db, bool voiced) {
+        if (voiced && dipHops == 0) heldDb = std::max(heldDb, db);
+        if (db < heldDb - kDipDb) {
+            ++dipHops;
+            return false;
+        }
+        const bool breath = dipHops >= kDipHops && db >= heldDb - kReattackDb;
+        dipHops = 0;
+        return breath;
+    }
+
     void analyse() {
         ++hops;
         aubio_pitch_do(pitch, hop, pitchOut);
@@ -124,10 +149,16 @@ struct SungNotes::Impl {
         std::copy(window.begin() + kHop, window.end(), window.begin());
         std::copy(hop->data, hop->data + kHop, window.end() - kHop);
         const double p = pitchOut->data[0];
-        const bool voiced = aubio_db_spl(hop) > kSilenceDb && p >= kLowestMidi && p <= kHighestMidi &&
+        const double db = aubio_db_spl(hop);
+        const bool voiced = db > kSilenceDb && p >= kLowestMidi && p <= kHighestMidi &&
                             periodicity(window, 440 * std::pow(2, (p - 69) / 12)) >=
                                 (holding ? kHoldPeriodicity : echoSounding ? kEchoPeriodicity : kMinPeriodicity);
-        if (onsetOut->data[0] > 0 && !echoSounding) {
+        ++heldHops;
+        if (holding && reattacked(db, voiced)) {
+            end();
+            run.clear();
+        }
+        if (onsetOut->data[0] > 0 && !echoSounding && !(holding && heldHops < kOwnAttackHops)) {
             end();
             run.clear();
         }
@@ -171,6 +202,9 @@ struct SungNotes::Impl {
         centre = m;
         heldMidi = static_cast<int>(std::lround(centre));
         holding = true;
+        heldHops = 0;
+        heldDb = db;
+        dipHops = 0;
         sink({SungNote::Kind::Start, heldMidi, now(), now() - static_cast<std::int64_t>(run.size()) * kHop});
         run.clear();
     }

@@ -3,6 +3,7 @@
 #include <aubio/aubio.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <deque>
 
@@ -21,8 +22,11 @@ constexpr int kRestAfterHops = EchoCanceller::kTailMs / 10 + 20;
 // hammer, the chime), what leaks through the filter is noise at any pitch, so no
 // new note is taken while the echo may be audible: 400 ms, the echo path and the
 // filter's first learning.
+// A rise of kAttackRiseDb within kAttackRiseHops hops is an attack: a note cutting
+// the one before rises less than from silence.
 constexpr int kAttackHops = 40;
-constexpr double kAttackRiseDb = 10;
+constexpr double kAttackRiseDb = 5;
+constexpr int kAttackRiseHops = 3;
 // How loud the echo can be, as a share of the reference's power: measured over the
 // last kCouplingBlocks blocks of kCouplingBlockHops hops (5 s: a headset put on or
 // taken off is noticed that soon); before any measure, assumed louder than played.
@@ -64,7 +68,7 @@ struct VoiceListener::EchoWatch {
     std::deque<Hop> recent = std::deque<Hop>(kEchoHops);
     int guessed = 0;               // guessed hops in `recent`
     int attackHops = kAttackHops;  // hops since the reference's level last jumped, up to kAttackHops
-    double lastDb = -200;
+    std::array<double, kAttackRiseHops> lastDb{-200, -200, -200};
     std::deque<double> couplingBlocks;
     double blockMin = kUnknownCoupling;
     int blockHops = 0;
@@ -106,8 +110,9 @@ struct VoiceListener::EchoWatch {
             hop.pitchClass = out->data[0] > 0 ? static_cast<int>(std::lround(out->data[0])) % 12 : -1;
         }
         const double db = 10 * std::log10(hop.power + 1e-20);
-        if (db > kAudibleDb && db - lastDb >= kAttackRiseDb) attackHops = 0;
-        lastDb = db;
+        if (db > kAudibleDb && db - *std::min_element(lastDb.begin(), lastDb.end()) >= kAttackRiseDb) attackHops = 0;
+        std::rotate(lastDb.begin(), lastDb.begin() + 1, lastDb.end());
+        lastDb.back() = db;
         guessed += hop.guessed - recent.front().guessed;
         recent.pop_front();
         recent.push_back(hop);
