@@ -3,6 +3,8 @@
 #include <aubio/aubio.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cmath>
 #include <numeric>
 #include <vector>
@@ -44,13 +46,16 @@ constexpr double kHoldPeriodicity = 0.5;
 // While the game's sound is audible a new note needs more: what leaks through the
 // echo canceller is a blend of partials, far less periodic than a voice.
 constexpr double kEchoPeriodicity = 0.8;
-// A held note whose level stays this far below its own for kDipHops hops, then comes
-// back to within kReattackDb of it, is sung again: a breath between two notes of one
-// pitch that the room's (or the voice's) ringing keeps voiced. A note fading on, or
-// swelling and fading with a tremolo, is one note.
+// A held note whose level stays this far below its own for kDipHops hops, then rises
+// by kReattackDb from the dip within kRiseHops, is sung again: a breath between two
+// notes of one pitch that the room's (or the voice's) ringing keeps voiced. A note
+// fading on is one note, and so is one swelling and fading with a tremolo: its dips
+// come every 150-300 ms, while a breath follows kBreathAfterHops of steady singing.
 constexpr double kDipDb = 9;
 constexpr int kDipHops = 6;
-constexpr double kReattackDb = 4;
+constexpr double kReattackDb = 6;
+constexpr int kRiseHops = 6;
+constexpr int kBreathAfterHops = 30;
 // An onset this soon after a note was taken is that note's own attack, not the next.
 constexpr int kOwnAttackHops = 10;
 // Sung notes lie between C2 and C7; the tracker's answers outside are not a voice.
@@ -102,6 +107,9 @@ struct SungNotes::Impl {
     int heldHops = 0;      // hops since the held note was taken
     double heldDb = -200;  // the held note's level: the loudest of its voiced hops
     int dipHops = 0;       // hops in a row well below that level
+    double dipDb = 0;      // the lowest level of the dip
+    int riseHops = 0;      // hops left for the rise after a long dip
+    int lastDipHop = 0;    // heldHops when the last long dip ended (0: none yet)
     bool echoSounding = false;
     EchoCheck couldBeEcho;
 
@@ -132,14 +140,23 @@ struct SungNotes::Impl {
     // Whether the held note, after a dip of kDipHops below its level, rises again: a
     // breath and the same note sung anew.
     bool reattacked(double db, bool voiced) {
-        if (voiced && dipHops == 0) heldDb = std::max(heldDb, db);
+        if (voiced && dipHops == 0 && riseHops == 0) heldDb = std::max(heldDb, db);
         if (db < heldDb - kDipDb) {
-            ++dipHops;
+            dipDb = dipHops++ ? std::min(dipDb, db) : db;
+            riseHops = 0;
             return false;
         }
-        const bool breath = dipHops >= kDipHops && db >= heldDb - kReattackDb;
+        if (dipHops >= kDipHops) {
+            // A long dip ends: the rise may follow, unless dips keep coming.
+            if (heldHops - dipHops - lastDipHop >= kBreathAfterHops) riseHops = kRiseHops;
+            lastDipHop = heldHops;
+        }
         dipHops = 0;
-        return breath;
+        if (riseHops == 0) return false;
+        --riseHops;
+        if (db < dipDb + kReattackDb) return false;
+        riseHops = 0;
+        return true;
     }
 
     void analyse() {
@@ -150,9 +167,12 @@ struct SungNotes::Impl {
         std::copy(hop->data, hop->data + kHop, window.end() - kHop);
         const double p = pitchOut->data[0];
         const double db = aubio_db_spl(hop);
-        const bool voiced = db > kSilenceDb && p >= kLowestMidi && p <= kHighestMidi &&
-                            periodicity(window, 440 * std::pow(2, (p - 69) / 12)) >=
-                                (holding ? kHoldPeriodicity : echoSounding ? kEchoPeriodicity : kMinPeriodicity);
+        const bool pitched = db > kSilenceDb && p >= kLowestMidi && p <= kHighestMidi;
+        const double clarity = pitched ? periodicity(window, 440 * std::pow(2, (p - 69) / 12)) : 0;
+        // Clear enough to begin a note (a new one, or a step from the held one).
+        const bool clear = clarity >= (echoSounding ? kEchoPeriodicity : kMinPeriodicity);
+        const bool voiced = clear || (holding && clarity >= kHoldPeriodicity);
+        if (std::getenv("ZV_HOPS")) std::fprintf(stderr, "hop %lld ms p %.2f db %.0f per %.2f voiced %d onset %d echo %d\n", (long long)(hops*10), p, db, clarity, voiced, onsetOut->data[0] > 0, echoSounding);
         ++heldHops;
         if (holding && reattacked(db, voiced)) {
             end();
@@ -174,7 +194,13 @@ struct SungNotes::Impl {
             const double octaves = std::round((p - centre) / 12);
             if (octaves != 0 && std::fabs(p - centre - 12 * octaves) < kStepSemitones) return;
             // A step is a steady stretch about a semitone or more from the centre: the
-            // swing of vibrato, however wide, never stays that far for that long.
+            // swing of vibrato, however wide, never stays that far for that long. A
+            // murky hop (the held note's ringing blending into the next one's attack)
+            // goes on with the held note but is no part of a step.
+            if (!clear) {
+                run.clear();
+                return;
+            }
             run.push_back(p);
             if (static_cast<int>(run.size()) > kSteadyFrames) run.erase(run.begin());
             if (static_cast<int>(run.size()) < kSteadyFrames || !steady(run) ||
@@ -204,7 +230,7 @@ struct SungNotes::Impl {
         holding = true;
         heldHops = 0;
         heldDb = db;
-        dipHops = 0;
+        dipHops = riseHops = lastDipHop = 0;
         sink({SungNote::Kind::Start, heldMidi, now(), now() - static_cast<std::int64_t>(run.size()) * kHop});
         run.clear();
     }
