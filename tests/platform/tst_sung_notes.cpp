@@ -9,6 +9,7 @@
 
 #include "support/ListenRoom.h"
 #include "support/MonoWav.h"
+#include "support/VoiceCorpus.h"
 
 using zv::synth::Note;
 using Notes = std::vector<Note>;
@@ -106,6 +107,38 @@ private slots:
         for (const auto& n : zv::synth::listen(room))
             if (n.kind == zv::voice::SungNote::Kind::Start) got.push_back(n.midi % 12);
         QCOMPARE(got, heard);
+    }
+
+    // The sampled singers (voice_corpus.txt, support/VoiceCorpus.h) answering as people
+    // do, from 300 ms after the question's last note, with headphones or loudspeakers:
+    // the share of notes heard by their pitch class at least `right` %, at most 1 %
+    // extra, none from the game. (With loudspeakers a note of the ringing piano's own
+    // class, no louder than its echo, is held back until the piano dies away.)
+    void sampledSingers_data() {
+        QTest::addColumn<double>("echo");
+        QTest::addColumn<int>("right");
+        QTest::newRow("headphones") << 0.0 << 98;
+        QTest::newRow("loudspeakers") << 0.45 << 96;
+    }
+    void sampledSingers() {
+        QFETCH(double, echo);
+        QFETCH(int, right);
+        const std::string source = qEnvironmentVariable("ZORVANTA_SOURCE_DIR").toStdString();
+        const auto phrases = zv::synth::corpusPhrases(source + "/tests/platform/voice_corpus.txt");
+        const auto keys = zv::synth::keySounds(source + "/assets");
+        zv::synth::CorpusCount all;
+        for (std::size_t p = 0; p < phrases.size(); ++p) {
+            const auto wav = zv::synth::readMonoWav(qEnvironmentVariable("ZORVANTA_VOICE_CORPUS").toStdString() + "/" +
+                                                    std::to_string(p) + ".wav");
+            QVERIFY2(!wav.empty(), "the corpus is not rendered");
+            const auto c = zv::synth::singPhrase(phrases[p], wav, echo, keys);
+            all.notes += c.notes, all.right += c.right, all.extra += c.extra, all.fromGame += c.fromGame;
+        }
+        qInfo("%d notes: %d right, %d extra, %d from the game", all.notes, all.right, all.extra, all.fromGame);
+        QVERIFY(all.notes >= 100);
+        QVERIFY(all.right * 100 >= right * all.notes);
+        QVERIFY(all.extra * 100 <= all.notes);
+        QCOMPARE(all.fromGame, 0);
     }
 };
 

@@ -5,6 +5,7 @@
 #include <speex/speex_resampler.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace zv::voice {
 
@@ -94,6 +95,7 @@ struct EchoCanceller::Impl {
     SpeexEchoState* echo = speex_echo_state_init(kHop, kTailMs * kRate / 1000);
     SpeexPreprocessState* pre = speex_preprocess_state_init(kHop, kRate);
     bool suppressing = true;
+    bool cancelling = true;
 
     Impl() {
         int rate = kRate;
@@ -125,10 +127,20 @@ void EchoCanceller::process(const std::int16_t* mic, const std::int16_t* referen
     if (suppressing != d_->suppressing)
         speex_preprocess_ctl(d_->pre, SPEEX_PREPROCESS_SET_ECHO_STATE, suppressing ? d_->echo : nullptr);
     d_->suppressing = suppressing;
-    if (cancel)
+    if (cancel || d_->cancelling) {
         speex_echo_cancellation(d_->echo, mic, reference, out);
-    else
+        // The filter's output is not the microphone's signal sample for sample (it
+        // takes out DC too): where the filter starts or rests, one hop fades from
+        // one to the other, or the step would sound like an attack.
+        if (cancel != d_->cancelling)
+            for (int i = 0; i < kHop; ++i) {
+                const float w = (i + 0.5f) / kHop, filtered = cancel ? w : 1 - w;
+                out[i] = static_cast<std::int16_t>(std::lround(filtered * out[i] + (1 - filtered) * mic[i]));
+            }
+    } else {
         std::copy(mic, mic + kHop, out);
+    }
+    d_->cancelling = cancel;
     speex_preprocess_run(d_->pre, out);
 }
 

@@ -3,8 +3,6 @@
 #include <aubio/aubio.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <cmath>
 #include <numeric>
 #include <vector>
@@ -50,7 +48,7 @@ constexpr double kEchoPeriodicity = 0.8;
 // by kReattackDb from the dip within kRiseHops, is sung again: a breath between two
 // notes of one pitch that the room's (or the voice's) ringing keeps voiced. A note
 // fading on is one note, and so is one swelling and fading with a tremolo: its dips
-// come every 150-300 ms, while a breath follows kBreathAfterHops of steady singing.
+// come every 150-250 ms, while a breath follows kBreathAfterHops of steady singing.
 constexpr double kDipDb = 9;
 constexpr int kDipHops = 6;
 constexpr double kReattackDb = 6;
@@ -110,6 +108,7 @@ struct SungNotes::Impl {
     double dipDb = 0;      // the lowest level of the dip
     int riseHops = 0;      // hops left for the rise after a long dip
     int lastDipHop = 0;    // heldHops when the last long dip ended (0: none yet)
+    double smoothDb = -200;
     bool echoSounding = false;
     EchoCheck couldBeEcho;
 
@@ -141,8 +140,10 @@ struct SungNotes::Impl {
     // breath and the same note sung anew.
     bool reattacked(double db, bool voiced) {
         if (voiced && dipHops == 0 && riseHops == 0) heldDb = std::max(heldDb, db);
-        if (db < heldDb - kDipDb) {
-            dipDb = dipHops++ ? std::min(dipDb, db) : db;
+        // The dip on the level smoothed over a few hops: a ringing voice flickers.
+        smoothDb = 0.5 * (smoothDb + db);
+        if (smoothDb < heldDb - kDipDb) {
+            dipDb = dipHops++ ? std::min(dipDb, smoothDb) : smoothDb;
             riseHops = 0;
             return false;
         }
@@ -172,7 +173,6 @@ struct SungNotes::Impl {
         // Clear enough to begin a note (a new one, or a step from the held one).
         const bool clear = clarity >= (echoSounding ? kEchoPeriodicity : kMinPeriodicity);
         const bool voiced = clear || (holding && clarity >= kHoldPeriodicity);
-        if (std::getenv("ZV_HOPS")) std::fprintf(stderr, "hop %lld ms p %.2f db %.0f per %.2f voiced %d onset %d echo %d\n", (long long)(hops*10), p, db, clarity, voiced, onsetOut->data[0] > 0, echoSounding);
         ++heldHops;
         if (holding && reattacked(db, voiced)) {
             end();
@@ -229,7 +229,7 @@ struct SungNotes::Impl {
         heldMidi = static_cast<int>(std::lround(centre));
         holding = true;
         heldHops = 0;
-        heldDb = db;
+        heldDb = smoothDb = db;
         dipHops = riseHops = lastDipHop = 0;
         sink({SungNote::Kind::Start, heldMidi, now(), now() - static_cast<std::int64_t>(run.size()) * kHop});
         run.clear();

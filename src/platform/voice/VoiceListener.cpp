@@ -172,7 +172,7 @@ void VoiceListener::captured(const std::int16_t* samples, std::size_t count, std
         // The residual-echo suppression only while the echo may be heard: over a voice
         // well above any echo it would take a bite out of the voice.
         canceller_.process(pending_.data(), reference, voice, silentHops_ < kRestAfterHops && echo_->mayEcho,
-                           echo_->audible);
+                           echo_->mayEcho);
         notes_.setEcho(echo_->audible);
         for (int k = 0; k < kHop; ++k) hop[k] = voice[k] / 32768.0f;
         notes_.feed(hop, kHop);
