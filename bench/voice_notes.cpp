@@ -178,7 +178,7 @@ int main(int argc, char** argv) {
             for (std::size_t p = 0; p < phrases.size(); ++p) {
                 const auto wav = zv::synth::readMonoWav(std::string(argv[5]) + "/" + std::to_string(p) + ".wav");
                 std::vector<zv::voice::SungNote> heard;
-                const auto c = zv::synth::singPhrase(phrases[p], wav, gain, keys, &heard);
+                const auto c = zv::synth::singPhrase(phrases[p], wav, gain, keys, 1, &heard);
                 if (std::getenv("BENCH_VERBOSE") && (c.right < c.notes || c.extra || c.fromGame)) {
                     std::fprintf(stderr, "phrase %zu echo %.2f: right %d of %d, extra %d, from the game %d\n", p, gain,
                                  c.right, c.notes, c.extra, c.fromGame);

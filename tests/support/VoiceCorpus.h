@@ -44,9 +44,10 @@ inline std::vector<std::vector<std::int16_t>> keySounds(const std::string& appDi
     return keys;
 }
 
-// One phrase sung from `wav` (a rendered phrase) after the game played it on `keys`.
+// One phrase sung from `wav` (a rendered phrase) after the game played it on `keys`,
+// the reference handed `referenceBurst` 20 ms blocks at a time (ListenRoom.h).
 inline CorpusCount singPhrase(const std::vector<int>& notes, const std::vector<std::int16_t>& wav, double echoGain,
-                              const std::vector<std::vector<std::int16_t>>& keys,
+                              const std::vector<std::vector<std::int16_t>>& keys, int referenceBurst = 1,
                               std::vector<voice::SungNote>* heard = nullptr) {
     constexpr int kQuestionMs = 200, kNoteMs = 500, kRenderLeadMs = 200, kSpacingMs = 620;
     const int firstSungMs = kQuestionMs + kNoteMs * static_cast<int>(notes.size() - 1) + 300;
@@ -60,7 +61,7 @@ inline CorpusCount singPhrase(const std::vector<int>& notes, const std::vector<s
     CorpusCount count;
     const auto at = [&](std::size_t i) { return std::int64_t(firstSungMs + kSpacingMs * int(i)) * kRate / 1000; };
     std::size_t next = 0;
-    const auto events = listen(withGameSound(voice, question, echoGain, 60));
+    const auto events = listen(withGameSound(voice, question, echoGain, 60), referenceBurst);
     if (heard) *heard = events;
     for (const auto& n : events) {
         if (n.kind != voice::SungNote::Kind::Start) continue;

@@ -53,6 +53,7 @@ void ReferenceTap::played(const std::int16_t* frames, int frameCount, int channe
         written_ = std::max(written_, resume);
     }
     playedClock_.observe(nowNs, written_);
+    lastPlayedNs_ = nowNs;
     std::int16_t mono[1024];
     std::int16_t out[1024 / 3 + 8];
     while (frameCount > 0) {
@@ -70,12 +71,22 @@ void ReferenceTap::played(const std::int16_t* frames, int frameCount, int channe
     }
 }
 
-int ReferenceTap::take(std::int16_t* out, int count, std::int64_t nowNs) {
+std::int64_t ReferenceTap::captureTime(int count, std::int64_t nowNs) {
     std::lock_guard lock(mutex_);
     // The callback runs once its samples are in: the last was captured at about nowNs.
     capturedClock_.observe(nowNs, captured_ + count);
     const std::int64_t firstNs = capturedClock_.timeOf(captured_);
     captured_ += count;
+    return firstNs;
+}
+
+bool ReferenceTap::flowing(std::int64_t nowNs, std::int64_t withinNs) {
+    std::lock_guard lock(mutex_);
+    return playedClock_.known && nowNs - lastPlayedNs_ < withinNs;
+}
+
+int ReferenceTap::take(std::int16_t* out, int count, std::int64_t firstNs) {
+    std::lock_guard lock(mutex_);
     if (!playedClock_.known) {
         std::fill(out, out + count, 0);
         return 0;

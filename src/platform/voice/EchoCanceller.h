@@ -35,13 +35,20 @@ public:
     // What the game played: interleaved signed 16-bit frames at 48 kHz, handed to the
     // sound device at `nowNs` (steady clock). Converted to 16 kHz mono and kept.
     void played(const std::int16_t* frames, int frameCount, int channels, std::int64_t nowNs);
-    // The reference for `count` samples, the last captured at about `nowNs`: what the
-    // sound device was handed for the time each of them was captured, placed by the
-    // two streams' own sample positions (their audio time), not by when the callbacks
-    // happened to run. Returns how many of them are known: the rest, at the end, are
-    // times the device has not been handed yet (its callback is late, or it is
-    // closed) and come as silence, which the caller must not take for a silent game.
-    int take(std::int16_t* out, int count, std::int64_t nowNs);
+    // The audio time (steady clock) of the first of the next `count` captured samples,
+    // the last of which was captured at about `nowNs`: the capture stream's own
+    // sample position placed on a clock read from its callbacks.
+    std::int64_t captureTime(int count, std::int64_t nowNs);
+    // The reference for `count` samples captured from `firstNs` on (captureTime()):
+    // what the sound device was handed for the time of each, placed by the two
+    // streams' sample positions, not by when the callbacks happened to run. Returns
+    // how many of them are known: the rest, at the end, are times the device has not
+    // been handed yet (its callback is late, or it is closed) and come as silence,
+    // which the caller must not take for a silent game.
+    int take(std::int16_t* out, int count, std::int64_t firstNs);
+    // Whether the device was handed sound within the last `withinNs` before `nowNs`:
+    // a reference not yet known is then worth waiting for.
+    bool flowing(std::int64_t nowNs, std::int64_t withinNs);
 
 private:
     // A stream's clock: the steady-clock time of its sample 0, read from the early
@@ -61,6 +68,7 @@ private:
     std::vector<std::int16_t> ring_;  // the last samples of the reference, by index modulo size
     std::int64_t written_ = 0;        // index of the next reference sample
     std::int64_t captured_ = 0;       // index of the next captured sample
+    std::int64_t lastPlayedNs_ = 0;   // when the device was last handed sound
     StreamClock playedClock_, capturedClock_;
     struct Resampler;
     std::unique_ptr<Resampler> resampler_;

@@ -38,6 +38,10 @@ constexpr double kUnknownCoupling = 4;
 constexpr double kEchoMargin = 4;
 constexpr double kVoiceAboveEcho = 10;
 
+// How long a captured hop waits for its reference while the device is being handed
+// sound: longer than a sound server's usual buffer.
+constexpr std::int64_t kWaitNs = 150000000;
+
 double power(const std::int16_t* x, int n) {
     double sum = 0;
     for (int i = 0; i < n; ++i) sum += double(x[i]) * x[i];
@@ -154,30 +158,44 @@ VoiceListener::VoiceListener(ReferenceTap& reference, SungNotes::Sink sink)
 VoiceListener::~VoiceListener() = default;
 
 void VoiceListener::captured(const std::int16_t* samples, std::size_t count, std::int64_t nowNs) {
-    std::int16_t reference[kHop], voice[kHop];
-    float hop[kHop];
     for (std::size_t i = 0; i < count; ++i) {
         pending_.push_back(samples[i]);
         if (pending_.size() < static_cast<std::size_t>(kHop)) continue;
         // This hop's last sample came in count - 1 - i samples before the last of all.
-        const int known =
-            reference_.take(reference, kHop, nowNs - static_cast<std::int64_t>(count - 1 - i) * 1000000000LL / kRate);
-        echo_->update(reference, known, pending_.data());
-        // With nothing played for longer than the filter's tail, or a microphone that
-        // does not hear the game (headphones), there is no echo to take out: the adaptive filter
-        // (the larger part of the work) rests meanwhile.
-        const bool referenceSilent =
-            known == kHop && std::all_of(reference, reference + kHop, [](std::int16_t v) { return v == 0; });
-        silentHops_ = referenceSilent ? std::min(silentHops_ + 1, kRestAfterHops) : 0;
-        // The residual-echo suppression only while the echo may be heard: over a voice
-        // well above any echo it would take a bite out of the voice.
-        canceller_.process(pending_.data(), reference, voice, silentHops_ < kRestAfterHops && echo_->mayEcho,
-                           echo_->mayEcho);
-        notes_.setEcho(echo_->audible);
-        for (int k = 0; k < kHop; ++k) hop[k] = voice[k] / 32768.0f;
-        notes_.feed(hop, kHop);
+        const std::int64_t lastNs = nowNs - static_cast<std::int64_t>(count - 1 - i) * 1000000000LL / kRate;
+        waiting_.push_back({{}, reference_.captureTime(kHop, lastNs), lastNs});
+        std::copy(pending_.begin(), pending_.end(), waiting_.back().mic.begin());
         pending_.clear();
     }
+    // Each hop is matched with the sound the device was handed for its time. While the
+    // device is being handed sound, a hop whose reference has not come yet (the sound
+    // device's callback runs late, or hands big buffers) waits for it, up to kWaitNs.
+    std::int16_t reference[kHop];
+    while (!waiting_.empty()) {
+        const Waiting& hop = waiting_.front();
+        const int known = reference_.take(reference, kHop, hop.firstNs);
+        if (known < kHop && nowNs - hop.arrivedNs < kWaitNs && reference_.flowing(nowNs, kWaitNs)) break;
+        process(hop.mic.data(), reference, known);
+        waiting_.pop_front();
+    }
+}
+
+void VoiceListener::process(const std::int16_t* mic, const std::int16_t* reference, int known) {
+    std::int16_t voice[kHop];
+    float hop[kHop];
+    echo_->update(reference, known, mic);
+    // With nothing played for longer than the filter's tail, or a microphone that
+    // does not hear the game (headphones), there is no echo to take out: the adaptive
+    // filter (the larger part of the work) rests meanwhile.
+    const bool referenceSilent =
+        known == kHop && std::all_of(reference, reference + kHop, [](std::int16_t v) { return v == 0; });
+    silentHops_ = referenceSilent ? std::min(silentHops_ + 1, kRestAfterHops) : 0;
+    // The residual-echo suppression only while the echo may be heard at all: with
+    // headphones it would take a bite out of the voice.
+    canceller_.process(mic, reference, voice, silentHops_ < kRestAfterHops && echo_->mayEcho, echo_->mayEcho);
+    notes_.setEcho(echo_->audible);
+    for (int k = 0; k < kHop; ++k) hop[k] = voice[k] / 32768.0f;
+    notes_.feed(hop, kHop);
 }
 
 }  // namespace zv::voice

@@ -15,7 +15,9 @@
 // ringing piano or not; with headphones every note is.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -32,14 +34,24 @@ public:
     ~VoiceListener();
 
     // Any number of captured samples, mono, signed 16-bit at kRate, the last of them
-    // captured at about nowNs (steady clock, as the reference's times).
+    // captured at about nowNs (steady clock, as the reference's times). A hop whose
+    // reference the sound device has not been handed yet is held back for it, up to
+    // 150 ms, while the device is being handed sound.
     void captured(const std::int16_t* samples, std::size_t count, std::int64_t nowNs);
 
 private:
+    struct Waiting {
+        std::array<std::int16_t, kHop> mic;
+        std::int64_t firstNs;    // the audio time of its first sample
+        std::int64_t arrivedNs;  // when it came
+    };
+    void process(const std::int16_t* mic, const std::int16_t* reference, int known);
+
     ReferenceTap& reference_;
     EchoCanceller canceller_;
     SungNotes notes_;
     std::vector<std::int16_t> pending_;
+    std::deque<Waiting> waiting_;
     int silentHops_ = 0;  // hops in a row whose reference was known silence
     struct EchoWatch;
     std::unique_ptr<EchoWatch> echo_;
