@@ -82,7 +82,7 @@ private slots:
         QTest::newRow("singing while the question's last note rings")
             << Notes{{0, 0, 0, 0, 2900}, {59, 400, 30}, {62, 400, 30, 1}, {57, 400, 30}} << int(Quiet) << 6
             << Classes{11, 2, 9};
-        QTest::newRow("the ringing note's own class: heard once it has died away")
+        QTest::newRow("the ringing note's own class, an octave below it")
             << Notes{{0, 0, 0, 0, 2900}, {58, 2200, 30}} << int(Quiet) << 6 << Classes{10};
     }
 

@@ -136,6 +136,18 @@ struct SungNotes::Impl {
         holding = false;
     }
 
+    // Whether the stretch at `midi` may be the game's echo: its own pitch, or one an
+    // octave or two up at which the sound is as periodic (a pitch tracker can name a
+    // note an octave below the one sounding, never a voice's octave above it).
+    bool mayBeEcho(double midi) const {
+        for (int octave = 0; octave <= 2; ++octave) {
+            const double m = midi + 12 * octave;
+            if (octave > 0 && periodicity(window, 440 * std::pow(2, (m - 69) / 12)) < kEchoPeriodicity) return false;
+            if (couldBeEcho(m)) return true;
+        }
+        return false;
+    }
+
     // Whether the held note, after a dip of kDipHops below its level, rises again: a
     // breath and the same note sung anew.
     bool reattacked(double db, bool voiced) {
@@ -224,7 +236,7 @@ struct SungNotes::Impl {
         if ((std::fabs(m - std::round(m)) > kDecidedWithin || std::fabs(glide) > kGlide) &&
             static_cast<int>(run.size()) < kLongestWaitFrames)
             return;
-        if (echoSounding && couldBeEcho && couldBeEcho(m)) return;
+        if (echoSounding && couldBeEcho && mayBeEcho(m)) return;
         centre = m;
         heldMidi = static_cast<int>(std::lround(centre));
         holding = true;

@@ -63,7 +63,7 @@ double power(const std::int16_t* x, int n) {
 struct VoiceListener::EchoWatch {
     struct Hop {
         double power = 0;
-        int pitchClass = -1;  // what the reference's pitch tracker names, -1 for nothing
+        int pitch = -1;  // the note the reference's pitch tracker names, -1 for nothing
         bool guessed = false;
     };
     aubio_pitch_t* pitch = new_aubio_pitch("yinfft", kWindow, kHop, kRate);
@@ -111,7 +111,7 @@ struct VoiceListener::EchoWatch {
         const double p = power(reference, kHop);
         if (p > hop.power) {
             hop.power = p;
-            hop.pitchClass = out->data[0] > 0 ? static_cast<int>(std::lround(out->data[0])) % 12 : -1;
+            hop.pitch = out->data[0] > 0 ? static_cast<int>(std::lround(out->data[0])) : -1;
         }
         const double db = 10 * std::log10(hop.power + 1e-20);
         if (db > kAudibleDb && db - *std::min_element(lastDb.begin(), lastDb.end()) >= kAttackRiseDb) attackHops = 0;
@@ -137,14 +137,16 @@ struct VoiceListener::EchoWatch {
         audible = mayEcho && bound >= heard * std::pow(10.0, -kVoiceAboveEcho / 10);
     }
 
-    // Whether a steady pitch may be the game's echo: only one whose pitch class the
-    // game has been sounding over the span (or any, for the moment after a sound's
-    // attack, while what leaks through is noise at any pitch).
+    // Whether a steady pitch may be the game's echo: only the note the game has been
+    // sounding over the span, or the octave above it (what the filter leaves of a
+    // note may be mostly its second partial), or any, for the moment after a sound's
+    // attack, while what leaks through is noise at any pitch.
     bool couldBeEcho(double midi) const {
         if (!audible) return false;
         if (attackHops < kAttackHops) return true;
-        const int pitchClass = static_cast<int>(std::lround(midi)) % 12;
-        return std::any_of(recent.begin(), recent.end(), [&](const Hop& h) { return h.pitchClass == pitchClass; });
+        const int note = static_cast<int>(std::lround(midi));
+        return std::any_of(recent.begin(), recent.end(),
+                           [&](const Hop& h) { return h.pitch >= 0 && (note == h.pitch || note == h.pitch + 12); });
     }
 };
 

@@ -8,11 +8,11 @@
 // game's sound is also watched, placed by audio time against the capture: how loud
 // its echo can be at the microphone at all (measured: with headphones, nothing), and
 // which pitch class it sounds. While the echo may be within reach of what the
-// microphone hears, a steady pitch of a class the game is sounding, and for 400 ms
-// after a sound's attack any new pitch, waits: it is heard once the game's note has
-// died away from the microphone (the game's sounds last 1.5 s), or at once when the
-// voice rises well above any echo. A note of any other class is heard at once,
-// ringing piano or not; with headphones every note is.
+// microphone hears, a steady pitch the game is sounding (or the octave above it), and
+// for 400 ms after a sound's attack any new pitch, waits: it is heard once the game's
+// note has died away from the microphone (the game's sounds last 1.5 s), or at once
+// when the voice rises well above any echo. Any other note is heard at once, ringing
+// piano or not; with headphones every note is.
 #pragma once
 
 #include <array>
