@@ -16,9 +16,14 @@ constexpr std::int64_t kNsPerSample = 1000000000LL / kRate;
 constexpr std::size_t kRingSize = 2 * kRate;
 // A stream's clock is read from its last arrivals (one or two seconds of them).
 constexpr std::size_t kClockObservations = 200;
-// A pause in what the sound device was handed longer than this (it was closed)
-// starts the reference again at the time of the next buffer.
-constexpr std::int64_t kGapNs = 100000000;
+// An echo comes back within this of the sound being handed to the device: a capture
+// placed further behind what the device was handed has its clock misread (a busy
+// machine's callbacks), and takes the sound of that long ago instead.
+constexpr std::int64_t kLongestPath = kRate / 2;
+// A pause in what the sound device was handed longer than this (it was closed: the
+// game closes it after seconds of silence; a callback late on a busy machine is not
+// a pause) starts the reference again at the time of the next buffer.
+constexpr std::int64_t kGapNs = 1000000000;
 }  // namespace
 
 void ReferenceTap::StreamClock::observe(std::int64_t nowNs, std::int64_t samplesBefore) {
@@ -91,12 +96,16 @@ int ReferenceTap::take(std::int16_t* out, int count, std::int64_t firstNs) {
         std::fill(out, out + count, 0);
         return 0;
     }
-    const std::int64_t first = (firstNs - playedClock_.zeroNs) / kNsPerSample;
+    const std::int64_t first =
+        std::max((firstNs - playedClock_.zeroNs) / kNsPerSample, written_ - kLongestPath - count);
     int known = 0;
     for (int i = 0; i < count; ++i) {
         const std::int64_t k = first + i;
-        const bool kept = k >= 0 && k < written_ && k >= written_ - static_cast<std::int64_t>(kRingSize);
-        out[i] = kept ? ring_[static_cast<std::size_t>(k) % kRingSize] : 0;
+        // Not handed yet: the device goes on with what it was handed last, as far as
+        // is known (silence where nothing was).
+        const std::int64_t at = std::min(k, written_ - count + i);
+        const bool kept = at >= 0 && at < written_ && at >= written_ - static_cast<std::int64_t>(kRingSize);
+        out[i] = kept ? ring_[static_cast<std::size_t>(at) % kRingSize] : 0;
         known += k < written_;
     }
     return known;

@@ -41,10 +41,11 @@ public:
     std::int64_t captureTime(int count, std::int64_t nowNs);
     // The reference for `count` samples captured from `firstNs` on (captureTime()):
     // what the sound device was handed for the time of each, placed by the two
-    // streams' sample positions, not by when the callbacks happened to run. Returns
-    // how many of them are known: the rest, at the end, are times the device has not
-    // been handed yet (its callback is late, or it is closed) and come as silence,
-    // which the caller must not take for a silent game.
+    // streams' sample positions, not by when the callbacks happened to run (but never
+    // further behind the newest handed than an echo path is long). Returns how many
+    // of them are known: the rest, at the end, are times the device has not been
+    // handed yet (its callback is late, or it is closed) and come as the newest sound
+    // it was handed: the game may still be sounding it.
     int take(std::int16_t* out, int count, std::int64_t firstNs);
     // Whether the device was handed sound within the last `withinNs` before `nowNs`:
     // a reference not yet known is then worth waiting for.
@@ -54,7 +55,8 @@ private:
     // A stream's clock: the steady-clock time of its sample 0, read from the early
     // arrivals among the last ones (the tenth percentile: a callback can run late,
     // never early, and a device's first callbacks come in a burst of queued sound),
-    // so that it also follows device clocks that drift apart.
+    // so that it also follows device clocks that drift apart, and a stream that
+    // restarts late after an underrun.
     struct StreamClock {
         std::int64_t zeroNs = 0;
         bool known = false;

@@ -43,7 +43,7 @@ constexpr double kMinPeriodicity = 0.8;
 constexpr double kHoldPeriodicity = 0.5;
 // While the game's sound is audible a new note needs more: what leaks through the
 // echo canceller is a blend of partials, far less periodic than a voice.
-constexpr double kEchoPeriodicity = 0.8;
+constexpr double kEchoPeriodicity = 0.88;
 // A held note whose level stays this far below its own for kDipHops hops, then rises
 // by kReattackDb from the dip within kRiseHops, is sung again: a breath between two
 // notes of one pitch that the room's (or the voice's) ringing keeps voiced. A note
@@ -137,13 +137,15 @@ struct SungNotes::Impl {
     }
 
     // Whether the stretch at `midi` may be the game's echo: its own pitch, or one an
-    // octave or two up at which the sound is as periodic (a pitch tracker can name a
-    // note an octave below the one sounding, never a voice's octave above it).
+    // octave, a twelfth or two octaves up at which the sound is periodic too (a pitch
+    // tracker can name a note that far below the one sounding when the canceller has
+    // left little but its upper partials, a voice with it blended in included; a
+    // voice alone is not periodic at a third or half of its period).
     bool mayBeEcho(double midi) const {
-        for (int octave = 0; octave <= 2; ++octave) {
-            const double m = midi + 12 * octave;
-            if (octave > 0 && periodicity(window, 440 * std::pow(2, (m - 69) / 12)) < kEchoPeriodicity) return false;
-            if (couldBeEcho(m)) return true;
+        if (couldBeEcho(midi)) return true;
+        for (int above : {12, 19, 24}) {
+            const double m = midi + above;
+            if (periodicity(window, 440 * std::pow(2, (m - 69) / 12)) >= kHoldPeriodicity && couldBeEcho(m)) return true;
         }
         return false;
     }

@@ -48,8 +48,9 @@ public:
     // Whether the loudspeakers may be bringing the game's sound back to the microphone:
     // while `sounding`, an onset (most likely the echo's attack) does not end the note
     // being sung, and a steady stretch that `couldBeEcho` accepts, at its own pitch or
-    // at an octave or two above where the sound is as periodic (a pitch tracker's
-    // error on the echo), is not reported (it is once the sound stops, if still sung).
+    // an octave, a twelfth or two octaves above where the sound is periodic too (a
+    // pitch tracker's error on the echo), is not reported (it is once the sound stops,
+    // if still sung).
     // Called on the feeding thread; `couldBeEcho` runs only for a stretch about to be
     // reported.
     void setEcho(bool sounding);

@@ -27,12 +27,16 @@ constexpr int kRestAfterHops = EchoCanceller::kTailMs / 10 + 20;
 constexpr int kAttackHops = 40;
 constexpr double kAttackRiseDb = 5;
 constexpr int kAttackRiseHops = 3;
-// How loud the echo can be, as a share of the reference's power: measured over the
-// last kCouplingBlocks blocks of kCouplingBlockHops hops (5 s: a headset put on or
-// taken off is noticed that soon); before any measure, assumed louder than played.
+// How loud the echo can be, as a share of the reference's power: measured in blocks
+// of kCouplingBlockHops hops, the last kCouplingBlocks blocks with a measure on at
+// least half their hops (5 s of the game sounding: a headset put on or taken off is
+// noticed that soon); before any measure, assumed louder than played.
 constexpr int kCouplingBlockHops = 50;
 constexpr int kCouplingBlocks = 10;
 constexpr double kUnknownCoupling = 4;
+// A block's measure ignores its lowest tenth: the echo path drops out now and then
+// (a sound server's underrun), and for a moment the microphone hears no echo at all.
+constexpr double kCouplingQuantile = 0.1;
 // The echo counts as audible while its bound, with 6 dB to spare, comes within 10 dB
 // of what the microphone hears: a voice 10 dB above any echo is a voice.
 constexpr double kEchoMargin = 4;
@@ -56,10 +60,13 @@ double power(const std::int16_t* x, int n) {
 // The bound on the echo: the path is linear, so the echo's power is at most the
 // path's gain times the reference's power somewhere in the span; the microphone
 // hears the echo plus whatever else, so its power divided by the span's weakest
-// reference power is never below the gain. The smallest such ratio over the last
-// seconds bounds the gain from above: with loudspeakers it stays near the real
-// gain, with headphones (a silent microphone while the game sounds) it falls to
-// nothing, and then nothing about the game's sound holds back a sung note.
+// reference power is never below the gain. The smallest such ratios over the last
+// seconds bound the gain from above: with loudspeakers they stay near the real
+// gain, with headphones (a silent microphone while the game sounds) they fall to
+// nothing, and then nothing about the game's sound holds back a sung note. Each
+// block's low quantile, and the median of the blocks, keep a dropout of the echo
+// path from passing for headphones, and a voice singing along from passing for
+// loudspeakers.
 struct VoiceListener::EchoWatch {
     struct Hop {
         double power = 0;
@@ -74,7 +81,7 @@ struct VoiceListener::EchoWatch {
     int attackHops = kAttackHops;  // hops since the reference's level last jumped, up to kAttackHops
     std::array<double, kAttackRiseHops> lastDb{-200, -200, -200};
     std::deque<double> couplingBlocks;
-    double blockMin = kUnknownCoupling;
+    std::vector<double> blockRatios;
     int blockHops = 0;
     bool audible = false;    // the echo may be within reach of what the microphone hears
     bool mayEcho = false;    // the echo may be above the microphone's floor at all
@@ -90,9 +97,11 @@ struct VoiceListener::EchoWatch {
     }
 
     double coupling() const {
-        double c = blockMin;
-        for (double b : couplingBlocks) c = std::min(c, b);
-        return c;
+        if (couplingBlocks.empty()) return kUnknownCoupling;
+        std::vector<double> sorted(couplingBlocks.begin(), couplingBlocks.end());
+        const auto middle = sorted.begin() + static_cast<std::ptrdiff_t>(sorted.size() / 2);
+        std::nth_element(sorted.begin(), middle, sorted.end());
+        return *middle;
     }
 
     // One hop of reference (`known` of its samples handed to the device, the rest
@@ -125,11 +134,15 @@ struct VoiceListener::EchoWatch {
         for (const Hop& h : recent) weakest = std::min(weakest, h.power), loudest = std::max(loudest, h.power);
         const double heard = power(mic, kHop);
         // A guessed hop may overstate the reference: no measure from such a span.
-        if (guessed == 0 && weakest > 0) blockMin = std::min(blockMin, heard / weakest);
+        if (guessed == 0 && weakest > 0) blockRatios.push_back(heard / weakest);
         if (++blockHops == kCouplingBlockHops) {
-            couplingBlocks.push_back(blockMin);
-            if (static_cast<int>(couplingBlocks.size()) > kCouplingBlocks) couplingBlocks.pop_front();
-            blockMin = kUnknownCoupling;
+            if (2 * static_cast<int>(blockRatios.size()) >= kCouplingBlockHops) {
+                const auto at = blockRatios.begin() + static_cast<std::ptrdiff_t>(kCouplingQuantile * blockRatios.size());
+                std::nth_element(blockRatios.begin(), at, blockRatios.end());
+                couplingBlocks.push_back(*at);
+                if (static_cast<int>(couplingBlocks.size()) > kCouplingBlocks) couplingBlocks.pop_front();
+            }
+            blockRatios.clear();
             blockHops = 0;
         }
         const double bound = coupling() * kEchoMargin * loudest;
