@@ -111,7 +111,9 @@ names() { local n; for n in "$@"; do printf '%s ' $((n % 12)); done; }
 [ "$(names $heard)" = "$(names "${notes[@]}")" ] || fail "question ${question[*]}: sung ${notes[*]}, heard $heard"
 echo "question: ${question[*]}; answered right by singing from 0.3 s after its last note: heard $heard"
 mapfile -t question2 < <(sounds | sed -n '7,11p')
-wrong=$(($(midi "${question2[0]}") - 11))
+# Wrong by name, below the piano: neither the expected note's name nor the ringing one.
+wrong=$((48 + ($(midi "${question2[0]}") + 1) % 12))
+[ $((wrong % 12)) != $(($(midi "${question2[4]}") % 12)) ] || wrong=$((48 + (wrong + 1) % 12))
 sing "$seen" "$wrong"
 wait_for "$work/out.log" "^sung $wrong\$" 5 || fail "the wrong note $wrong was not heard: $(grep '^sung ' "$work/out.log" | tr '\n' ' ')"
 xdotool key Escape

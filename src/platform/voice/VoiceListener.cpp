@@ -22,8 +22,9 @@ constexpr int kRestAfterHops = EchoCanceller::kTailMs / 10 + 20;
 // hammer, the chime), what leaks through the filter is noise at any pitch, so no
 // new note is taken while the echo may be audible: 400 ms, the echo path and the
 // filter's first learning.
-// A rise of kAttackRiseDb within kAttackRiseHops hops is an attack: a note cutting
-// the one before rises less than from silence.
+// A rise of kAttackRiseDb within kAttackRiseHops hops is an attack, and so is a note
+// of another pitch following at once: a note cutting the one before rises less than
+// from silence, sometimes not at all.
 constexpr int kAttackHops = 40;
 constexpr double kAttackRiseDb = 5;
 constexpr int kAttackRiseHops = 3;
@@ -123,7 +124,11 @@ struct VoiceListener::EchoWatch {
             hop.pitch = out->data[0] > 0 ? static_cast<int>(std::lround(out->data[0])) : -1;
         }
         const double db = 10 * std::log10(hop.power + 1e-20);
-        if (db > kAudibleDb && db - *std::min_element(lastDb.begin(), lastDb.end()) >= kAttackRiseDb) attackHops = 0;
+        // A new sound: a rise in level, or a new note cutting the one before (which
+        // may rise less than that).
+        const bool newNote = hop.pitch >= 0 && recent.back().pitch >= 0 && hop.pitch != recent.back().pitch;
+        if (db > kAudibleDb && (newNote || db - *std::min_element(lastDb.begin(), lastDb.end()) >= kAttackRiseDb))
+            attackHops = 0;
         std::rotate(lastDb.begin(), lastDb.begin() + 1, lastDb.end());
         lastDb.back() = db;
         guessed += hop.guessed - recent.front().guessed;
