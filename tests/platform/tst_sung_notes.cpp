@@ -73,6 +73,9 @@ private slots:
         QTest::newRow("repeated notes: consonant and breath between")
             << Notes{{62, 250, 10, 0, 60, true}, {62, 250, 10, 0, 80, true}, {62, 250, 10, 0, 120}} << int(Quiet) << 0
             << Classes{2, 2, 2};
+        QTest::newRow("repeated notes: short breaths between")
+            << Notes{{62, 250, 10, 0, 60}, {62, 250, 10, 0, 30}, {62, 250, 10, 0, 40}, {62, 250, 10, 0, 50}} << int(Quiet) << 0
+            << Classes{2, 2, 2, 2};
         QTest::newRow("silence") << Notes{} << int(Quiet) << 0 << Classes{};
         QTest::newRow("room noise") << Notes{{0, 0, 0, 0, 4000}} << int(Room) << 0 << Classes{};
         QTest::newRow("clicks") << Notes{{0, 0, 0, 0, 3000}} << int(Clicks) << 0 << Classes{};
