@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <deque>
+#include <limits>
 
 namespace zv::voice {
 
@@ -71,10 +72,12 @@ double power(const std::int16_t* x, int n) {
 struct VoiceListener::EchoWatch {
     struct Hop {
         double power = 0;
-        int pitch = -1;  // the note the reference's pitch tracker names, -1 for nothing
+        int pitch = -1;   // the note the reference's pitch tracker names, -1 for nothing
+        int handed = -1;  // the same for the newest sound handed to the device
         bool guessed = false;
     };
     aubio_pitch_t* pitch = new_aubio_pitch("yinfft", kWindow, kHop, kRate);
+    aubio_pitch_t* handedPitch = new_aubio_pitch("yinfft", kWindow, kHop, kRate);
     fvec_t* in = new_fvec(kHop);
     fvec_t* out = new_fvec(1);
     std::deque<Hop> recent = std::deque<Hop>(kEchoHops);
@@ -88,11 +91,14 @@ struct VoiceListener::EchoWatch {
     bool mayEcho = false;    // the echo may be above the microphone's floor at all
 
     EchoWatch() {
-        aubio_pitch_set_unit(pitch, "midi");
-        aubio_pitch_set_silence(pitch, kAudibleDb);
+        for (aubio_pitch_t* p : {pitch, handedPitch}) {
+            aubio_pitch_set_unit(p, "midi");
+            aubio_pitch_set_silence(p, kAudibleDb);
+        }
     }
     ~EchoWatch() {
         del_aubio_pitch(pitch);
+        del_aubio_pitch(handedPitch);
         del_fvec(in);
         del_fvec(out);
     }
@@ -106,9 +112,12 @@ struct VoiceListener::EchoWatch {
     }
 
     // One hop of reference (`known` of its samples handed to the device, the rest
-    // not yet) and the microphone's hop of the same time.
-    void update(const std::int16_t* reference, int known, const std::int16_t* mic) {
+    // not yet), the newest hop handed to the device, and the microphone's hop.
+    void update(const std::int16_t* reference, int known, const std::int16_t* newest, const std::int16_t* mic) {
         attackHops = std::min(attackHops + 1, kAttackHops);
+        for (int k = 0; k < kHop; ++k) in->data[k] = newest[k] / 32768.0f;
+        aubio_pitch_do(handedPitch, in, out);
+        const int handed = out->data[0] > 0 ? static_cast<int>(std::lround(out->data[0])) : -1;
         Hop hop;
         for (int k = 0; k < kHop; ++k) in->data[k] = reference[k] / 32768.0f;
         aubio_pitch_do(pitch, in, out);
@@ -123,6 +132,7 @@ struct VoiceListener::EchoWatch {
             hop.power = p;
             hop.pitch = out->data[0] > 0 ? static_cast<int>(std::lround(out->data[0])) : -1;
         }
+        hop.handed = handed;
         const double db = 10 * std::log10(hop.power + 1e-20);
         // A new sound: a rise in level, or a new note cutting the one before (which
         // may rise less than that).
@@ -155,16 +165,21 @@ struct VoiceListener::EchoWatch {
         audible = mayEcho && bound >= heard * std::pow(10.0, -kVoiceAboveEcho / 10);
     }
 
+    static bool isOrOctaveOf(int note, int sounding) { return sounding >= 0 && (note == sounding || note == sounding + 12); }
+
     // Whether a steady pitch may be the game's echo: only the note the game has been
-    // sounding over the span, or the octave above it (what the filter leaves of a
-    // note may be mostly its second partial), or any, for the moment after a sound's
-    // attack, while what leaks through is noise at any pitch.
+    // sounding over the span (lined up with the capture, or, should the two streams'
+    // clocks be misread on a busy machine, as handed to the device: the game sounds
+    // nothing while an answer is sung, so this costs a singer nothing), or the octave
+    // above it (what the filter leaves of a note may be mostly its second partial), or
+    // any, for the moment after a sound's attack, while what leaks through is noise
+    // at any pitch.
     bool couldBeEcho(double midi) const {
         if (!audible) return false;
         if (attackHops < kAttackHops) return true;
         const int note = static_cast<int>(std::lround(midi));
         return std::any_of(recent.begin(), recent.end(),
-                           [&](const Hop& h) { return h.pitch >= 0 && (note == h.pitch || note == h.pitch + 12); });
+                           [&](const Hop& h) { return isOrOctaveOf(note, h.pitch) || isOrOctaveOf(note, h.handed); });
     }
 };
 
@@ -203,7 +218,10 @@ void VoiceListener::captured(const std::int16_t* samples, std::size_t count, std
 void VoiceListener::process(const std::int16_t* mic, const std::int16_t* reference, int known) {
     std::int16_t voice[kHop];
     float hop[kHop];
-    echo_->update(reference, known, mic);
+    // The newest sound handed to the device: a time far ahead of any capture.
+    std::int16_t newest[kHop];
+    reference_.take(newest, kHop, std::numeric_limits<std::int64_t>::max() / 2);
+    echo_->update(reference, known, newest, mic);
     // With nothing played for longer than the filter's tail, or a microphone that
     // does not hear the game (headphones), there is no echo to take out: the adaptive
     // filter (the larger part of the work) rests meanwhile.
