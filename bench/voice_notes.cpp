@@ -6,8 +6,11 @@
 //      of audio on this thread;
 //   2. a minute of silence, room noise, clicks, coughs and consonants: notes heard;
 //   3. a minute of the game's own sounds at the microphone, as loud as a voice,
-//      with nobody singing: notes heard.
-//   bench_voice_notes <sound folder> [notes (240)] [seed (1)]
+//      with nobody singing: notes heard;
+//   4. with a corpus table and its rendered folder (tests/support/render_voices.py),
+//      the sampled singers answering as a person does, with headphones and with
+//      loudspeakers: notes heard by the right pitch class, extra, from the game.
+//   bench_voice_notes <sound folder> [notes (240)] [seed (1)] [corpus table] [corpus folder]
 #include <SDL.h>
 #include <time.h>
 
@@ -19,6 +22,7 @@
 #include "support/ListenRoom.h"
 #include "support/MonoWav.h"
 #include "support/SynthVoice.h"
+#include "support/VoiceCorpus.h"
 
 namespace {
 
@@ -164,6 +168,31 @@ int main(int argc, char** argv) {
         std::vector<float> silence(60 * zv::synth::kRate, 0.0f);
         const auto room = zv::synth::withGameSound(silence, sounds, 0.3 / peak, 40);
         std::printf("game-sound-60s notes %d\n", starts(zv::synth::listen(room)));
+    }
+    // 4. The sampled singers.
+    if (argc > 5) {
+        const auto keys = zv::synth::keySounds(std::string(argv[1]) + "/..");
+        const auto phrases = zv::synth::corpusPhrases(argv[4]);
+        for (double gain : {0.0, 0.45}) {
+            zv::synth::CorpusCount all;
+            for (std::size_t p = 0; p < phrases.size(); ++p) {
+                const auto wav = zv::synth::readMonoWav(std::string(argv[5]) + "/" + std::to_string(p) + ".wav");
+                std::vector<zv::voice::SungNote> heard;
+                const auto c = zv::synth::singPhrase(phrases[p], wav, gain, keys, 1, &heard);
+                if (std::getenv("BENCH_VERBOSE") && (c.right < c.notes || c.extra || c.fromGame)) {
+                    std::fprintf(stderr, "phrase %zu echo %.2f: right %d of %d, extra %d, from the game %d\n", p, gain,
+                                 c.right, c.notes, c.extra, c.fromGame);
+                    for (const auto& n : heard)
+                        if (n.kind == zv::voice::SungNote::Kind::Start)
+                            std::fprintf(stderr, "    %d from %lld ms at %lld ms\n", n.midi,
+                                         static_cast<long long>(n.fromSample / 16), static_cast<long long>(n.atSample / 16));
+                }
+                all.notes += c.notes, all.right += c.right, all.extra += c.extra, all.fromGame += c.fromGame;
+            }
+            std::printf("corpus %s notes %d right %d (%.1f %%) extra %d (%.1f %%) from-game %d\n",
+                        gain > 0 ? "loudspeakers" : "headphones", all.notes, all.right, 100.0 * all.right / all.notes,
+                        all.extra, 100.0 * all.extra / all.notes, all.fromGame);
+        }
     }
     return 0;
 }

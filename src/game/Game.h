@@ -61,8 +61,8 @@ public:
 
     // A piano key pressed on another input device: the same press as its PC key.
     void pianoKeyPressed(PianoKey key) { input_.pianoKeyPressed(key); }
-    // A sung note (MIDI note number), judged by pitch class; the key it shows.
-    PianoKey sungNote(int midi) { return input_.sungNote(midi); }
+    // A sung note (MIDI note number), judged by pitch class; the key it shows, if any.
+    std::optional<PianoKey> sungNote(int midi) { return input_.sungNote(midi); }
 
     // Whoever keeps track of the games played (the history); it must outlive the game.
     void setObserver(GameObserver& observer) { ctx_.observer = &observer; }

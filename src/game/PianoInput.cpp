@@ -55,24 +55,27 @@ void PianoInput::pianoKeyPressed(PianoKey key, InputKind input) {
     press(key, input);
 }
 
-PianoKey PianoInput::sungNote(int note) {
+std::optional<PianoKey> PianoInput::sungNote(int note) {
     const GameState& state = ctx_.state;
     // The piano's key of that note in the octave nearest the voice's, as a MIDI
     // keyboard's note plays.
     const int semitone = semitoneOfNote(note);
+    if (semitone < 0) return std::nullopt;  // no note: no key
     PianoKey key = pianoKeyForSemitone(semitone);
-    if (semitone < 0) return key;  // no note: no key
     const bool awaited = state.answering && state.phase != Phase::Demonstration &&
                          state.notePos < ctx_.settings.notesPerQuestion && state.notePos < kMelodySlots;
-    if (!awaited) return key;
-    if (const auto expected = readToken(state.melody[state.notePos]);
-        expected && semitoneOfKey(*expected) % 12 == semitone % 12)
-        key = *expected;
-    // A key outside the range is locked; the same pitch class an octave away may not be.
+    if (awaited) {
+        if (const auto expected = readToken(state.melody[state.notePos]);
+            expected && semitoneOfKey(*expected) % 12 == semitone % 12)
+            key = *expected;
+    }
+    // A note presses only a key a click could press: a locked (greyed) key, or every
+    // key while a question plays, shows nothing. The same pitch class an octave away
+    // may be usable.
     const auto usable = [this](PianoKey k) { const Control* b = ctx_.keyboard.button(k); return b && b->enabled(); };
     if (!usable(key)) {
         const PianoKey other = pianoKeyForSemitone(semitone < 12 ? semitone + 12 : semitone - 12);
-        if (!usable(other)) return key;
+        if (!usable(other)) return std::nullopt;
         key = other;
     }
     press(key, InputKind::Voice, false);

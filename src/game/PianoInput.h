@@ -3,6 +3,8 @@
 // answer, is compared with the next note of the question.
 #pragma once
 
+#include <optional>
+
 #include "game/GameObserver.h"
 #include "keys/PianoKey.h"
 
@@ -26,12 +28,13 @@ public:
     // A piano key pressed on another device (a MIDI keyboard unless told otherwise):
     // exactly what its PC key does.
     void pianoKeyPressed(PianoKey key, InputKind input = InputKind::Midi);
-    // A sung note (MIDI note number), judged by pitch class: while an answer is
-    // awaited, a note of the expected note's pitch class presses that very key and
-    // any other presses the usable key of its own pitch class nearest its octave
-    // (a wrong answer); it sounds nothing, and with every key of its pitch class
-    // locked it does nothing. Returns the key that shows the note being held.
-    PianoKey sungNote(int midi);
+    // A sung note (MIDI note number), judged by pitch class: it presses, silently,
+    // the usable key of its pitch class nearest its octave, as a click on that key
+    // would; while an answer is awaited a note of the expected note's pitch class
+    // presses that very key, and any other is a wrong answer. With every key of its
+    // pitch class locked (greyed, or all keys while a question plays) it does
+    // nothing. Returns the key that shows the note being held, if any.
+    std::optional<PianoKey> sungNote(int midi);
 
 private:
     void press(PianoKey key, InputKind input, bool sounding = true);

@@ -17,9 +17,9 @@ inline void pressNoteFromDevice(Game& game, int note) {
     if (QApplication::activeModalWidget() == nullptr) game.pianoKeyPressed(pianoKeyForNote(note));
 }
 
-// Sung notes: each start is judged by the game (Game::sungNote) and its key is shown
-// held down until the note ends, so the singer sees what was heard. The piano does
-// not sound: the singer hears their own voice.
+// Sung notes: each start is judged by the game (Game::sungNote) and the key it pressed,
+// if any, is shown held down until the note ends, so the singer sees what was heard.
+// The piano does not sound: the singer hears their own voice.
 class SungNotePress {
 public:
     SungNotePress(Game& game, MainWindow& window) : game_(game), window_(window) {}
@@ -27,9 +27,10 @@ public:
     void noteChanged(int midi, bool on) {
         release();
         if (!on || QApplication::activeModalWidget() != nullptr) return;
-        const PianoKey key = game_.sungNote(midi);
+        const std::optional<PianoKey> key = game_.sungNote(midi);
+        if (!key) return;
         held_ = qobject_cast<QAbstractButton*>(
-            window_.widget(key.color == KeyColor::White ? ControlRole::WhiteKey : ControlRole::BlackKey, key.index));
+            window_.widget(key->color == KeyColor::White ? ControlRole::WhiteKey : ControlRole::BlackKey, key->index));
         if (held_) held_->setDown(true);
     }
 

@@ -1,6 +1,7 @@
 // The microphone's whole path over a synthesized room (SynthVoice.h): the echo
 // canceller against what the device played, then the note finder, fed 20 ms captures,
-// each after the 20 ms the device played meanwhile. Every note event, in order.
+// each after the 20 ms the device played meanwhile (or, with a burst, before some of
+// it is handed to the device). Every note event, in order.
 #pragma once
 
 #include <algorithm>
@@ -12,17 +13,21 @@
 
 namespace zv::synth {
 
-inline std::vector<voice::SungNote> listen(const Room& room) {
+inline std::vector<voice::SungNote> listen(const Room& room, int referenceBurst = 1) {
     std::vector<voice::SungNote> notes;
     voice::ReferenceTap reference;
     voice::VoiceListener listener(reference, [&](const voice::SungNote& n) { notes.push_back(n); });
     std::vector<std::int16_t> block(320);
-    for (std::size_t at = 0; at + 320 <= room.mic.size(); at += 320) {
-        const std::int64_t ns = static_cast<std::int64_t>(at) * 62500;  // 16 kHz samples to ns
-        reference.played(room.played.data() + at * 6, 960, 2, ns);      // 48 kHz stereo
+    const std::size_t blocks = room.mic.size() / 320;
+    const auto ns = [](std::size_t b) { return static_cast<std::int64_t>(b) * 20000000; };
+    for (std::size_t b = 0, played = 0; b < blocks; ++b) {
+        // The device is handed `referenceBurst` blocks at a time, all when the last is
+        // due (a late callback, or a long buffer): captures meanwhile come first.
+        for (; played <= b && (played / referenceBurst + 1) * referenceBurst - 1 <= b; ++played)
+            reference.played(room.played.data() + played * 320 * 6, 960, 2, ns((played / referenceBurst + 1) * referenceBurst - 1));
         for (int i = 0; i < 320; ++i)
-            block[i] = static_cast<std::int16_t>(std::clamp(room.mic[at + i], -1.0f, 1.0f) * 32767);
-        listener.captured(block.data(), block.size(), ns + 20000000);
+            block[i] = static_cast<std::int16_t>(std::clamp(room.mic[b * 320 + i], -1.0f, 1.0f) * 32767);
+        listener.captured(block.data(), block.size(), ns(b) + 20000000);
     }
     return notes;
 }

@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "support/GameRig.h"
+#include "view/DevicePress.h"
 #include "view/MainWindow.h"
 
 using namespace zv;
@@ -133,6 +134,20 @@ private slots:
         QCOMPARE(rig_->rights(), 0);
         QCOMPARE(rig_->ui.verdictPicture->picture(), rig_->ui.storedPictures[1]->picture());
         QVERIFY(rig_->allKeysLocked());
+    }
+
+    // A sung note shows its key held down until the note ends, and only a key a click
+    // could press: none while the question plays.
+    void sungNoteHoldsItsKey() {
+        SungNotePress sung(rig_->game, *window_);
+        auto* c = qobject_cast<QAbstractButton*>(w(ControlRole::WhiteKey, 0));
+        sung.noteChanged(48, true);
+        QVERIFY(c->isDown());
+        sung.noteChanged(48, false);
+        QVERIFY(!c->isDown());
+        rig_->startGame();
+        sung.noteChanged(48, true);
+        QVERIFY(!c->isDown());
     }
 
     void escapeEndsTheGameThenQuits() {

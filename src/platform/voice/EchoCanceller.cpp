@@ -5,6 +5,7 @@
 #include <speex/speex_resampler.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace zv::voice {
 
@@ -15,9 +16,14 @@ constexpr std::int64_t kNsPerSample = 1000000000LL / kRate;
 constexpr std::size_t kRingSize = 2 * kRate;
 // A stream's clock is read from its last arrivals (one or two seconds of them).
 constexpr std::size_t kClockObservations = 200;
-// A pause in what the sound device was handed longer than this (it was closed)
-// starts the reference again at the time of the next buffer.
-constexpr std::int64_t kGapNs = 100000000;
+// An echo comes back within this of the sound being handed to the device: a capture
+// placed further behind what the device was handed has its clock misread (a busy
+// machine's callbacks), and takes the sound of that long ago instead.
+constexpr std::int64_t kLongestPath = kRate / 2;
+// A pause in what the sound device was handed longer than this (it was closed: the
+// game closes it after seconds of silence; a callback late on a busy machine is not
+// a pause) starts the reference again at the time of the next buffer.
+constexpr std::int64_t kGapNs = 1000000000;
 }  // namespace
 
 void ReferenceTap::StreamClock::observe(std::int64_t nowNs, std::int64_t samplesBefore) {
@@ -52,6 +58,7 @@ void ReferenceTap::played(const std::int16_t* frames, int frameCount, int channe
         written_ = std::max(written_, resume);
     }
     playedClock_.observe(nowNs, written_);
+    lastPlayedNs_ = nowNs;
     std::int16_t mono[1024];
     std::int16_t out[1024 / 3 + 8];
     while (frameCount > 0) {
@@ -69,37 +76,46 @@ void ReferenceTap::played(const std::int16_t* frames, int frameCount, int channe
     }
 }
 
-void ReferenceTap::take(std::int16_t* out, int count, std::int64_t nowNs) {
+std::int64_t ReferenceTap::captureTime(int count, std::int64_t nowNs) {
     std::lock_guard lock(mutex_);
     // The callback runs once its samples are in: the last was captured at about nowNs.
     capturedClock_.observe(nowNs, captured_ + count);
     const std::int64_t firstNs = capturedClock_.timeOf(captured_);
     captured_ += count;
-    if (!playedClock_.known) {
-        std::fill(out, out + count, 0);
-        return;
-    }
-    const std::int64_t first = (firstNs - playedClock_.zeroNs) / kNsPerSample;
-    for (int i = 0; i < count; ++i) {
-        const std::int64_t k = first + i;
-        const bool kept = k >= 0 && k < written_ && k >= written_ - static_cast<std::int64_t>(kRingSize);
-        out[i] = kept ? ring_[static_cast<std::size_t>(k) % kRingSize] : 0;
-    }
+    return firstNs;
 }
 
-int ReferenceTap::fresh(std::int16_t* out, int count) {
+bool ReferenceTap::flowing(std::int64_t nowNs, std::int64_t withinNs) {
     std::lock_guard lock(mutex_);
-    const std::int64_t from = std::max(freshRead_, written_ - count);
-    const int n = static_cast<int>(written_ - from);
-    std::fill(out, out + (count - n), 0);
-    for (int i = 0; i < n; ++i) out[count - n + i] = ring_[static_cast<std::size_t>(from + i) % kRingSize];
-    freshRead_ = written_;
-    return n;
+    return playedClock_.known && nowNs - lastPlayedNs_ < withinNs;
+}
+
+int ReferenceTap::take(std::int16_t* out, int count, std::int64_t firstNs) {
+    std::lock_guard lock(mutex_);
+    if (!playedClock_.known) {
+        std::fill(out, out + count, 0);
+        return 0;
+    }
+    const std::int64_t first =
+        std::max((firstNs - playedClock_.zeroNs) / kNsPerSample, written_ - kLongestPath - count);
+    int known = 0;
+    for (int i = 0; i < count; ++i) {
+        const std::int64_t k = first + i;
+        // Not handed yet: the device goes on with what it was handed last, as far as
+        // is known (silence where nothing was).
+        const std::int64_t at = std::min(k, written_ - count + i);
+        const bool kept = at >= 0 && at < written_ && at >= written_ - static_cast<std::int64_t>(kRingSize);
+        out[i] = kept ? ring_[static_cast<std::size_t>(at) % kRingSize] : 0;
+        known += k < written_;
+    }
+    return known;
 }
 
 struct EchoCanceller::Impl {
     SpeexEchoState* echo = speex_echo_state_init(kHop, kTailMs * kRate / 1000);
     SpeexPreprocessState* pre = speex_preprocess_state_init(kHop, kRate);
+    bool suppressing = true;
+    bool cancelling = true;
 
     Impl() {
         int rate = kRate;
@@ -122,11 +138,29 @@ EchoCanceller::EchoCanceller() : d_(std::make_unique<Impl>()) {}
 
 EchoCanceller::~EchoCanceller() = default;
 
-void EchoCanceller::process(const std::int16_t* mic, const std::int16_t* reference, std::int16_t* out, bool cancel) {
-    if (cancel)
+void EchoCanceller::process(const std::int16_t* mic, const std::int16_t* reference, std::int16_t* out, bool cancel,
+                            bool suppressEcho) {
+    // The preprocessor's residual-echo suppression works from the filter's estimate of
+    // the echo; with the filter resting that estimate is stale, and would take a bite
+    // out of a voice for an echo that is not there.
+    const bool suppressing = cancel && suppressEcho;
+    if (suppressing != d_->suppressing)
+        speex_preprocess_ctl(d_->pre, SPEEX_PREPROCESS_SET_ECHO_STATE, suppressing ? d_->echo : nullptr);
+    d_->suppressing = suppressing;
+    if (cancel || d_->cancelling) {
         speex_echo_cancellation(d_->echo, mic, reference, out);
-    else
+        // The filter's output is not the microphone's signal sample for sample (it
+        // takes out DC too): where the filter starts or rests, one hop fades from
+        // one to the other, or the step would sound like an attack.
+        if (cancel != d_->cancelling)
+            for (int i = 0; i < kHop; ++i) {
+                const float w = (i + 0.5f) / kHop, filtered = cancel ? w : 1 - w;
+                out[i] = static_cast<std::int16_t>(std::lround(filtered * out[i] + (1 - filtered) * mic[i]));
+            }
+    } else {
         std::copy(mic, mic + kHop, out);
+    }
+    d_->cancelling = cancel;
     speex_preprocess_run(d_->pre, out);
 }
 

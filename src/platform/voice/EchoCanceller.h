@@ -35,20 +35,28 @@ public:
     // What the game played: interleaved signed 16-bit frames at 48 kHz, handed to the
     // sound device at `nowNs` (steady clock). Converted to 16 kHz mono and kept.
     void played(const std::int16_t* frames, int frameCount, int channels, std::int64_t nowNs);
-    // The reference for `count` samples captured by `nowNs`: what the sound device was
-    // handed at the time each of them was captured (silence where nothing played).
-    void take(std::int16_t* out, int count, std::int64_t nowNs);
-    // The newest `count` reference samples not handed out by this call before (the
-    // sound as the device is being handed it, ahead of its echo), silence in front
-    // where fewer came: for watching what the game plays, not for cancelling it.
-    // Returns how many came (0 while the device is closed, or between its buffers).
-    int fresh(std::int16_t* out, int count);
+    // The audio time (steady clock) of the first of the next `count` captured samples,
+    // the last of which was captured at about `nowNs`: the capture stream's own
+    // sample position placed on a clock read from its callbacks.
+    std::int64_t captureTime(int count, std::int64_t nowNs);
+    // The reference for `count` samples captured from `firstNs` on (captureTime()):
+    // what the sound device was handed for the time of each, placed by the two
+    // streams' sample positions, not by when the callbacks happened to run (but never
+    // further behind the newest handed than an echo path is long). Returns how many
+    // of them are known: the rest, at the end, are times the device has not been
+    // handed yet (its callback is late, or it is closed) and come as the newest sound
+    // it was handed: the game may still be sounding it.
+    int take(std::int16_t* out, int count, std::int64_t firstNs);
+    // Whether the device was handed sound within the last `withinNs` before `nowNs`:
+    // a reference not yet known is then worth waiting for.
+    bool flowing(std::int64_t nowNs, std::int64_t withinNs);
 
 private:
     // A stream's clock: the steady-clock time of its sample 0, read from the early
     // arrivals among the last ones (the tenth percentile: a callback can run late,
     // never early, and a device's first callbacks come in a burst of queued sound),
-    // so that it also follows device clocks that drift apart.
+    // so that it also follows device clocks that drift apart, and a stream that
+    // restarts late after an underrun.
     struct StreamClock {
         std::int64_t zeroNs = 0;
         bool known = false;
@@ -62,7 +70,7 @@ private:
     std::vector<std::int16_t> ring_;  // the last samples of the reference, by index modulo size
     std::int64_t written_ = 0;        // index of the next reference sample
     std::int64_t captured_ = 0;       // index of the next captured sample
-    std::int64_t freshRead_ = 0;      // index after the last sample fresh() handed out
+    std::int64_t lastPlayedNs_ = 0;   // when the device was last handed sound
     StreamClock playedClock_, capturedClock_;
     struct Resampler;
     std::unique_ptr<Resampler> resampler_;
@@ -80,10 +88,13 @@ public:
     EchoCanceller& operator=(const EchoCanceller&) = delete;
 
     // One hop (kHop samples at kRate) of microphone and reference; out gets the voice.
-    // Without `cancel` (nothing was played for longer than the tail: there is no
-    // echo) the adaptive filter rests and only the noise suppression runs, so the
-    // voice sounds the same either way.
-    void process(const std::int16_t* mic, const std::int16_t* reference, std::int16_t* out, bool cancel = true);
+    // Without `cancel` (there is no echo: nothing was played for longer than the
+    // tail, or the microphone does not hear the game) the adaptive filter and the
+    // residual-echo suppression rest and only the noise suppression runs, so the
+    // voice sounds the same either way. Without `suppressEcho` (a voice well above any
+    // echo) the filter still works but what it leaves is not suppressed further.
+    void process(const std::int16_t* mic, const std::int16_t* reference, std::int16_t* out, bool cancel = true,
+                 bool suppressEcho = true);
 
 private:
     struct Impl;

@@ -43,7 +43,19 @@ constexpr double kMinPeriodicity = 0.8;
 constexpr double kHoldPeriodicity = 0.5;
 // While the game's sound is audible a new note needs more: what leaks through the
 // echo canceller is a blend of partials, far less periodic than a voice.
-constexpr double kEchoPeriodicity = 0.92;
+constexpr double kEchoPeriodicity = 0.88;
+// A held note whose level stays this far below its own for kDipHops hops, then rises
+// by kReattackDb from the dip within kRiseHops, is sung again: a breath between two
+// notes of one pitch that the room's (or the voice's) ringing keeps voiced. A note
+// fading on is one note, and so is one swelling and fading with a tremolo: its dips
+// come every 150-250 ms, while a breath follows kBreathAfterHops of steady singing.
+constexpr double kDipDb = 9;
+constexpr int kDipHops = 6;
+constexpr double kReattackDb = 6;
+constexpr int kRiseHops = 6;
+constexpr int kBreathAfterHops = 30;
+// An onset this soon after a note was taken is that note's own attack, not the next.
+constexpr int kOwnAttackHops = 10;
 // Sung notes lie between C2 and C7; the tracker's answers outside are not a voice.
 constexpr double kLowestMidi = 36, kHighestMidi = 96;
 
@@ -90,6 +102,13 @@ struct SungNotes::Impl {
     int heldMidi = 0;
     double centre = 0;
     int unvoiced = 0;
+    int heldHops = 0;      // hops since the held note was taken
+    double heldDb = -200;  // the held note's level: the loudest of its voiced hops
+    int dipHops = 0;       // hops in a row well below that level
+    double dipDb = 0;      // the lowest level of the dip
+    int riseHops = 0;      // hops left for the rise after a long dip
+    int lastDipHop = 0;    // heldHops when the last long dip ended (0: none yet)
+    double smoothDb = -200;
     bool echoSounding = false;
     EchoCheck couldBeEcho;
 
@@ -117,6 +136,44 @@ struct SungNotes::Impl {
         holding = false;
     }
 
+    // Whether the stretch at `midi` may be the game's echo: its own pitch, or one an
+    // octave, a twelfth or two octaves up at which the sound is periodic too (a pitch
+    // tracker can name a note that far below the one sounding when the canceller has
+    // left little but its upper partials, a voice with it blended in included; a
+    // voice alone is not periodic at a third or half of its period).
+    bool mayBeEcho(double midi) const {
+        if (couldBeEcho(midi)) return true;
+        for (int above : {12, 19, 24}) {
+            const double m = midi + above;
+            if (periodicity(window, 440 * std::pow(2, (m - 69) / 12)) >= kHoldPeriodicity && couldBeEcho(m)) return true;
+        }
+        return false;
+    }
+
+    // Whether the held note, after a dip of kDipHops below its level, rises again: a
+    // breath and the same note sung anew.
+    bool reattacked(double db, bool voiced) {
+        if (voiced && dipHops == 0 && riseHops == 0) heldDb = std::max(heldDb, db);
+        // The dip on the level smoothed over a few hops: a ringing voice flickers.
+        smoothDb = 0.5 * (smoothDb + db);
+        if (smoothDb < heldDb - kDipDb) {
+            dipDb = dipHops++ ? std::min(dipDb, smoothDb) : smoothDb;
+            riseHops = 0;
+            return false;
+        }
+        if (dipHops >= kDipHops) {
+            // A long dip ends: the rise may follow, unless dips keep coming.
+            if (heldHops - dipHops - lastDipHop >= kBreathAfterHops) riseHops = kRiseHops;
+            lastDipHop = heldHops;
+        }
+        dipHops = 0;
+        if (riseHops == 0) return false;
+        --riseHops;
+        if (db < dipDb + kReattackDb) return false;
+        riseHops = 0;
+        return true;
+    }
+
     void analyse() {
         ++hops;
         aubio_pitch_do(pitch, hop, pitchOut);
@@ -124,10 +181,18 @@ struct SungNotes::Impl {
         std::copy(window.begin() + kHop, window.end(), window.begin());
         std::copy(hop->data, hop->data + kHop, window.end() - kHop);
         const double p = pitchOut->data[0];
-        const bool voiced = aubio_db_spl(hop) > kSilenceDb && p >= kLowestMidi && p <= kHighestMidi &&
-                            periodicity(window, 440 * std::pow(2, (p - 69) / 12)) >=
-                                (holding ? kHoldPeriodicity : echoSounding ? kEchoPeriodicity : kMinPeriodicity);
-        if (onsetOut->data[0] > 0 && !echoSounding) {
+        const double db = aubio_db_spl(hop);
+        const bool pitched = db > kSilenceDb && p >= kLowestMidi && p <= kHighestMidi;
+        const double clarity = pitched ? periodicity(window, 440 * std::pow(2, (p - 69) / 12)) : 0;
+        // Clear enough to begin a note (a new one, or a step from the held one).
+        const bool clear = clarity >= (echoSounding ? kEchoPeriodicity : kMinPeriodicity);
+        const bool voiced = clear || (holding && clarity >= kHoldPeriodicity);
+        ++heldHops;
+        if (holding && reattacked(db, voiced)) {
+            end();
+            run.clear();
+        }
+        if (onsetOut->data[0] > 0 && !echoSounding && !(holding && heldHops < kOwnAttackHops)) {
             end();
             run.clear();
         }
@@ -143,7 +208,13 @@ struct SungNotes::Impl {
             const double octaves = std::round((p - centre) / 12);
             if (octaves != 0 && std::fabs(p - centre - 12 * octaves) < kStepSemitones) return;
             // A step is a steady stretch about a semitone or more from the centre: the
-            // swing of vibrato, however wide, never stays that far for that long.
+            // swing of vibrato, however wide, never stays that far for that long. A
+            // murky hop (the held note's ringing blending into the next one's attack)
+            // goes on with the held note but is no part of a step.
+            if (!clear) {
+                run.clear();
+                return;
+            }
             run.push_back(p);
             if (static_cast<int>(run.size()) > kSteadyFrames) run.erase(run.begin());
             if (static_cast<int>(run.size()) < kSteadyFrames || !steady(run) ||
@@ -167,10 +238,13 @@ struct SungNotes::Impl {
         if ((std::fabs(m - std::round(m)) > kDecidedWithin || std::fabs(glide) > kGlide) &&
             static_cast<int>(run.size()) < kLongestWaitFrames)
             return;
-        if (echoSounding && couldBeEcho && couldBeEcho(m)) return;
+        if (echoSounding && couldBeEcho && mayBeEcho(m)) return;
         centre = m;
         heldMidi = static_cast<int>(std::lround(centre));
         holding = true;
+        heldHops = 0;
+        heldDb = smoothDb = db;
+        dipHops = riseHops = lastDipHop = 0;
         sink({SungNote::Kind::Start, heldMidi, now(), now() - static_cast<std::int64_t>(run.size()) * kHop});
         run.clear();
     }

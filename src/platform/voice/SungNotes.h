@@ -47,9 +47,12 @@ public:
 
     // Whether the loudspeakers may be bringing the game's sound back to the microphone:
     // while `sounding`, an onset (most likely the echo's attack) does not end the note
-    // being sung, and a steady stretch that `couldBeEcho` accepts is not reported (it is
-    // once the sound stops, if still sung). Called on the feeding thread; `couldBeEcho`
-    // runs only for a stretch about to be reported.
+    // being sung, and a steady stretch that `couldBeEcho` accepts, at its own pitch or
+    // an octave, a twelfth or two octaves above where the sound is periodic too (a
+    // pitch tracker's error on the echo), is not reported (it is once the sound stops,
+    // if still sung).
+    // Called on the feeding thread; `couldBeEcho` runs only for a stretch about to be
+    // reported.
     void setEcho(bool sounding);
 
 private:

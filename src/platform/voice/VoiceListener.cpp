@@ -3,149 +3,237 @@
 #include <aubio/aubio.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <deque>
+#include <limits>
 
 namespace zv::voice {
 
 namespace {
-// How long after the game played a frequency it may still arrive at the microphone:
-// the echo path's length (the sound server's buffers, both ways) plus the tracker's
-// window, with room to spare.
+// How long after the game played a sound it may still arrive at the microphone: the
+// echo path's length (the sound server's buffers, both ways, and what the two
+// streams' clocks may be off by) plus the tracker's window, with room to spare.
 constexpr int kEchoHops = (EchoCanceller::kTailMs + 250) / 10;
 // Quieter than this (dB relative to full scale), the reference brings back nothing.
 constexpr double kAudibleDb = -55;
-// A partial within this much of the reference's strongest in the window counts as
-// carried by it: what the filter leaves of a weaker one is too quiet to be tracked.
-constexpr double kCarriedDb = 20;
-// A partial within this much of the strongest is the reference's loudest.
-constexpr double kLoudestDb = 6;
-constexpr int kFft = kWindow;
 // Hops of silent reference after which the canceller rests: its tail and some.
 constexpr int kRestAfterHops = EchoCanceller::kTailMs / 10 + 20;
 // For this long after the reference's level jumps (a new sound starts: the piano's
 // hammer, the chime), what leaks through the filter is noise at any pitch, so no
-// new note is taken at all: 400 ms, the echo path and the filter's first learning.
+// new note is taken while the echo may be audible: 400 ms, the echo path and the
+// filter's first learning.
+// A rise of kAttackRiseDb within kAttackRiseHops hops is an attack, and so is a note
+// of another pitch following at once: a note cutting the one before rises less than
+// from silence, sometimes not at all.
 constexpr int kAttackHops = 40;
-constexpr double kAttackRiseDb = 10;
+constexpr double kAttackRiseDb = 5;
+constexpr int kAttackRiseHops = 3;
+// How loud the echo can be, as a share of the reference's power: measured in blocks
+// of kCouplingBlockHops hops, the last kCouplingBlocks blocks with a measure on at
+// least half their hops (5 s of the game sounding: a headset put on or taken off is
+// noticed that soon); before any measure, assumed louder than played.
+constexpr int kCouplingBlockHops = 50;
+constexpr int kCouplingBlocks = 10;
+constexpr double kUnknownCoupling = 4;
+// A block's measure ignores its lowest tenth: the echo path drops out now and then
+// (a sound server's underrun), and for a moment the microphone hears no echo at all.
+constexpr double kCouplingQuantile = 0.1;
+// The echo counts as audible while its bound, with 6 dB to spare, comes within 10 dB
+// of what the microphone hears: a voice 10 dB above any echo is a voice.
+constexpr double kEchoMargin = 4;
+constexpr double kVoiceAboveEcho = 10;
+
+// How long a captured hop waits for its reference while the device is being handed
+// sound: longer than a sound server's usual buffer.
+constexpr std::int64_t kWaitNs = 150000000;
+
+double power(const std::int16_t* x, int n) {
+    double sum = 0;
+    for (int i = 0; i < n; ++i) sum += double(x[i]) * x[i];
+    return sum / n / (32768.0 * 32768.0);
+}
 }  // namespace
 
-// The reference's spectrum over the last kEchoHops hops, and whether a pitch could
-// be its echo: an echo path is linear, so it brings back only frequencies the
-// reference carries. A pitch is taken for an echo when the reference carries its
-// fundamental or its octave, or has its twelfth as its loudest partial: a pitch
-// tracker can name a fundamental an octave or a twelfth below a lone partial (the
-// start chime, a high C, leaks through as the F two octaves and a fifth below).
-struct VoiceListener::ReferenceSpectrum {
-    aubio_pvoc_t* pvoc = new_aubio_pvoc(kFft, kHop);
+// What the game played over the echo path's span, placed by audio time against the
+// capture: its power and the pitch class it sounded, hop by hop, and how loud its
+// echo at the microphone can be at all.
+//
+// The bound on the echo: the path is linear, so the echo's power is at most the
+// path's gain times the reference's power somewhere in the span; the microphone
+// hears the echo plus whatever else, so its power divided by the span's weakest
+// reference power is never below the gain. The smallest such ratios over the last
+// seconds bound the gain from above: with loudspeakers they stay near the real
+// gain, with headphones (a silent microphone while the game sounds) they fall to
+// nothing, and then nothing about the game's sound holds back a sung note. Each
+// block's low quantile, and the median of the blocks, keep a dropout of the echo
+// path from passing for headphones, and a voice singing along from passing for
+// loudspeakers.
+struct VoiceListener::EchoWatch {
+    struct Hop {
+        double power = 0;
+        int pitch = -1;   // the note the reference's pitch tracker names, -1 for nothing
+        int handed = -1;  // the same for the newest sound handed to the device
+        bool guessed = false;
+    };
+    aubio_pitch_t* pitch = new_aubio_pitch("yinfft", kWindow, kHop, kRate);
+    aubio_pitch_t* handedPitch = new_aubio_pitch("yinfft", kWindow, kHop, kRate);
     fvec_t* in = new_fvec(kHop);
-    cvec_t* spectrum = new_cvec(kFft);
-    std::deque<std::vector<float>> recent;
-    int audibleHops = kEchoHops;  // hops since the reference was last audible, up to kEchoHops
-    int attackHops = kAttackHops;  // hops since its level last jumped, up to kAttackHops
-    double lastDb = -200;
+    fvec_t* out = new_fvec(1);
+    std::deque<Hop> recent = std::deque<Hop>(kEchoHops);
+    int guessed = 0;               // guessed hops in `recent`
+    int attackHops = kAttackHops;  // hops since the reference's level last jumped, up to kAttackHops
+    std::array<double, kAttackRiseHops> lastDb{-200, -200, -200};
+    std::deque<double> couplingBlocks;
+    std::vector<double> blockRatios;
+    int blockHops = 0;
+    bool audible = false;    // the echo may be within reach of what the microphone hears
+    bool mayEcho = false;    // the echo may be above the microphone's floor at all
 
-    ~ReferenceSpectrum() {
-        del_aubio_pvoc(pvoc);
+    EchoWatch() {
+        for (aubio_pitch_t* p : {pitch, handedPitch}) {
+            aubio_pitch_set_unit(p, "midi");
+            aubio_pitch_set_silence(p, kAudibleDb);
+        }
+    }
+    ~EchoWatch() {
+        del_aubio_pitch(pitch);
+        del_aubio_pitch(handedPitch);
         del_fvec(in);
-        del_cvec(spectrum);
+        del_fvec(out);
     }
 
-    // One hop's time of reference, `fresh` of its samples new (the rest, in front,
-    // silence); whether it has been audible within the window. A hop that brought
-    // nothing new (the device's buffers come unevenly, or it is closed) only ages it.
-    bool update(const std::int16_t* hop, int fresh) {
+    double coupling() const {
+        if (couplingBlocks.empty()) return kUnknownCoupling;
+        std::vector<double> sorted(couplingBlocks.begin(), couplingBlocks.end());
+        const auto middle = sorted.begin() + static_cast<std::ptrdiff_t>(sorted.size() / 2);
+        std::nth_element(sorted.begin(), middle, sorted.end());
+        return *middle;
+    }
+
+    // One hop of reference (`known` of its samples handed to the device, the rest
+    // not yet), the newest hop handed to the device, and the microphone's hop.
+    void update(const std::int16_t* reference, int known, const std::int16_t* newest, const std::int16_t* mic) {
         attackHops = std::min(attackHops + 1, kAttackHops);
-        audibleHops = std::min(audibleHops + 1, kEchoHops);
-        if (fresh > 0) {
-            for (int k = 0; k < kHop; ++k) in->data[k] = hop[k] / 32768.0f;
-            aubio_pvoc_do(pvoc, in, spectrum);
-            fvec_t newest{static_cast<uint_t>(fresh), in->data + (kHop - fresh)};
-            const double db = aubio_db_spl(&newest);
-            if (db > kAudibleDb) {
-                if (db - lastDb >= kAttackRiseDb) attackHops = 0;
-                audibleHops = 0;
+        for (int k = 0; k < kHop; ++k) in->data[k] = newest[k] / 32768.0f;
+        aubio_pitch_do(handedPitch, in, out);
+        const int handed = out->data[0] > 0 ? static_cast<int>(std::lround(out->data[0])) : -1;
+        Hop hop;
+        for (int k = 0; k < kHop; ++k) in->data[k] = reference[k] / 32768.0f;
+        aubio_pitch_do(pitch, in, out);
+        if (known < kHop) {
+            // Not handed yet: the game may be sounding. As far as is known, it goes
+            // on as it last was.
+            hop = recent.back();
+            hop.guessed = true;
+        }
+        const double p = power(reference, kHop);
+        if (p > hop.power) {
+            hop.power = p;
+            hop.pitch = out->data[0] > 0 ? static_cast<int>(std::lround(out->data[0])) : -1;
+        }
+        hop.handed = handed;
+        const double db = 10 * std::log10(hop.power + 1e-20);
+        // A new sound: a rise in level, or a new note cutting the one before (which
+        // may rise less than that).
+        const bool newNote = hop.pitch >= 0 && recent.back().pitch >= 0 && hop.pitch != recent.back().pitch;
+        if (db > kAudibleDb && (newNote || db - *std::min_element(lastDb.begin(), lastDb.end()) >= kAttackRiseDb))
+            attackHops = 0;
+        std::rotate(lastDb.begin(), lastDb.begin() + 1, lastDb.end());
+        lastDb.back() = db;
+        guessed += hop.guessed - recent.front().guessed;
+        recent.pop_front();
+        recent.push_back(hop);
+
+        double weakest = 1, loudest = 0;
+        for (const Hop& h : recent) weakest = std::min(weakest, h.power), loudest = std::max(loudest, h.power);
+        const double heard = power(mic, kHop);
+        // A guessed hop may overstate the reference: no measure from such a span.
+        if (guessed == 0 && weakest > 0) blockRatios.push_back(heard / weakest);
+        if (++blockHops == kCouplingBlockHops) {
+            if (2 * static_cast<int>(blockRatios.size()) >= kCouplingBlockHops) {
+                const auto at = blockRatios.begin() + static_cast<std::ptrdiff_t>(kCouplingQuantile * blockRatios.size());
+                std::nth_element(blockRatios.begin(), at, blockRatios.end());
+                couplingBlocks.push_back(*at);
+                if (static_cast<int>(couplingBlocks.size()) > kCouplingBlocks) couplingBlocks.pop_front();
             }
-            lastDb = db;
-            recent.emplace_back(spectrum->norm, spectrum->norm + spectrum->length);
+            blockRatios.clear();
+            blockHops = 0;
         }
-        if (audibleHops >= kEchoHops) {
-            recent.clear();
-            lastDb = -200;
-        }
-        if (static_cast<int>(recent.size()) > kEchoHops) recent.pop_front();
-        return !recent.empty();
+        const double bound = coupling() * kEchoMargin * loudest;
+        mayEcho = 10 * std::log10(bound + 1e-20) > kAudibleDb;
+        audible = mayEcho && bound >= heard * std::pow(10.0, -kVoiceAboveEcho / 10);
     }
 
-    // Whether a partial of one hop's spectrum (a peak, its frequency interpolated on
-    // the log magnitudes) lies within 2.5 % (under half a semitone) of hz.
-    static bool carries(const std::vector<float>& held, float floor, double hz) {
-        const int centre = static_cast<int>(std::lround(hz * kFft / kRate));
-        for (int b = std::max(1, centre - 3); b <= std::min(kFft / 2 - 1, centre + 3); ++b) {
-            if (held[b] < floor || held[b] <= held[b - 1] || held[b] < held[b + 1]) continue;
-            const double l = std::log(held[b - 1] + 1e-9), c = std::log(held[b] + 1e-9), r = std::log(held[b + 1] + 1e-9);
-            const double d = l - 2 * c + r;
-            const double f = (b + (d < 0 ? 0.5 * (l - r) / d : 0)) * kRate / kFft;
-            if (std::fabs(f - hz) <= 0.025 * hz) return true;
-        }
-        return false;
-    }
+    static bool isOrOctaveOf(int note, int sounding) { return sounding >= 0 && (note == sounding || note == sounding + 12); }
 
+    // Whether a steady pitch may be the game's echo: only the note the game has been
+    // sounding over the span (lined up with the capture, or, should the two streams'
+    // clocks be misread on a busy machine, as handed to the device: the game sounds
+    // nothing while an answer is sung, so this costs a singer nothing), or the octave
+    // above it (what the filter leaves of a note may be mostly its second partial), or
+    // any, for the moment after a sound's attack, while what leaks through is noise
+    // at any pitch.
     bool couldBeEcho(double midi) const {
-        if (recent.empty()) return false;
+        if (!audible) return false;
         if (attackHops < kAttackHops) return true;
-        float peak = 0;
-        for (const auto& s : recent) peak = std::max(peak, *std::max_element(s.begin(), s.end()));
-        const float floor = peak * static_cast<float>(std::pow(10.0, -kCarriedDb / 20));
-        const float loudest = peak * static_cast<float>(std::pow(10.0, -kLoudestDb / 20));
-        const double hz = 440 * std::pow(2, (midi - 69) / 12);
-        // Hop by hop: the loudest of every bin over the window would make peaks of its
-        // own between the partials of different notes.
-        for (const auto& s : recent)
-            if (carries(s, floor, hz) || carries(s, floor, 2 * hz) || carries(s, loudest, 3 * hz)) return true;
-        return false;
+        const int note = static_cast<int>(std::lround(midi));
+        return std::any_of(recent.begin(), recent.end(),
+                           [&](const Hop& h) { return isOrOctaveOf(note, h.pitch) || isOrOctaveOf(note, h.handed); });
     }
 };
 
 VoiceListener::VoiceListener(ReferenceTap& reference, SungNotes::Sink sink)
     : reference_(reference),
-      notes_(std::move(sink), [this](double midi) { return couldBeEcho(midi); }),
-      playedSpectrum_(std::make_unique<ReferenceSpectrum>()),
-      alignedSpectrum_(std::make_unique<ReferenceSpectrum>()) {
+      notes_(std::move(sink), [this](double midi) { return echo_->couldBeEcho(midi); }),
+      echo_(std::make_unique<EchoWatch>()) {
     pending_.reserve(kHop);
 }
 
 VoiceListener::~VoiceListener() = default;
 
-bool VoiceListener::couldBeEcho(double midi) const {
-    return playedSpectrum_->couldBeEcho(midi) || alignedSpectrum_->couldBeEcho(midi);
-}
-
 void VoiceListener::captured(const std::int16_t* samples, std::size_t count, std::int64_t nowNs) {
-    std::int16_t reference[kHop], voice[kHop];
-    float hop[kHop];
     for (std::size_t i = 0; i < count; ++i) {
         pending_.push_back(samples[i]);
         if (pending_.size() < static_cast<std::size_t>(kHop)) continue;
         // This hop's last sample came in count - 1 - i samples before the last of all.
-        reference_.take(reference, kHop, nowNs - static_cast<std::int64_t>(count - 1 - i) * 1000000000LL / kRate);
-        // With nothing played for longer than the filter's tail there is no echo to
-        // take out: the adaptive filter (the larger part of the work) rests meanwhile.
-        const bool referenceSilent = std::all_of(reference, reference + kHop, [](std::int16_t v) { return v == 0; });
-        silentHops_ = referenceSilent ? std::min(silentHops_ + 1, kRestAfterHops) : 0;
-        canceller_.process(pending_.data(), reference, voice, silentHops_ < kRestAfterHops);
-        // What the game plays is watched twice: as it is handed to the device (ahead
-        // of its echo by the path's length, which kEchoHops covers, however well the
-        // streams are lined up) and as lined up with the capture (right however late
-        // the capture is processed, on a busy machine).
-        std::int16_t played[kHop];
-        const int fresh = reference_.fresh(played, kHop);
-        const bool sounding = playedSpectrum_->update(played, fresh) | alignedSpectrum_->update(reference, kHop);
-        notes_.setEcho(sounding);
-        for (int k = 0; k < kHop; ++k) hop[k] = voice[k] / 32768.0f;
-        notes_.feed(hop, kHop);
+        const std::int64_t lastNs = nowNs - static_cast<std::int64_t>(count - 1 - i) * 1000000000LL / kRate;
+        waiting_.push_back({{}, reference_.captureTime(kHop, lastNs), lastNs});
+        std::copy(pending_.begin(), pending_.end(), waiting_.back().mic.begin());
         pending_.clear();
     }
+    // Each hop is matched with the sound the device was handed for its time. While the
+    // device is being handed sound, a hop whose reference has not come yet (the sound
+    // device's callback runs late, or hands big buffers) waits for it, up to kWaitNs.
+    std::int16_t reference[kHop];
+    while (!waiting_.empty()) {
+        const Waiting& hop = waiting_.front();
+        const int known = reference_.take(reference, kHop, hop.firstNs);
+        if (known < kHop && nowNs - hop.arrivedNs < kWaitNs && reference_.flowing(nowNs, kWaitNs)) break;
+        process(hop.mic.data(), reference, known);
+        waiting_.pop_front();
+    }
+}
+
+void VoiceListener::process(const std::int16_t* mic, const std::int16_t* reference, int known) {
+    std::int16_t voice[kHop];
+    float hop[kHop];
+    // The newest sound handed to the device: a time far ahead of any capture.
+    std::int16_t newest[kHop];
+    reference_.take(newest, kHop, std::numeric_limits<std::int64_t>::max() / 2);
+    echo_->update(reference, known, newest, mic);
+    // With nothing played for longer than the filter's tail, or a microphone that
+    // does not hear the game (headphones), there is no echo to take out: the adaptive
+    // filter (the larger part of the work) rests meanwhile.
+    const bool referenceSilent =
+        known == kHop && std::all_of(reference, reference + kHop, [](std::int16_t v) { return v == 0; });
+    silentHops_ = referenceSilent ? std::min(silentHops_ + 1, kRestAfterHops) : 0;
+    // The residual-echo suppression only while the echo may be heard at all: with
+    // headphones it would take a bite out of the voice.
+    canceller_.process(mic, reference, voice, silentHops_ < kRestAfterHops && echo_->mayEcho, echo_->mayEcho);
+    notes_.setEcho(echo_->audible);
+    for (int k = 0; k < kHop; ++k) hop[k] = voice[k] / 32768.0f;
+    notes_.feed(hop, kHop);
 }
 
 }  // namespace zv::voice

@@ -3,22 +3,21 @@
 // to the note finder (SungNotes).
 //
 // An adaptive filter learns the echo path only at the frequencies the game has
-// played, and has to learn it again whenever the path's delay moves (the sound
-// server's buffers change as the device starts): the attack of a new piano note, and
-// on a busy sound server more of it, leaks through. For 400 ms after the game's
-// sound jumps in level no new note is taken at all (the game plays nothing while an
-// answer is sung, so this costs a singer nothing). An echo path is linear, so what
-// leaks can only be at frequencies the game is playing: the reference's spectrum is
-// kept too, and a steady pitch whose fundamental or octave it carries (or whose
-// twelfth is its loudest partial: a tracker may name a fundamental below a lone
-// partial), while it does and for half a second
-// after, is not taken for a sung note. A singer holding such a note (the piano's own
-// pitch class, or a fifth above it) is heard as soon as the piano's note has died
-// away (the game's sounds last 1.5 s); every other note is heard at once, ringing
-// piano or not.
+// played, and has to learn it again whenever the path's delay moves: the attack of a
+// new piano note leaks through, and the filter never takes all of a note. So the
+// game's sound is also watched, placed by audio time against the capture: how loud
+// its echo can be at the microphone at all (measured: with headphones, nothing), and
+// which pitch class it sounds. While the echo may be within reach of what the
+// microphone hears, a steady pitch the game is sounding (or the octave above it), and
+// for 400 ms after a sound's attack any new pitch, waits: it is heard once the game's
+// note has died away from the microphone (the game's sounds last 1.5 s), or at once
+// when the voice rises well above any echo. Any other note is heard at once, ringing
+// piano or not; with headphones every note is.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -35,18 +34,27 @@ public:
     ~VoiceListener();
 
     // Any number of captured samples, mono, signed 16-bit at kRate, the last of them
-    // captured at about nowNs (steady clock, as the reference's times).
+    // captured at about nowNs (steady clock, as the reference's times). A hop whose
+    // reference the sound device has not been handed yet is held back for it, up to
+    // 150 ms, while the device is being handed sound.
     void captured(const std::int16_t* samples, std::size_t count, std::int64_t nowNs);
 
 private:
+    struct Waiting {
+        std::array<std::int16_t, kHop> mic;
+        std::int64_t firstNs;    // the audio time of its first sample
+        std::int64_t arrivedNs;  // when it came
+    };
+    void process(const std::int16_t* mic, const std::int16_t* reference, int known);
+
     ReferenceTap& reference_;
     EchoCanceller canceller_;
     SungNotes notes_;
     std::vector<std::int16_t> pending_;
-    int silentHops_ = 0;  // hops in a row whose reference was silence
-    struct ReferenceSpectrum;
-    std::unique_ptr<ReferenceSpectrum> playedSpectrum_, alignedSpectrum_;
-    bool couldBeEcho(double midi) const;
+    std::deque<Waiting> waiting_;
+    int silentHops_ = 0;  // hops in a row whose reference was known silence
+    struct EchoWatch;
+    std::unique_ptr<EchoWatch> echo_;
 };
 
 }  // namespace zv::voice

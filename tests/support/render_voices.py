@@ -1,0 +1,59 @@
+#!/usr/bin/env python3
+"""Renders the sampled singers of a voice corpus table (tests/platform/voice_corpus.txt)
+with FluidSynth: phrase N (0-based, in table order) becomes <out>/N.wav, 16 kHz 16-bit
+mono, its first note 200 ms in, a note every 620 ms. The phrases of one sound font
+are rendered in one run, a phrase every PHRASE_MS, and cut apart.
+  render_voices.py <table> <out folder>"""
+import array, os, struct, subprocess, sys, wave
+
+RATE, LEAD_MS, SPACING_MS, SUNG_MS, PHRASE_MS = 16000, 200, 620, 450, 5000
+
+
+def vlq(n):
+    out = [n & 0x7F]
+    while n > 127:
+        n >>= 7
+        out.append(0x80 | (n & 0x7F))
+    return bytes(reversed(out))
+
+
+def midi_file(phrases):
+    # One tick a millisecond; the bend range left at its default of two semitones.
+    events = [(0, 0, b"\xFF\x51\x03" + (1_000_000).to_bytes(3, "big"))]
+    for n, (program, cents, legato, notes) in enumerate(phrases):
+        start, bend = n * PHRASE_MS, 8192 + round(cents / 200 * 8191)
+        events += [(start, 0, bytes([0xC0, program])), (start, 0, bytes([0xE0, bend & 0x7F, bend >> 7]))]
+        for i, key in enumerate(notes):
+            on = start + LEAD_MS + i * SPACING_MS
+            events += [(on, 1, bytes([0x90, key, 100])), (on + (SPACING_MS if legato else SUNG_MS), 0, bytes([0x80, key, 0]))]
+    events.sort(key=lambda e: e[:2])  # a legato note ends as the next begins
+    track, now = b"", 0
+    for at, _, data in events + [(len(phrases) * PHRASE_MS, 0, b"\xFF\x2F\x00")]:
+        track, now = track + vlq(at - now) + data, at
+    return b"MThd" + struct.pack(">IHHH", 6, 0, 1, 1000) + b"MTrk" + struct.pack(">I", len(track)) + track
+
+
+def main(table, out):
+    os.makedirs(out, exist_ok=True)
+    rows = [line.split() for line in open(table) if line.strip() and not line.startswith("#")]
+    for font in sorted({row[0] for row in rows}):
+        numbers = [n for n, row in enumerate(rows) if row[0] == font]
+        base = os.path.join(out, font)
+        with open(base + ".mid", "wb") as f:
+            f.write(midi_file([(int(rows[n][1]), float(rows[n][2]), rows[n][3] == "legato", [int(k) for k in rows[n][4:]])
+                               for n in numbers]))
+        subprocess.run(["fluidsynth", "-ni", "-q", "-R", "0", "-C", "0", "-g", "0.6", "-r", str(RATE), "-O", "s16",
+                        "-F", base + ".wav", f"/usr/share/sounds/sf2/{font}.sf2", base + ".mid"],
+                       check=True, stdout=subprocess.DEVNULL)
+        with wave.open(base + ".wav") as w:
+            frames = array.array("h", w.readframes(w.getnframes()))
+        mono = array.array("h", ((frames[i] + frames[i + 1]) // 2 for i in range(0, len(frames), 2)))
+        for k, n in enumerate(numbers):
+            with wave.open(os.path.join(out, f"{n}.wav"), "wb") as w:
+                w.setnchannels(1), w.setsampwidth(2), w.setframerate(RATE)
+                w.writeframes(mono[k * PHRASE_MS * RATE // 1000:(k + 1) * PHRASE_MS * RATE // 1000].tobytes())
+        os.remove(base + ".wav")
+
+
+if __name__ == "__main__":
+    main(*sys.argv[1:])
