@@ -40,7 +40,7 @@ inline std::vector<std::vector<std::int16_t>> keySounds(const std::string& appDi
     KeySounds sounds;
     sounds.load(appDir);
     std::vector<std::vector<std::int16_t>> keys;
-    for (int k = 0; k < 24; ++k) keys.push_back(readMonoWav(sounds.pathOf(pianoKeyForSemitone(k))));
+    for (int k = 0; k < 24; ++k) keys.push_back(readMonoWav(sounds.path(sounds.nameOf(pianoKeyForSemitone(k)))));
     return keys;
 }
 
