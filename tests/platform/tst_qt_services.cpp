@@ -27,6 +27,7 @@
 #include "platform/real/QtPictures.h"
 #include "platform/real/QtTimer.h"
 #include "platform/real/SessionBus.h"
+#include "view/AfterFirstFrame.h"
 
 using namespace zv;
 
@@ -247,6 +248,28 @@ private slots:
         });
         boxes.information("5音メロディー:30秒", text);
         QVERIFY(seen);
+    }
+
+    // --- The first frame: the job runs once the window has painted, or after the
+    // fallback's second for a window that never paints, and learns which it was.
+    void afterFirstFrame_data() {
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("shown") << true;
+        QTest::newRow("never shown") << false;
+    }
+    void afterFirstFrame() {
+        QFETCH(bool, shown);
+        struct Window : QWidget {
+            int paints = 0;
+            void paintEvent(QPaintEvent*) override { ++paints; }
+        } window;
+        int runs = 0, paintsBefore = -1;
+        bool painted = !shown;
+        AfterFirstFrame after(&window, [&](bool p) { ++runs, painted = p, paintsBefore = window.paints; });
+        if (shown) window.show();
+        QTRY_COMPARE_WITH_TIMEOUT(runs, 1, 5000);
+        QCOMPARE(painted, shown);
+        QCOMPARE(paintsBefore > 0, shown);
     }
 
     // --- Application -------------------------------------------------------------
