@@ -37,11 +37,11 @@ if [ "$do_build" = 1 ]; then
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVANTA_WERROR=ON \
         -DZORVANTA_BENCH=ON >/dev/null
   cmake --build "$build" --target zorvanta bench_probe bench_audio_floor bench_minimal_window \
-        bench_audio_window bench_press_latency bench_note_timing bench_logic_throughput bench_startup_phases
+        bench_audio_window bench_press_latency bench_note_timing bench_logic_throughput bench_startup_phases tst_stress
 fi
 bin="$build/bin"
 for b in zorvanta bench_probe bench_audio_floor bench_minimal_window bench_audio_window \
-         bench_press_latency bench_note_timing bench_logic_throughput bench_startup_phases; do
+         bench_press_latency bench_note_timing bench_logic_throughput bench_startup_phases tst_stress; do
   [ -x "$bin/$b" ] || { echo "missing $bin/$b: build first" >&2; exit 1; }
 done
 
@@ -113,6 +113,12 @@ log "note timing: $games games of $questions questions, each replayed"
   --out-first "$work/first" >"$work/timing.log" 2>/dev/null || { cat "$work/timing.log" >&2; exit 1; }
 t() { result "$1" "$work/timing.log"; }
 buffer_ms="$(t timing_buffer_ms)"
+
+# 2c. The window's pace in a flood of 10,000 PC key presses at 1 kHz during a game
+#     (the test tests/view/tst_stress, which checks everything else of it).
+log "key flood"
+ZORVANTA_RUNTIME_DIR="$bin" ./tst_stress >"$work/stress.log" 2>&1 || { cat "$work/stress.log" >&2; exit 1; }
+stress_gap="$(sed -n 's/^stress:.*worst gap \([0-9]*\) ms.*/\1/p' "$work/stress.log")"
 
 # 3. Start-up on a private Xvfb (what the X server shows: the window's first Expose,
 #    and the first painted frame beside it), alternating the programs run by run.
@@ -201,6 +207,7 @@ table="$(cat <<EOF
 | 2″ | … from each of those ticks to its note's onset (the audio side): median / p99 / max | $(t timing_onset_median) / $(t timing_onset_p99) / $(t timing_onset_max) ms | | | |
 | 2a | First note after the START! banner ($(t timing_banner_n) games): min / median / max | $(t timing_banner_min) / $(t timing_banner_median) / $(t timing_banner_max) ms | | 500 ms to 500 ms + one buffer | $banner_ok |
 | 2b | First note after any start (banner, answer, REPLAY; $(t timing_first_n)): min / median / max | $(t timing_first_min) / $(t timing_first_median) / $(t timing_first_max) ms | | | |
+| 2c | Key flood (10,000 PC key presses at 1 kHz during a game, tst_stress): the window's worst gap between two turns | $stress_gap ms | | < 100 ms | $(verdict "$stress_gap" 99) |
 | 3 | Start-up on Xvfb, spawn to the window's first Expose, median of $(field "$start_game" 1) (min / median / max) | $(ms3 "$start_game") ms | minimal Qt window: $(ms3 "$start_min") ms; the same linked to SDL2: $(ms3 "$start_mix") ms | ≤ 1.5 × minimal window | ×$start_ratio $(verdict "$start_ratio" 1.5) (×$start_ratio_mix against the window linked to SDL2) |
 | 3a | … spawn to the first painted frame, the same runs (min / median / max) | $(ms3 "$paint_game") ms | minimal Qt window: $(ms3 "$paint_min") ms | | ×$paint_ratio |
 ${compare_row}${compare_row:+

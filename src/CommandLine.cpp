@@ -41,12 +41,23 @@ std::string CommandLine::usage(const std::string& program) {
 
 CommandLine CommandLine::parse(const std::string& program, const std::vector<std::string>& args) {
     CommandLine c;
+    const auto fail = [&](const std::string& message) {
+        return CommandLine{Action::Fail, false, program + ": " + message + "\n" + usage(program), 2, {}};
+    };
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (among(kQtWithValue, a)) {
-            if (++i == args.size())
-                return {Action::Fail, false, program + ": option '" + a + "' needs a value\n" + usage(program), 2};
-        } else if (among(kQtFlags, a)) {
+        // Qt's options: "--name" is "-name", and "-name=value" is "-name value".
+        const std::string single = a.rfind("--", 0) == 0 ? a.substr(1) : a;
+        const std::size_t equals = single.find('=');
+        const std::string name = single.substr(0, equals);
+        if (among(kQtWithValue, name)) {
+            if (equals == std::string::npos && i + 1 == args.size())
+                return fail("option '" + a + "' needs a value");
+            const std::string value = equals == std::string::npos ? args[++i] : single.substr(equals + 1);
+            if (value.empty()) return fail("option '" + a + "' needs a value");
+            c.qtArguments.insert(c.qtArguments.end(), {name, value});
+        } else if (equals == std::string::npos && among(kQtFlags, name)) {
+            c.qtArguments.push_back(name);
         } else if (a == "--sing") {
             c.sing = true;
         } else if (a == "--no-history") {
@@ -65,12 +76,11 @@ CommandLine CommandLine::parse(const std::string& program, const std::vector<std
             }
             (a == "--export-history" ? c.exportHistory : c.importHistory) = args[i];
         } else if (a == "--help" || a == "-h") {
-            return {Action::Print, false, usage(program), 0};
+            return {Action::Print, false, usage(program), 0, {}};
         } else if (a == "--version") {
-            return {Action::Print, false, "zorvanta " ZORVANTA_VERSION "\n", 0};
+            return {Action::Print, false, "zorvanta " ZORVANTA_VERSION "\n", 0, {}};
         } else {
-            const std::string what = a.size() > 1 && a[0] == '-' ? "unknown option" : "unexpected argument";
-            return {Action::Fail, false, program + ": " + what + " '" + a + "'\n" + usage(program), 2};
+            return fail((a.size() > 1 && a[0] == '-' ? "unknown option '" : "unexpected argument '") + a + "'");
         }
     }
     return c;

@@ -20,6 +20,12 @@ struct CommandLine {
     bool forgetHistory = false;
     std::string exportHistory{};  // --export-history FILE
     std::string importHistory{};  // --import-history FILE
+    // For Run: Qt's own options as Qt reads them, to hand to QApplication after the
+    // program's name. Each is given with one dash or two, and a value after it or
+    // joined by '=' ("--platform offscreen", "-style=fusion"); here every one has one
+    // dash and its value as the next argument, since Qt takes the joined form of a
+    // few options only and would leave "--platform=offscreen" unread.
+    std::vector<std::string> qtArguments;
 
     // argv[1..]; the program's name for the messages.
     static CommandLine parse(const std::string& program, const std::vector<std::string>& args);

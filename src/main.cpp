@@ -42,7 +42,14 @@ int main(int argc, char* argv[]) {
     zv::skipHopelessBusAutolaunch();
     // The fonts' configuration loads while QApplication starts (MainWindow.h).
     std::jthread fontConfiguration(&zv::MainWindow::loadFontConfiguration);
-    QApplication qapp(argc, argv);
+    // Qt gets its own options in the one form it reads them all in (CommandLine.h).
+    std::vector<std::string> qtArguments{argc > 0 ? argv[0] : "zorvanta"};
+    qtArguments.insert(qtArguments.end(), options.qtArguments.begin(), options.qtArguments.end());
+    std::vector<char*> qtArgv;
+    for (auto& a : qtArguments) qtArgv.push_back(a.data());
+    int qtArgc = static_cast<int>(qtArgv.size());
+    qtArgv.push_back(nullptr);
+    QApplication qapp(qtArgc, qtArgv.data());
     zv::MainWindow::styleApplication();
     std::jthread fontDatabase(&zv::MainWindow::loadFontDatabase);
 

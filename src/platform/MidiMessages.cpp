@@ -1,5 +1,7 @@
 #include "platform/MidiMessages.h"
 
+#include <algorithm>
+
 namespace zv::midi {
 
 int pressedKey(const unsigned char* bytes, std::size_t size) noexcept {
@@ -19,6 +21,22 @@ bool connectsSource(Transport transport, std::string_view name, bool alsaOpen) n
     for (std::string_view bridge : {"a2j:", "Midi-Bridge:", "alsa_midi:", "system:midi_capture_"})
         if (startsWith(bridge)) return false;
     return true;
+}
+
+SourceChanges sourceChanges(Transport transport, const std::vector<std::string>& present,
+                            const std::vector<std::string>& connected, bool alsaOpen) {
+    const auto listed = [](const std::vector<std::string>& list, const std::string& name) {
+        return std::find(list.begin(), list.end(), name) != list.end();
+    };
+    const auto wanted = [&](const std::string& name) {
+        return listed(present, name) && connectsSource(transport, name, alsaOpen);
+    };
+    SourceChanges changes;
+    for (const auto& name : connected)
+        if (!wanted(name)) changes.forget.push_back(name);
+    for (const auto& name : present)
+        if (wanted(name) && !listed(connected, name) && !listed(changes.connect, name)) changes.connect.push_back(name);
+    return changes;
 }
 
 }  // namespace zv::midi

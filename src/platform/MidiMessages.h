@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace zv::midi {
 
@@ -25,5 +27,19 @@ enum class Transport { Alsa, Jack };
 // too (`alsaOpen`), the JACK ports that bridge ALSA devices into JACK: the device is
 // connected through ALSA already, and connecting it twice would press every key twice.
 bool connectsSource(Transport transport, std::string_view name, bool alsaOpen) noexcept;
+
+// What one look at a transport's sources changes: the connected sources to forget
+// (their port is gone, or no longer one the input connects) and the listed ones to
+// connect, each in its list's order.
+struct SourceChanges {
+    std::vector<std::string> forget;
+    std::vector<std::string> connect;
+};
+
+// From the sources the transport lists now (`present`) and those the input holds
+// (`connected`). A source forgotten once it vanished is connected again when it comes
+// back, as a keyboard plugged out and in again is.
+SourceChanges sourceChanges(Transport transport, const std::vector<std::string>& present,
+                            const std::vector<std::string>& connected, bool alsaOpen);
 
 }  // namespace zv::midi

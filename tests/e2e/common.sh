@@ -59,11 +59,21 @@ _end_work() {
 fail() { echo "FAIL: $*" >&2; echo "--- program output" >&2; cat "$work/out.log" >&2 2>/dev/null || true
          echo "--- program stderr" >&2; cat "$work/err.log" >&2 2>/dev/null || true; exit 1; }
 sounds() { grep '^sound ' "$work/out.log" | cut -d' ' -f2; }
-# wait_sounds <n> <seconds>: until the program has played n sounds in all.
-wait_sounds() {
+# sounds_within <n> <seconds>: whether the program has played n sounds in all by then.
+sounds_within() {
   local deadline=$((SECONDS + $2))
   until [ "$(sounds | wc -l)" -ge "$1" ]; do
-    [ "$SECONDS" -lt "$deadline" ] || fail "expected $1 sounds, got: $(sounds | tr '\n' ' ')"
+    [ "$SECONDS" -lt "$deadline" ] || return 1
+    sleep 0.05
+  done
+}
+# wait_sounds <n> <seconds>: until the program has played n sounds in all.
+wait_sounds() { sounds_within "$1" "$2" || fail "expected $1 sounds, got: $(sounds | tr '\n' ' ')"; }
+# gone_within <window name regex> <seconds>: whether no such window shows by then.
+gone_within() {
+  local deadline=$((SECONDS + $2))
+  while xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; do
+    [ "$SECONDS" -lt "$deadline" ] || return 1
     sleep 0.05
   done
 }

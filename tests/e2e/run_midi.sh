@@ -4,10 +4,11 @@
 # one plugged in later are both connected, and one unplugged and plugged in again is
 # connected again; non-note messages press nothing; a
 # question is answered right with notes in any octave and judged right, a wrong note
-# is judged wrong, and a modal box takes the notes like it takes PC keys. The server
-# stopped under the running program and started again: the sources are lost, a
-# source of the new server is connected within 2 s and its note is played; without a
-# source the program has no port there. Started without a server, the program starts
+# is judged wrong, and a modal box takes the notes like it takes PC keys. With every
+# source unplugged, the program's port goes (it leaves the server's cycle). The
+# server stopped under the running program and started again: without a source the
+# program has no port there; a source of the new server is connected within 2 s, its
+# note is played, and it stays connected while a second one is connected. Started without a server, the program starts
 # none and prints nothing.
 # The game's ZORVANTA_TRACE lines (sound <name>, box <caption>: <text>) tell what it
 # played and judged.
@@ -170,10 +171,16 @@ sleep 0.5
 press_on "$box" Return
 sleep 0.5
 
-# 8. The server stops and starts again under the running program.
+# 8. Every source unplugged: the program leaves the server's cycle (its port goes).
 exec 7>&- 8>&-
+wait_for "$work/out.log" '^MIDI: disconnected zv-early:out$' 5 || fail "the unplugged sources were not noticed"
+deadline=$((SECONDS + 5))
+while jack_lsp | grep -q '^Zorvanta'; do
+  [ "$SECONDS" -lt "$deadline" ] || fail "the program holds a port with no source left: $(jack_lsp)"
+  sleep 0.05
+done
+# 9. The server stops and starts again under the running program.
 stop_private_jack
-wait_for "$work/out.log" '^MIDI: disconnected zv-early:out$' 3 || fail "the stopped server was not noticed"
 start_private_jack "$work/jackd2.log" 256 restart || { cat "$work/jackd2.log" >&2; fail "private JACK server did not start again"; }
 sleep 1.5
 if jack_lsp | grep -q "^Zorvanta"; then fail "the program holds a port without a source: $(jack_lsp)"; fi
@@ -186,7 +193,14 @@ before="$(sounds | wc -l)"
 echo "90 3e 64" >&7
 wait_sounds $((before + 1)) 3
 [ "$(sounds | tail -n 1)" = re ] || fail "after the server's return, expected re, got: $(sounds | tail -n 1)"
-echo "server stopped and started again: connected after $took ms, and its note played"
+# A second source, connected at a later look, while the first stays connected.
+mkfifo "$work/two.in"
+"$sender" zv-two <"$work/two.in" >"$work/zv-two.log" 2>&1 7>&- &
+pids+=($!)
+exec 8>"$work/two.in"
+connected_within_2s zv-two "a second source on the new server"
+if grep -q '^MIDI: disconnected zv-back:out$' "$work/out.log"; then fail "the new server's source was dropped"; fi
+echo "server stopped and started again: connected after $took ms, its note played, and it stays"
 quit_program
 if grep -Eiv '^QStandardPaths' "$work/err.log" | grep -Eiq 'jack|midi'; then fail "MIDI noise on stderr"; fi
 echo "e2e midi passed"

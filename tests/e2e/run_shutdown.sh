@@ -22,17 +22,16 @@ ask_box() { xdotool mousemove --window "$wid" 130 276 click 1; }   # 正解確�
 run_case() {
   local name="$1"
   shift
-  (cd "$work" && SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=xcb exec "$binary" >"$work/log" 2>&1) &
+  (cd "$work" && ZORVANTA_TRACE=1 SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=xcb exec "$binary" >"$work/out.log" 2>&1) &
   local pid=$! status=0
   wid="$(game_window "$pid" || true)"
   if [ -z "$wid" ]; then
-    echo "FAIL $name: the window did not appear"; cat "$work/log"
+    echo "FAIL $name: the window did not appear"; cat "$work/out.log"
     kill -9 "$pid" 2>/dev/null || true
     failures=$((failures + 1))
     return
   fi
   xdotool windowfocus --sync "$wid" 2>/dev/null || true
-  sleep 0.3
   if ! "$@"; then
     echo "FAIL $name: the state was not reached"
     failures=$((failures + 1))
@@ -43,19 +42,21 @@ run_case() {
     echo "FAIL $name: still running 10 s after the close"
     failures=$((failures + 1))
   elif [ "$status" -ne 0 ]; then
-    echo "FAIL $name: exit status $status"; cat "$work/log"
+    echo "FAIL $name: exit status $status"; cat "$work/out.log"
     failures=$((failures + 1))
   else
     echo "ok   $name"
   fi
 }
 
+# Each state is told by the sounds played so far (the chime, then the question's five
+# notes); the close comes after the steps' own key presses and clicks, in their order.
 idle() { :; }
-banner() { start; sleep 0.5; }
-question() { start; sleep 2.6; }
-waiting() { start; sleep 4.5; }
-judged() { start; sleep 4.5; xdotool key 1 q; }
-replaying() { start; sleep 4.5; replay; sleep 0.7; }
+banner() { start; sounds_within 1 15; }
+question() { start; sounds_within 3 15; }
+waiting() { start; sounds_within 6 20; }
+judged() { waiting && xdotool key 1 q; }
+replaying() { waiting && replay && sounds_within 7 10; }
 # expect_box <title pattern>: the state really has its message box open.
 expect_box() {
   timeout 5 xdotool search --sync --onlyvisible --name "$1" >/dev/null 2>&1 || {
@@ -66,16 +67,22 @@ expect_box() {
 # while the question plays: the five keys of a whole answer are typed (a wrong note
 # or the whole melody brings a verdict) until the box is there.
 question_box() {
-  ask_box; start; sleep 4.5
+  ask_box; waiting || return 1
   for _ in 1 2 3 4 5 6; do
     xdotool key q w e r t
     timeout 1 xdotool search --sync --onlyvisible --name '^Zorvanta$' >/dev/null 2>&1 && return 0
   done
   expect_box '^Zorvanta$'
 }
-demonstrating() { question_box; xdotool key Return; sleep 1.2; }
-game_over() { start; sleep 2; xdotool key Escape; sleep 0.3; }
-summary_box() { start; sleep 4.5; xdotool key Escape; expect_box '音メロディー'; }
+demonstrating() {
+  question_box || return 1
+  local before
+  before="$(sounds | wc -l)"
+  xdotool key Return
+  sounds_within $((before + 1)) 10
+}
+game_over() { start; sounds_within 2 15 && xdotool key Escape; }
+summary_box() { waiting && xdotool key Escape && expect_box '音メロディー'; }
 
 for state in idle banner question waiting judged replaying question_box demonstrating game_over summary_box; do
   run_case "$state" "$state"

@@ -65,6 +65,43 @@ private slots:
         QFETCH(bool, connected);
         QCOMPARE(connectsSource(transport, name.toStdString(), alsaOpen), connected);
     }
+
+    // One look at the listed sources: the vanished forgotten (so the same keyboard
+    // plugged in again is connected again at a later look), the new connected.
+    void sourceChangesFollowTheList_data() {
+        QTest::addColumn<Transport>("transport");
+        QTest::addColumn<QStringList>("present");
+        QTest::addColumn<QStringList>("connected");
+        QTest::addColumn<QStringList>("forget");
+        QTest::addColumn<QStringList>("connect");
+        const QString thru = "Midi Through:Midi Through Port-0 14:0", kbd = "USB Keyboard:USB Keyboard MIDI 1 20:0",
+                      other = "Other Keys:Other Keys MIDI 1 24:0";
+        using L = QStringList;
+        QTest::newRow("first look") << Transport::Alsa << L{thru, kbd, other} << L{} << L{} << L{kbd, other};
+        QTest::newRow("nothing new") << Transport::Alsa << L{thru, kbd} << L{kbd} << L{} << L{};
+        QTest::newRow("unplugged") << Transport::Alsa << L{thru} << L{kbd} << L{kbd} << L{};
+        QTest::newRow("one for another") << Transport::Alsa << L{other} << L{kbd} << L{kbd} << L{other};
+        QTest::newRow("JACK: gone, a bridge") << Transport::Jack << L{"system:midi_capture_1"} << L{"synth:out"}
+                                              << L{"synth:out"} << L{};
+    }
+    void sourceChangesFollowTheList() {
+        QFETCH(Transport, transport);
+        QFETCH(QStringList, present);
+        QFETCH(QStringList, connected);
+        QFETCH(QStringList, forget);
+        QFETCH(QStringList, connect);
+        std::vector<std::string> p, c;
+        for (const auto& s : present) p.push_back(s.toStdString());
+        for (const auto& s : connected) c.push_back(s.toStdString());
+        const auto changes = sourceChanges(transport, p, c, true);  // ALSA open: JACK's bridges left out
+        const auto joined = [](const std::vector<std::string>& v) {
+            QStringList l;
+            for (const auto& s : v) l << QString::fromStdString(s);
+            return l.join(" | ");
+        };
+        QCOMPARE(joined(changes.forget), forget.join(" | "));
+        QCOMPARE(joined(changes.connect), connect.join(" | "));
+    }
 };
 
 QTEST_APPLESS_MAIN(TestMidiMessages)

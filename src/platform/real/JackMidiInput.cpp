@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <string_view>
 
 #include "platform/MidiMessages.h"
 
@@ -137,26 +138,21 @@ void JackMidiInput::poll(bool alsaOpen) {
     if (client_ && serverGone_) closeClient();
     if (!client_ && (!serverMayRun() || !openClient())) return;
 
-    std::set<std::string> present;
+    std::vector<std::string> present;
     if (const char** ports = jack_get_ports(client_, nullptr, JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput)) {
         const std::string own = std::string(jack_get_client_name(client_)) + ":";
-        for (const char** p = ports; *p; ++p) {
-            const std::string name = *p;
-            if (name.compare(0, own.size(), own) != 0 && midi::connectsSource(midi::Transport::Jack, name, alsaOpen))
-                present.insert(name);
-        }
+        for (const char** p = ports; *p; ++p)
+            if (std::string_view(*p).substr(0, own.size()) != own) present.emplace_back(*p);
         jack_free(ports);
     }
-    for (auto it = sources_.begin(); it != sources_.end();) {
-        if (present.count(*it)) {
-            ++it;
-            continue;
-        }
-        say("disconnected", *it);
-        it = sources_.erase(it);
+    const auto changes =
+        midi::sourceChanges(midi::Transport::Jack, present, {sources_.begin(), sources_.end()}, alsaOpen);
+    for (const auto& name : changes.forget) {
+        say("disconnected", name);
+        sources_.erase(name);
     }
-    for (const auto& name : present) {
-        if (sources_.count(name) || !activate()) continue;
+    for (const auto& name : changes.connect) {
+        if (!activate()) continue;
         const int result = jack_connect(client_, name.c_str(), jack_port_name(port_));
         if (result != 0 && result != EEXIST) continue;  // tried again at the next look
         sources_.insert(name);

@@ -124,22 +124,21 @@ struct MidiInput::Impl {
     void poll(Backend& b) {
         if (!b.port) open(b);
         if (!b.port) return;
-        std::vector<std::string> present;
+        std::vector<std::string> present, connected;
         const unsigned count = b.port->getPortCount();
         for (unsigned i = 0; i < count; ++i) present.push_back(b.port->getPortName(i));
-        for (auto it = b.sources.begin(); it != b.sources.end();) {
-            if (std::find(present.begin(), present.end(), it->first) != present.end()) {
-                ++it;
-                continue;
-            }
-            std::printf("MIDI: disconnected %s\n", it->first.c_str());
+        for (const auto& source : b.sources) connected.push_back(source.first);
+        const auto changes = midi::sourceChanges(midi::Transport::Alsa, present, connected, false);
+        // A source that went is forgotten, so that the same one plugged in again is
+        // connected afresh: its old subscription went with its port.
+        for (const auto& name : changes.forget) {
+            std::printf("MIDI: disconnected %s\n", name.c_str());
             std::fflush(stdout);
-            it = b.sources.erase(it);
+            b.sources.erase(name);
         }
-        for (unsigned i = 0; i < present.size(); ++i) {
-            const std::string& name = present[i];
-            if (b.sources.count(name) || !midi::connectsSource(midi::Transport::Alsa, name, false)) continue;
-            connect(b, i, name);
+        for (const auto& name : changes.connect) {
+            const auto index = std::find(present.begin(), present.end(), name) - present.begin();
+            connect(b, static_cast<unsigned>(index), name);
         }
     }
 
