@@ -25,7 +25,7 @@ struct CommandLine {
     // joined by '=' ("--platform offscreen", "-style=fusion"); here every one has one
     // dash and its value as the next argument, since Qt takes the joined form of a
     // few options only and would leave "--platform=offscreen" unread.
-    std::vector<std::string> qtArguments;
+    std::vector<std::string> qtArguments{};
 
     // argv[1..]; the program's name for the messages.
     static CommandLine parse(const std::string& program, const std::vector<std::string>& args);

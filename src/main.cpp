@@ -36,12 +36,6 @@ int main(int argc, char* argv[]) {
         std::fputs(options.output.c_str(), options.action == zv::CommandLine::Action::Print ? stdout : stderr);
         return options.exitCode;
     }
-    // The history's own actions run instead of the game.
-    if (zv::wantsHistoryCommand(options)) return zv::runHistoryCommand(options, argc, argv);
-    // No doomed start of a session bus as the window builds (SessionBus.h).
-    zv::skipHopelessBusAutolaunch();
-    // The fonts' configuration loads while QApplication starts (MainWindow.h).
-    std::jthread fontConfiguration(&zv::MainWindow::loadFontConfiguration);
     // Qt gets its own options in the one form it reads them all in (CommandLine.h).
     std::vector<std::string> qtArguments{argc > 0 ? argv[0] : "zorvanta"};
     qtArguments.insert(qtArguments.end(), options.qtArguments.begin(), options.qtArguments.end());
@@ -49,6 +43,12 @@ int main(int argc, char* argv[]) {
     for (auto& a : qtArguments) qtArgv.push_back(a.data());
     int qtArgc = static_cast<int>(qtArgv.size());
     qtArgv.push_back(nullptr);
+    // The history's own actions run instead of the game.
+    if (zv::wantsHistoryCommand(options)) return zv::runHistoryCommand(options, qtArgc, qtArgv.data());
+    // No doomed start of a session bus as the window builds (SessionBus.h).
+    zv::skipHopelessBusAutolaunch();
+    // The fonts' configuration loads while QApplication starts (MainWindow.h).
+    std::jthread fontConfiguration(&zv::MainWindow::loadFontConfiguration);
     QApplication qapp(qtArgc, qtArgv.data());
     zv::MainWindow::styleApplication();
     std::jthread fontDatabase(&zv::MainWindow::loadFontDatabase);
