@@ -143,10 +143,13 @@ struct SungNotes::Impl {
     // voice alone is not periodic at a third or half of its period).
     bool mayBeEcho(double midi) const {
         if (couldBeEcho(midi)) return true;
-        for (int above : {12, 19, 24}) {
-            const double m = midi + above;
-            if (periodicity(window, 440 * std::pow(2, (m - 69) / 12)) >= kHoldPeriodicity && couldBeEcho(m)) return true;
-        }
+        // Named from so far below, the note may come out a semitone off.
+        for (int above : {12, 19, 24})
+            for (int off : {0, -1, 1}) {
+                const double m = midi + above + off;
+                if (couldBeEcho(m) && periodicity(window, 440 * std::pow(2, (m - 69) / 12)) >= kHoldPeriodicity)
+                    return true;
+            }
         return false;
     }
 
