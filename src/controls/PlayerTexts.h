@@ -58,8 +58,52 @@ inline constexpr const char* kPageEnded = "ゲームを終了しました。";
 inline constexpr const char* kPageAgain = "もう一度始める";
 inline constexpr const char* kPageMissingPicture = "絵のファイルが読み込めないため、ゲームを始められません。";
 inline constexpr const char* kPageMidi = "MIDIキーボードを使う";
+inline constexpr const char* kPageKeepProgress = "成績を記録する";
+inline constexpr const char* kPageNotKept = "成績を記録できません。ゲームはそのまま続けられます。";
+inline constexpr const char* kPageExport = "CSV書き出し";
+inline constexpr const char* kPageImport = "CSV読み込み";
+inline constexpr const char* kPageClose = "閉じる";
+inline constexpr const char* kPageCannotImport = "読み込めません: ";
+inline constexpr const char* kPageTooLarge = " MB より大きいファイルです。";
+inline constexpr const char* kPageImportedGames = "件のゲームを読み込みました(";
+inline constexpr const char* kPageAlreadyKept = "件は記録済み)。";
 inline constexpr const char* kYes = "Yes";
 inline constexpr const char* kNo = "No";
 inline constexpr const char* kOk = "OK";
+
+// The progress view (成績): its titles, its figures' words and the page's and the
+// desktop's controls around it.
+inline constexpr const char* kProgress = "成績";
+inline constexpr const char* kProgressSetting = "設定:";
+inline constexpr const char* kProgressAllSettings = "すべて";
+inline constexpr const char* kProgressGames = "ゲーム数:";
+inline constexpr const char* kProgressPractice = "練習時間:";
+inline constexpr const char* kProgressHours = "時間";
+inline constexpr const char* kProgressMinutes = "分";
+inline constexpr const char* kProgressStreak = "連続練習:";
+inline constexpr const char* kProgressLongest = "最長:";
+inline constexpr const char* kProgressBestDay = "最高の日:";
+inline constexpr const char* kProgressDays = "日";
+inline constexpr const char* kProgressQuestionsUnit = "問";
+inline constexpr const char* kProgressGamesUnit = "ゲーム";
+inline constexpr const char* kProgressTimes = "回";
+inline constexpr const char* kProgressPerDay = "日別の正解率";
+inline constexpr const char* kProgressNothingYet = "まだ記録がありません";
+inline constexpr const char* kProgressPerKey = "鍵盤ごとの正解率";
+inline constexpr const char* kProgressNeverAsked = "出題なし";
+inline constexpr const char* kProgressNone = "まだありません";
+inline constexpr const char* kProgressLeaps = "間違えやすい音程";
+inline constexpr const char* kProgressPlayedInstead = "正解の代わりに弾いた音";
+inline constexpr const char* kProgressPerSetting = "設定ごとの正解率";
+inline constexpr const char* kProgressOthers = "ほか";
+inline constexpr const char* kProgressKinds = "種類";
+inline constexpr const char* kLeapNames[12] = {"同音", "短2度", "長2度", "短3度", "長3度", "完全4度",
+                                               "増4度", "完全5度", "短6度", "長6度", "短7度", "長7度"};
+inline constexpr const char* kLeapOctave = "オクターブ";
+inline constexpr const char* kProgressForget = "履歴を消去";
+inline constexpr const char* kProgressAskForget = "これまでの成績をすべて消去しますか?";
+inline constexpr const char* kProgressNotForgotten = "成績を消去できませんでした。";
+inline constexpr const char* kProgressNewer = "この記録は新しいバージョンのものです。読み取り専用で表示しています。";
+inline constexpr const char* kProgressUnreadable = "記録を読めません。";
 
 }  // namespace zv::texts

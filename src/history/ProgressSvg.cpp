@@ -4,9 +4,10 @@
 #include <cmath>
 #include <memory>
 
-#include "controls/ControlTable.h"
+#include "controls/PlayerTexts.h"
 #include "game/AnswerJudge.h"
 #include "history/Calendar.h"
+#include "keys/Keyboard.h"
 #include "keys/MidiKeys.h"
 
 namespace zv::history {
@@ -99,29 +100,25 @@ double rateOf(const Tally& t) { return t.asked ? static_cast<double>(t.right) / 
 
 std::string duration(std::int64_t ms) {
     const std::int64_t minutes = ms / 60000;
-    return minutes >= 60 ? std::to_string(minutes / 60) + "時間" + std::to_string(minutes % 60) + "分"
-                         : std::to_string(minutes) + "分";
-}
-
-std::array<std::string, 4> keyRangeCaptions() {
-    // The game's own words for the key ranges, as its window shows them.
-    const auto table = ControlTable::createMainWindow();
-    std::array<std::string, 4> names;
-    for (int i = 0; i < 4; ++i) names[i] = table->at(ControlRole::KeyRangeOption, i).caption();
-    return names;
+    return minutes >= 60 ? std::to_string(minutes / 60) + texts::kProgressHours + std::to_string(minutes % 60) +
+                               texts::kProgressMinutes
+                         : std::to_string(minutes) + texts::kProgressMinutes;
 }
 
 void totals(Svg& svg, const Figures& f) {
-    svg.text(24, 40, "成績", 26, "start", nullptr, true);
-    svg.text(kProgressWidth - 24, 40, f.filter ? "設定:" + settingCaption(*f.filter) : std::string("設定:すべて"), 14,
+    svg.text(24, 40, texts::kProgress, 26, "start", nullptr, true);
+    svg.text(kProgressWidth - 24, 40, std::string(texts::kProgressSetting) + (f.filter ? settingCaption(*f.filter) : texts::kProgressAllSettings), 14,
              "end");
-    const std::string row1 = "ゲーム数:" + std::to_string(f.games) + "   問題数:" + std::to_string(f.questions.asked) +
-                             "   正解数:" + std::to_string(f.questions.right) + "   正解率:" + rateText(f.questions) +
-                             "   練習時間:" + duration(f.practiceMs);
-    const std::string row2 = "連続練習:" + std::to_string(f.currentStreak) + "日   最長:" +
-                             std::to_string(f.longestStreak) + "日   最高の日:" +
+    using namespace texts;
+    const std::string gap = "   ";
+    const std::string row1 = kProgressGames + std::to_string(f.games) + gap + kQuestions +
+                             std::to_string(f.questions.asked) + gap + kRights + std::to_string(f.questions.right) +
+                             gap + kRate + rateText(f.questions) + gap + kProgressPractice + duration(f.practiceMs);
+    const std::string row2 = kProgressStreak + std::to_string(f.currentStreak) + kProgressDays + gap +
+                             kProgressLongest + std::to_string(f.longestStreak) + kProgressDays + gap +
+                             kProgressBestDay +
                              (f.bestDay ? dayText(f.bestDay->day) + " " + rateText(f.bestDay->tally) + " (" +
-                                              std::to_string(f.bestDay->tally.asked) + "問)"
+                                              std::to_string(f.bestDay->tally.asked) + kProgressQuestionsUnit + ")"
                                         : std::string("—"));
     svg.text(24, 78, row1, 16);
     svg.text(24, 104, row2, 16);
@@ -129,14 +126,14 @@ void totals(Svg& svg, const Figures& f) {
 
 void dayPlot(Svg& svg, const Figures& f) {
     constexpr double left = 70, right = kProgressWidth - 30, top = 150, bottom = 320;
-    svg.text(24, 134, "日別の正解率", 18, "start", nullptr, true);
+    svg.text(24, 134, texts::kProgressPerDay, 18, "start", nullptr, true);
     for (int p = 0; p <= 100; p += 25) {
         const double y = bottom - (bottom - top) * p / 100;
         svg.line(left, y, right, y, kGrid);
         svg.text(left - 8, y + 5, std::to_string(p) + "%", 12, "end");
     }
     if (f.days.empty()) {
-        svg.text((left + right) / 2, (top + bottom) / 2, "まだ記録がありません", 16, "middle");
+        svg.text((left + right) / 2, (top + bottom) / 2, texts::kProgressNothingYet, 16, "middle");
         return;
     }
     const std::int64_t first = f.days.front().day, last = f.days.back().day;
@@ -157,7 +154,7 @@ void dayPlot(Svg& svg, const Figures& f) {
 
 void heatPiano(Svg& svg, const Figures& f) {
     constexpr double left = 64, top = 390, whiteW = 48, whiteH = 130, blackW = 30, blackH = 80;
-    svg.text(24, 374, "鍵盤ごとの正解率", 18, "start", nullptr, true);
+    svg.text(24, 374, texts::kProgressPerKey, 18, "start", nullptr, true);
     // White keys first, then the black keys over them, as on the instrument.
     for (int pass = 0; pass < 2; ++pass) {
         for (int s = 0; s < kKeys; ++s) {
@@ -187,14 +184,14 @@ void heatPiano(Svg& svg, const Figures& f) {
     svg.text(left + 34, ly + 12, "0%", 12, "end");
     svg.text(left + 40 + 20 * 12 + 6, ly + 12, "100%", 12);
     svg.rect(left + 360, ly, 14, 14, kUnasked, kInk);
-    svg.text(left + 380, ly + 12, "出題なし", 12);
+    svg.text(left + 380, ly + 12, texts::kProgressNeverAsked, 12);
 }
 
 void bars(Svg& svg, double left, double top, const std::string& title, const std::vector<std::string>& labels,
           const std::vector<std::string>& values, const std::vector<double>& lengths) {
     constexpr double labelW = 150, barW = 150, rowH = 26;
     svg.text(left, top, title, 18, "start", nullptr, true);
-    if (labels.empty()) svg.text(left, top + 30, "まだありません", 14);
+    if (labels.empty()) svg.text(left, top + 30, texts::kProgressNone, 14);
     for (std::size_t i = 0; i < labels.size(); ++i) {
         const double y = top + 16 + i * rowH;
         svg.text(left, y + 15, labels[i], 14);
@@ -211,60 +208,56 @@ void mistakes(Svg& svg, const Figures& f) {
     for (const LeapTally& l : f.leaps) {
         if (labels.size() == kRows || l.missed() == 0) break;
         labels.push_back(leapName(l.leap));
-        values.push_back(std::to_string(l.missed()) + "/" + std::to_string(l.tally.asked) + "回");
+        values.push_back(std::to_string(l.missed()) + "/" + std::to_string(l.tally.asked) + texts::kProgressTimes);
         lengths.push_back(double(l.missed()) / mostMissed);
     }
-    bars(svg, 24, 600, "間違えやすい音程", labels, values, lengths);
+    bars(svg, 24, 600, texts::kProgressLeaps, labels, values, lengths);
     labels.clear(), values.clear(), lengths.clear();
     const int most = f.confusions.empty() ? 1 : f.confusions.front().count;
     for (const Confusion& c : f.confusions) {
         if (labels.size() == kRows) break;
         labels.push_back(noteName(c.expected) + " → " + noteName(c.played));
-        values.push_back(std::to_string(c.count) + "回");
+        values.push_back(std::to_string(c.count) + texts::kProgressTimes);
         lengths.push_back(double(c.count) / most);
     }
-    bars(svg, 412, 600, "正解の代わりに弾いた音", labels, values, lengths);
+    bars(svg, 412, 600, texts::kProgressPlayedInstead, labels, values, lengths);
 }
 
 void settingsTable(Svg& svg, const Figures& f) {
     constexpr double top = 870;
-    svg.text(24, top, "設定ごとの正解率", 18, "start", nullptr, true);
+    svg.text(24, top, texts::kProgressPerSetting, 18, "start", nullptr, true);
     std::vector<SettingTally> rows = f.settings;
     std::stable_sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) { return a.games > b.games; });
     for (std::size_t i = 0; i < rows.size() && i < 4; ++i) {
         const double y = top + 26 + i * 26;
         const bool chosen = f.filter && *f.filter == rows[i].setting;
         svg.text(24, y, settingCaption(rows[i].setting), 14, "start", nullptr, chosen);
-        svg.text(480, y, std::to_string(rows[i].games) + "ゲーム", 14, "end");
-        svg.text(600, y, std::to_string(rows[i].tally.asked) + "問", 14, "end");
+        svg.text(480, y, std::to_string(rows[i].games) + texts::kProgressGamesUnit, 14, "end");
+        svg.text(600, y, std::to_string(rows[i].tally.asked) + texts::kProgressQuestionsUnit, 14, "end");
         svg.text(720, y, rateText(rows[i].tally), 14, "end", nullptr, chosen);
     }
-    if (rows.size() > 4) svg.text(760, top + 26 + 4 * 26, "ほか" + std::to_string(rows.size() - 4) + "種類", 12, "end");
+    if (rows.size() > 4) svg.text(760, top + 26 + 4 * 26, texts::kProgressOthers + std::to_string(rows.size() - 4) + texts::kProgressKinds, 12, "end");
 }
 
 }  // namespace
 
 std::string settingCaption(const SettingKey& s) {
-    static const std::array<std::string, 4> ranges = keyRangeCaptions();
     // The summary box's caption ("5音メロディー:30秒"), with the no-limit choice's word.
     std::string caption = AnswerJudge::summaryCaption(s.notesPerQuestion, s.timeLimitSeconds);
-    if (s.timeLimitSeconds <= 0) caption = caption.substr(0, caption.rfind(':') + 1) + "無制限";
-    return caption + " " + ranges[static_cast<std::size_t>(std::clamp(s.keyRange, 0, 3))];
+    if (s.timeLimitSeconds <= 0) caption = caption.substr(0, caption.rfind(':') + 1) + texts::kNoLimit;
+    return caption + " " + texts::kKeyRanges[std::clamp(s.keyRange, 0, 3)];
 }
 
 std::string noteName(int semitone) {
-    static constexpr const char* kNames[12] = {"ド", "ド#", "レ", "レ#", "ミ", "ファ", "ファ#", "ソ", "ソ#", "ラ", "ラ#", "シ"};
-    const int s = std::clamp(semitone, 0, kKeys - 1);
-    return (s >= 12 ? std::string("高") : std::string()) + kNames[s % 12];
+    return Keyboard::noteName(pianoKeyForSemitone(std::clamp(semitone, 0, kKeys - 1)));
 }
 
 std::string leapName(int leap) {
-    static constexpr const char* kNames[12] = {"同音",   "短2度", "長2度", "短3度", "長3度", "完全4度",
-                                               "増4度", "完全5度", "短6度", "長6度", "短7度", "長7度"};
+    const auto& kNames = texts::kLeapNames;
     if (leap == 0) return kNames[0];
     const int size = leap < 0 ? -leap : leap;
     std::string name = leap > 0 ? "↑" : "↓";
-    if (size >= 12) name += "オクターブ";
+    if (size >= 12) name += texts::kLeapOctave;
     if (size % 12 != 0) name += (size >= 12 ? "+" : "") + std::string(kNames[size % 12]);
     return name;
 }

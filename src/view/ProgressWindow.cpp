@@ -10,6 +10,7 @@
 #include <QTimeZone>
 #include <QVBoxLayout>
 
+#include "controls/PlayerTexts.h"
 #include "history/Calendar.h"
 #include "history/Figures.h"
 #include "history/ProgressSvg.h"
@@ -17,14 +18,14 @@
 namespace zv {
 
 ProgressWindow::ProgressWindow(history::SqlHistory& store) : store_(store) {
-    setWindowTitle("成績 - Zorvanta");
+    setWindowTitle(QString::fromUtf8(texts::kProgress) + " - Zorvanta");
     filter_ = new QComboBox(this);
-    forget_ = new QPushButton("履歴を消去", this);
+    forget_ = new QPushButton(QString::fromUtf8(texts::kProgressForget), this);
     note_ = new QLabel(this);
     picture_ = new QSvgWidget(this);
     picture_->setFixedSize(history::kProgressWidth, history::kProgressHeight);
     auto* bar = new QHBoxLayout;
-    bar->addWidget(new QLabel("設定:", this));
+    bar->addWidget(new QLabel(QString::fromUtf8(texts::kProgressSetting), this));
     bar->addWidget(filter_, 1);
     bar->addWidget(forget_);
     auto* layout = new QVBoxLayout(this);
@@ -33,8 +34,8 @@ ProgressWindow::ProgressWindow(history::SqlHistory& store) : store_(store) {
     layout->addWidget(picture_);
     if (store_.state() != history::SqlHistory::State::Writable) forget_->setEnabled(false);
     if (store_.state() == history::SqlHistory::State::ReadOnly)
-        note_->setText("この記録は新しいバージョンのものです。読み取り専用で表示しています。");
-    if (store_.state() == history::SqlHistory::State::Unavailable) note_->setText("記録を読めません。");
+        note_->setText(QString::fromUtf8(texts::kProgressNewer));
+    if (store_.state() == history::SqlHistory::State::Unavailable) note_->setText(QString::fromUtf8(texts::kProgressUnreadable));
     note_->setVisible(!note_->text().isEmpty());
     connect(filter_, &QComboBox::currentIndexChanged, this, [this] { redraw(); });
     connect(forget_, &QPushButton::clicked, this, [this] { forget(); });
@@ -50,7 +51,7 @@ void ProgressWindow::reload() {
     settings_ = settings;
     const QSignalBlocker quiet(filter_);
     filter_->clear();
-    filter_->addItem("すべて");
+    filter_->addItem(QString::fromUtf8(texts::kProgressAllSettings));
     for (const auto& s : settings_) filter_->addItem(QString::fromStdString(history::settingCaption(s)));
     redraw();
 }
@@ -66,9 +67,9 @@ void ProgressWindow::redraw() {
 }
 
 void ProgressWindow::forget() {
-    if (QMessageBox::question(this, "Zorvanta", "これまでの成績をすべて消去しますか?") != QMessageBox::Yes) return;
+    if (QMessageBox::question(this, "Zorvanta", QString::fromUtf8(texts::kProgressAskForget)) != QMessageBox::Yes) return;
     if (!store_.forget()) {
-        QMessageBox::information(this, "Zorvanta", "成績を消去できませんでした。");
+        QMessageBox::information(this, "Zorvanta", QString::fromUtf8(texts::kProgressNotForgotten));
         return;
     }
     reload();

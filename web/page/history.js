@@ -9,6 +9,7 @@ const STORE = 'games';
 const SWITCH = 'zorvanta-history-on';
 
 let core = null;
+let texts = {};  // the page's texts, from the core
 let saidNotKept = false;
 
 const openDb = () => new Promise((resolve, reject) => {
@@ -38,7 +39,7 @@ const keeping = () => localStorage.getItem(SWITCH) !== 'off';
 function notKept(error) {
   if (saidNotKept) return;
   saidNotKept = true;
-  note.textContent = '成績を記録できません。ゲームはそのまま続けられます。';
+  note.textContent = texts.notKept;
   note.hidden = false;
   console.warn('zorvanta: history is not kept', error);
 }
@@ -47,7 +48,14 @@ function notKept(error) {
 window.addEventListener('zorvanta-history', (e) => {
   if (keeping()) transaction('readwrite', (s) => s.put(e.detail)).catch(notKept);
 });
-window.addEventListener('zorvanta-history-ready', (e) => { core = e.detail; });
+// The core, once it runs, and the texts of these controls from its catalogue.
+window.addEventListener('zorvanta-history-ready', (e) => {
+  core = e.detail;
+  texts = JSON.parse(core.ccall('zv_page', 'string', [], []));
+  for (const [id, key] of [['progressButton', 'progress'], ['keepLabel', 'keepProgress'], ['progressCaption', 'progress'],
+    ['settingLabel', 'setting'], ['exportHistory', 'export'], ['importHistory', 'import'],
+    ['forgetHistory', 'forget'], ['closeProgress', 'close']]) $(id).textContent = texts[key];
+});
 
 // Strings into the core through its heap: a history of thousands of games is far
 // larger than ccall's stack.
@@ -71,17 +79,17 @@ async function wholeCsv() {
 // The elements below the window and the progress dialog.
 const bar = document.createElement('div');
 bar.id = 'history';
-bar.innerHTML = `<button id="progressButton" type="button">成績</button>
-<label><input id="historySwitch" type="checkbox"> 成績を記録する</label>
+bar.innerHTML = `<button id="progressButton" type="button"></button>
+<label><input id="historySwitch" type="checkbox"> <span id="keepLabel"></span></label>
 <p id="historyNote" hidden></p>`;
 const dialog = document.createElement('dialog');
 dialog.id = 'progress';
-dialog.innerHTML = `<div class="caption">成績</div>
-<div class="tools"><label>設定: <select id="progressFilter"></select></label>
-<button id="exportHistory" type="button">CSV書き出し</button>
-<button id="importHistory" type="button">CSV読み込み</button><input id="importFile" type="file" accept=".csv,text/csv" hidden>
-<button id="forgetHistory" type="button">履歴を消去</button>
-<button id="closeProgress" type="button">閉じる</button></div>
+dialog.innerHTML = `<div class="caption" id="progressCaption"></div>
+<div class="tools"><label><span id="settingLabel"></span> <select id="progressFilter"></select></label>
+<button id="exportHistory" type="button"></button>
+<button id="importHistory" type="button"></button><input id="importFile" type="file" accept=".csv,text/csv" hidden>
+<button id="forgetHistory" type="button"></button>
+<button id="closeProgress" type="button"></button></div>
 <p id="progressNote" hidden></p>
 <div id="progressPicture"></div>`;
 const $ = (id) => dialog.querySelector(`#${id}`) ?? bar.querySelector(`#${id}`);
@@ -95,7 +103,7 @@ async function draw() {
     const filter = $('progressFilter');
     const chosen = filter.selectedIndex;
     const settings = call('zv_history_settings', csv).split('\n').filter(Boolean);
-    filter.replaceChildren(...['すべて', ...settings].map((caption) => new Option(caption)));
+    filter.replaceChildren(...[texts.allSettings, ...settings].map((caption) => new Option(caption)));
     filter.selectedIndex = Math.max(0, Math.min(chosen, settings.length));
     const offset = -new Date().getTimezoneOffset();
     // The core's own drawing, shown as it is: its text is escaped there.
@@ -103,21 +111,21 @@ async function draw() {
       [offset, Date.now(), filter.selectedIndex]);
   } catch (error) {
     notKept(error);
-    say('成績を読めません。');
+    say(texts.unreadable);
   }
 }
 
 async function importFile(file) {
   const limit = core.ccall('zv_history_max_bytes', 'number', [], []);
-  if (file.size > limit) { say(`読み込めません: ${Math.floor(limit / 1048576)} MB より大きいファイルです。`); return; }
+  if (file.size > limit) { say(`${texts.cannotImport}${Math.floor(limit / 1048576)}${texts.tooLarge}`); return; }
   const checked = call('zv_history_check', await file.text());
-  if (checked.startsWith('!')) { say(`読み込めません: ${checked.slice(1)}`); return; }
+  if (checked.startsWith('!')) { say(`${texts.cannotImport}${checked.slice(1)}`); return; }
   const games = JSON.parse(checked);
   // Only games not kept yet are added; a kept game is never changed.
   const kept = new Set(await transaction('readonly', (s) => s.getAllKeys()));
   const added = games.filter((g) => !kept.has(g.id));
   await transaction('readwrite', (s) => { added.forEach((g) => s.add(g)); });
-  say(`${added.length}件のゲームを読み込みました(${games.length - added.length}件は記録済み)。`);
+  say(`${added.length}${texts.importedGames}${games.length - added.length}${texts.alreadyKept}`);
   await draw();
 }
 
@@ -148,10 +156,10 @@ window.addEventListener('DOMContentLoaded', () => {
   $('importFile').addEventListener('change', async (e) => {
     const [file] = e.target.files;
     e.target.value = '';
-    if (file) await importFile(file).catch((error) => say(`読み込めません: ${error.message}`));
+    if (file) await importFile(file).catch((error) => say(`${texts.cannotImport}${error.message}`));
   });
   $('forgetHistory').addEventListener('click', async () => {
-    if (!confirm('これまでの成績をすべて消去しますか?')) return;
+    if (!confirm(texts.askForget)) return;
     await transaction('readwrite', (s) => s.clear()).catch(notKept);
     await draw();
   });

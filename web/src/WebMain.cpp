@@ -56,7 +56,16 @@ EMSCRIPTEN_KEEPALIVE const char* zv_page() {
     json = "{";
     for (const auto& [key, text] : {std::pair{"ended", zv::texts::kPageEnded}, {"again", zv::texts::kPageAgain},
                                     {"missingPicture", zv::texts::kPageMissingPicture}, {"midi", zv::texts::kPageMidi},
-                                    {"yes", zv::texts::kYes}, {"no", zv::texts::kNo}, {"ok", zv::texts::kOk}})
+                                    {"yes", zv::texts::kYes}, {"no", zv::texts::kNo}, {"ok", zv::texts::kOk},
+                                    {"progress", zv::texts::kProgress}, {"keepProgress", zv::texts::kPageKeepProgress},
+                                    {"notKept", zv::texts::kPageNotKept}, {"setting", zv::texts::kProgressSetting},
+                                    {"allSettings", zv::texts::kProgressAllSettings}, {"export", zv::texts::kPageExport},
+                                    {"import", zv::texts::kPageImport}, {"forget", zv::texts::kProgressForget},
+                                    {"close", zv::texts::kPageClose}, {"askForget", zv::texts::kProgressAskForget},
+                                    {"unreadable", zv::texts::kProgressUnreadable},
+                                    {"cannotImport", zv::texts::kPageCannotImport}, {"tooLarge", zv::texts::kPageTooLarge},
+                                    {"importedGames", zv::texts::kPageImportedGames},
+                                    {"alreadyKept", zv::texts::kPageAlreadyKept}})
         json += std::string("\"") + key + "\":\"" + text + "\",";
     json += "\"pictures\":[";
     for (const char* file : zv::GameFlow::kPictureFiles) json += std::string("\"") + file + "\",";
