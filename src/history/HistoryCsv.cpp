@@ -175,11 +175,12 @@ std::string writeCsv(const std::vector<GameRecord>& games) {
                                       std::to_string(g.durationMs) + "," + std::to_string(g.questionsAsked) + "," +
                                       std::to_string(g.rightsCounted) + "," + (g.finished ? "1" : "0");
         for (const QuestionRecord& q : g.questions) {
+            const std::string cells[] = {std::to_string(q.index),  notes(q.melody),
+                                         notes(q.answered),        q.right ? "right" : "wrong",
+                                         std::to_string(q.replays), q.answerShown ? "1" : "0",
+                                         std::to_string(q.answerMs), std::string(inputName(q.input))};
             out += gameCells;
-            out += "," + std::to_string(q.index) + "," + notes(q.melody) + "," + notes(q.answered) + "," +
-                   (q.right ? "right" : "wrong") + "," + std::to_string(q.replays) + "," + (q.answerShown ? "1" : "0") +
-                   "," + std::to_string(q.answerMs) + ",";
-            out += inputName(q.input);
+            for (const std::string& cell : cells) (out += ',') += cell;
             out += "\r\n";
         }
     }

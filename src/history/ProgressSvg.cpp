@@ -27,7 +27,8 @@ constexpr const char* kFont = "IPAPGothic, IPA P Gothic, sans-serif";
 std::string num(double v) {
     const long long tenths = std::llround(v * 10);
     const long long size = tenths < 0 ? -tenths : tenths;
-    std::string s = (tenths < 0 ? "-" : "") + std::to_string(size / 10);
+    std::string s = tenths < 0 ? "-" : "";
+    s += std::to_string(size / 10);
     if (size % 10 != 0) (s += '.') += static_cast<char>('0' + size % 10);
     return s;
 }
@@ -62,7 +63,8 @@ public:
         if (std::string_view(anchor) != "start") out_ += std::string(" text-anchor=\"") + anchor + "\"";
         if (fill) out_ += std::string(" fill=\"") + fill + "\"";
         if (bold) out_ += " font-weight=\"bold\"";
-        out_ += ">" + escape(s) + "</text>\n";
+        (out_ += '>') += escape(s);
+        out_ += "</text>\n";
     }
     void rect(double x, double y, double w, double h, const std::string& fill, const char* stroke = nullptr) {
         out_ += "<rect x=\"" + num(x) + "\" y=\"" + num(y) + "\" width=\"" + num(w) + "\" height=\"" + num(h) +
@@ -141,8 +143,10 @@ void dayPlot(Svg& svg, const Figures& f) {
         return last == first ? (left + right) / 2 : left + (right - left) * double(day - first) / double(last - first);
     };
     std::string points;
-    for (const DayTally& d : f.days)
-        points += (points.empty() ? "" : " ") + num(xOf(d.day)) + "," + num(bottom - (bottom - top) * rateOf(d.tally));
+    for (const DayTally& d : f.days) {
+        if (!points.empty()) points += ' ';
+        ((points += num(xOf(d.day))) += ',') += num(bottom - (bottom - top) * rateOf(d.tally));
+    }
     svg.raw("<polyline points=\"" + points + "\" fill=\"none\" stroke=\"" + kLine + "\" stroke-width=\"2\"/>\n");
     if (f.days.size() <= 90)
         for (const DayTally& d : f.days)
@@ -258,7 +262,7 @@ std::string leapName(int leap) {
     const int size = leap < 0 ? -leap : leap;
     std::string name = leap > 0 ? "↑" : "↓";
     if (size >= 12) name += texts::kLeapOctave;
-    if (size % 12 != 0) name += (size >= 12 ? "+" : "") + std::string(kNames[size % 12]);
+    if (size % 12 != 0) (name += size >= 12 ? "+" : "") += kNames[size % 12];
     return name;
 }
 
