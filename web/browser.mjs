@@ -33,3 +33,38 @@ export const launch = () => chromium.launch({
   args: ['--headless=new', '--no-sandbox', '--disable-gpu', '--disable-background-networking',
     '--disable-component-update', '--disable-sync', '--disable-quic', '--no-first-run', '--autoplay-policy=no-user-gesture-required'],
 });
+
+// Runs a table of browser test cases, each `[name, run(page, context), options]`, in
+// a fresh context on the site's page; prints "ok"/"FAIL" a line each and exits 1 on
+// any failure. Options: `serviceWorkers` ('block' unless told), `acceptDownloads`,
+// `init` (a script before the page's own), `missing` (a file answered 404, the
+// page then never ready). No case may ask anything of another address.
+export async function runCases(site, cases) {
+  const { server, url } = await serve(site);
+  const browser = await launch();
+  let failures = 0;
+  for (const [name, run, options = {}] of cases) {
+    const context = await browser.newContext({
+      serviceWorkers: options.serviceWorkers ?? 'block', acceptDownloads: options.acceptDownloads ?? false,
+    });
+    const page = await context.newPage();
+    const foreign = [];
+    page.on('request', (r) => { if (/^https?:/.test(r.url()) && !r.url().startsWith(url)) foreign.push(r.url()); });
+    if (options.init) await page.addInitScript(options.init);
+    if (options.missing) await page.route(`**/${options.missing}`, (r) => r.fulfill({ status: 404 }));
+    try {
+      await page.goto(url);
+      if (!options.missing) await page.evaluate(() => window.zorvanta.ready);
+      await Promise.race([run(page, context), new Promise((_, fail) => setTimeout(() => fail(new Error('timed out')), 60000))]);
+      if (foreign.length) throw new Error(`a request to another address: ${foreign.join(' ')}`);
+      console.log(`ok   ${name}`);
+    } catch (e) {
+      failures++;
+      console.log(`FAIL ${name}\n     ${e.message.split('\n').join('\n     ')}`);
+    }
+    await context.close();
+  }
+  await browser.close();
+  server.close();
+  process.exit(failures ? 1 : 0);
+}

@@ -2,7 +2,7 @@
 //   node tests/web/e2e.mjs <build-web/site> <desktop build folder>
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
-import { serve, launch } from '../../web/browser.mjs';
+import { runCases } from '../../web/browser.mjs';
 
 const site = process.argv[2];
 const WHITE = ['do', 're', 'mi', 'fa', 'so', 'ra', 'si'];
@@ -222,28 +222,4 @@ for (const [name, steps] of PARITY) {
   cases.push([`the same trace on both views: ${name}`, async (page) => assert.equal(await playScript(page, steps), desktopTraces[name])]);
 }
 
-const { server, url } = await serve(site);
-const browser = await launch();
-let failures = 0;
-for (const [name, run, options = {}] of cases) {
-  const context = await browser.newContext({ serviceWorkers: options.serviceWorkers ?? 'block' });
-  const page = await context.newPage();
-  const foreign = [];
-  page.on('request', (r) => { if (/^https?:/.test(r.url()) && !r.url().startsWith(url)) foreign.push(r.url()); });
-  if (options.init) await page.addInitScript(options.init);
-  if (options.missing) await page.route(`**/${options.missing}`, (r) => r.fulfill({ status: 404 }));
-  try {
-    await page.goto(url);
-    if (!options.missing) await page.evaluate(() => window.zorvanta.ready);
-    await Promise.race([run(page, context), new Promise((_, fail) => setTimeout(() => fail(new Error('timed out')), 60000))]);
-    assert.deepEqual(foreign, [], 'no request to another address');
-    console.log(`ok   ${name}`);
-  } catch (e) {
-    failures++;
-    console.log(`FAIL ${name}\n     ${e.message.split('\n').join('\n     ')}`);
-  }
-  await context.close();
-}
-await browser.close();
-server.close();
-process.exit(failures ? 1 : 0);
+await runCases(site, cases);

@@ -3,7 +3,7 @@
 // refused, the export; the switch that keeps nothing.
 //   node tests/web/history.mjs <build-web/site>
 import assert from 'node:assert/strict';
-import { serve, launch } from '../../web/browser.mjs';
+import { runCases } from '../../web/browser.mjs';
 
 const site = process.argv[2];
 const WHITE = ['do', 're', 'mi', 'fa', 'so', 'ra', 'si'];
@@ -71,23 +71,4 @@ const cases = [
   }],
 ];
 
-const { server, url } = await serve(site);
-const browser = await launch();
-let failures = 0;
-for (const [name, run] of cases) {
-  const context = await browser.newContext({ serviceWorkers: 'block', acceptDownloads: true });
-  const page = await context.newPage();
-  try {
-    await page.goto(url);
-    await page.evaluate(() => window.zorvanta.ready);
-    await Promise.race([run(page), new Promise((_, fail) => setTimeout(() => fail(new Error('timed out')), 60000))]);
-    console.log(`ok   ${name}`);
-  } catch (e) {
-    failures++;
-    console.log(`FAIL ${name}\n     ${e.message.split('\n').join('\n     ')}`);
-  }
-  await context.close();
-}
-await browser.close();
-server.close();
-process.exit(failures ? 1 : 0);
+await runCases(site, cases.map(([name, run]) => [name, run, { acceptDownloads: true }]));
