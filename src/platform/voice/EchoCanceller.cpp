@@ -111,6 +111,15 @@ int ReferenceTap::take(std::int16_t* out, int count, std::int64_t firstNs) {
     return known;
 }
 
+int ReferenceTap::handedSince(std::int64_t& next, std::int16_t* out, int count) {
+    std::lock_guard lock(mutex_);
+    next = std::max(next, written_ - static_cast<std::int64_t>(kRingSize));
+    const int n = static_cast<int>(std::clamp<std::int64_t>(written_ - next, 0, count));
+    for (int i = 0; i < n; ++i) out[i] = ring_[static_cast<std::size_t>(next + i) % kRingSize];
+    next += n;
+    return n;
+}
+
 struct EchoCanceller::Impl {
     SpeexEchoState* echo = speex_echo_state_init(kHop, kTailMs * kRate / 1000);
     SpeexPreprocessState* pre = speex_preprocess_state_init(kHop, kRate);

@@ -47,6 +47,11 @@ public:
     // handed yet (its callback is late, or it is closed) and come as the newest sound
     // it was handed: the game may still be sounding it.
     int take(std::int16_t* out, int count, std::int64_t firstNs);
+    // What the device was handed from sample `next` on (counted from the first ever
+    // handed; a reader more than the kept span behind skips to the oldest kept), at
+    // most `count` samples: the whole handed stream, in order, whatever the capture's
+    // clock. `next` moves past what was copied; returns how many were.
+    int handedSince(std::int64_t& next, std::int16_t* out, int count);
     // Whether the device was handed sound within the last `withinNs` before `nowNs`:
     // a reference not yet known is then worth waiting for.
     bool flowing(std::int64_t nowNs, std::int64_t withinNs);

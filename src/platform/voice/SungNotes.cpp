@@ -136,20 +136,19 @@ struct SungNotes::Impl {
         holding = false;
     }
 
-    // Whether the stretch at `midi` may be the game's echo: its own pitch, or one an
-    // octave, a twelfth or two octaves up at which the sound is periodic too (a pitch
-    // tracker can name a note that far below the one sounding when the canceller has
-    // left little but its upper partials, a voice with it blended in included; a
-    // voice alone is not periodic at a third or half of its period).
+    // Whether the stretch at `midi` may be the game's echo: its own pitch, or any pitch
+    // at all while the window repeats at a note the game may be sounding. What
+    // the canceller leaves of a note may be little but some of its upper partials,
+    // which a pitch tracker names as almost anything (an octave or two above, a
+    // twelfth below, the ninth partial over the eighth a tone above), yet they still
+    // repeat at the note's own period; a voice at another pitch does not, unless it
+    // sits a whole number of times above the note (a twelfth, two octaves), and is
+    // then only held while the echo is within reach of it.
     bool mayBeEcho(double midi) const {
         if (couldBeEcho(midi)) return true;
-        // Named from so far below, the note may come out a semitone off.
-        for (int above : {12, 19, 24})
-            for (int off : {0, -1, 1}) {
-                const double m = midi + above + off;
-                if (couldBeEcho(m) && periodicity(window, 440 * std::pow(2, (m - 69) / 12)) >= kHoldPeriodicity)
-                    return true;
-            }
+        for (int n = static_cast<int>(kLowestMidi); n <= static_cast<int>(kHighestMidi); ++n)
+            if (couldBeEcho(n) && periodicity(window, 440 * std::pow(2, (n - 69) / 12.0)) >= kHoldPeriodicity)
+                return true;
         return false;
     }
 
@@ -241,7 +240,7 @@ struct SungNotes::Impl {
         if ((std::fabs(m - std::round(m)) > kDecidedWithin || std::fabs(glide) > kGlide) &&
             static_cast<int>(run.size()) < kLongestWaitFrames)
             return;
-        if (echoSounding && couldBeEcho && mayBeEcho(m)) return;
+        if (couldBeEcho && mayBeEcho(m)) return;
         centre = m;
         heldMidi = static_cast<int>(std::lround(centre));
         holding = true;

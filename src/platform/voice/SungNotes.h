@@ -36,7 +36,11 @@ public:
     using EchoCheck = std::function<bool(double midi)>;
 
     // Notes go to the sink, on the feeding thread, in order. `couldBeEcho` answers for
-    // a pitch (MIDI, fractional) whether the game's sound carries it (none: never).
+    // a pitch (MIDI, fractional) whether the game's sound may be carrying it at the
+    // microphone now (none: never). A steady stretch it accepts, at the stretch's own
+    // pitch or at any note whose period the sound repeats at (what a pitch tracker
+    // misnames of an echo's partials), is not reported (it is once the check no longer
+    // accepts it, if still sung). Runs only for a stretch about to be reported.
     explicit SungNotes(Sink sink, EchoCheck couldBeEcho = {});
     ~SungNotes();
     SungNotes(const SungNotes&) = delete;
@@ -47,12 +51,7 @@ public:
 
     // Whether the loudspeakers may be bringing the game's sound back to the microphone:
     // while `sounding`, an onset (most likely the echo's attack) does not end the note
-    // being sung, and a steady stretch that `couldBeEcho` accepts, at its own pitch or
-    // an octave, a twelfth or two octaves above where the sound is periodic too (a
-    // pitch tracker's error on the echo), is not reported (it is once the sound stops,
-    // if still sung).
-    // Called on the feeding thread; `couldBeEcho` runs only for a stretch about to be
-    // reported.
+    // being sung, and a new note needs a clearer pitch. Called on the feeding thread.
     void setEcho(bool sounding);
 
 private:

@@ -6,7 +6,6 @@
 #include <array>
 #include <cmath>
 #include <deque>
-#include <limits>
 
 namespace zv::voice {
 
@@ -42,6 +41,8 @@ constexpr double kCouplingQuantile = 0.1;
 // The echo counts as audible while its bound, with 6 dB to spare, comes within 10 dB
 // of what the microphone hears: a voice 10 dB above any echo is a voice.
 constexpr double kEchoMargin = 4;
+// Hops in the pitch tracker's window.
+constexpr int kWindowHops = (kWindow + kHop - 1) / kHop;
 constexpr double kVoiceAboveEcho = 10;
 
 // How long a captured hop waits for its reference while the device is being handed
@@ -81,6 +82,10 @@ struct VoiceListener::EchoWatch {
     fvec_t* in = new_fvec(kHop);
     fvec_t* out = new_fvec(1);
     std::deque<Hop> recent = std::deque<Hop>(kEchoHops);
+    std::int64_t handedNext = 0;   // the next handed sample the handed tracker has not had
+    std::array<std::int16_t, kHop> handedHop{};
+    int handedFill = 0;
+    int handedNote = -1;
     int guessed = 0;               // guessed hops in `recent`
     int attackHops = kAttackHops;  // hops since the reference's level last jumped, up to kAttackHops
     std::array<double, kAttackRiseHops> lastDb{-200, -200, -200};
@@ -88,6 +93,7 @@ struct VoiceListener::EchoWatch {
     std::vector<double> blockRatios;
     int blockHops = 0;
     bool audible = false;    // the echo may be within reach of what the microphone hears
+    int hopsSinceAudible = kWindowHops;
     bool mayEcho = false;    // the echo may be above the microphone's floor at all
 
     EchoWatch() {
@@ -111,32 +117,51 @@ struct VoiceListener::EchoWatch {
         return *middle;
     }
 
+    // The note of the newest sound handed to the device: the tracker follows the
+    // handed stream itself, hop by hop as it came, so a device handed big buffers now
+    // and then (or nothing for a while) is heard as it sounds, not as the same hop
+    // over and over (which a tracker takes for a 100 Hz tone).
+    void followHanded(ReferenceTap& tap) {
+        for (int n; (n = tap.handedSince(handedNext, handedHop.data() + handedFill, kHop - handedFill)) > 0;) {
+            handedFill += n;
+            if (handedFill < kHop) return;
+            handedFill = 0;
+            for (int k = 0; k < kHop; ++k) in->data[k] = handedHop[static_cast<std::size_t>(k)] / 32768.0f;
+            aubio_pitch_do(handedPitch, in, out);
+            handedNote = out->data[0] > 0 ? static_cast<int>(std::lround(out->data[0])) : -1;
+        }
+    }
+
     // One hop of reference (`known` of its samples handed to the device, the rest
-    // not yet), the newest hop handed to the device, and the microphone's hop.
-    void update(const std::int16_t* reference, int known, const std::int16_t* newest, const std::int16_t* mic) {
+    // not yet) and the microphone's hop.
+    void update(ReferenceTap& tap, const std::int16_t* reference, int known, const std::int16_t* mic) {
         attackHops = std::min(attackHops + 1, kAttackHops);
-        for (int k = 0; k < kHop; ++k) in->data[k] = newest[k] / 32768.0f;
-        aubio_pitch_do(handedPitch, in, out);
-        const int handed = out->data[0] > 0 ? static_cast<int>(std::lround(out->data[0])) : -1;
+        followHanded(tap);
         Hop hop;
-        for (int k = 0; k < kHop; ++k) in->data[k] = reference[k] / 32768.0f;
-        aubio_pitch_do(pitch, in, out);
+        int named = handedNote;
         if (known < kHop) {
             // Not handed yet: the game may be sounding. As far as is known, it goes
-            // on as it last was.
+            // on as it last was, at the note last handed (the tracker is not fed the
+            // stand-in: the same hop over and over would read as a 100 Hz tone).
             hop = recent.back();
             hop.guessed = true;
+        } else {
+            for (int k = 0; k < kHop; ++k) in->data[k] = reference[k] / 32768.0f;
+            aubio_pitch_do(pitch, in, out);
+            named = out->data[0] > 0 ? static_cast<int>(std::lround(out->data[0])) : -1;
         }
         const double p = power(reference, kHop);
         if (p > hop.power) {
             hop.power = p;
-            hop.pitch = out->data[0] > 0 ? static_cast<int>(std::lround(out->data[0])) : -1;
+            hop.pitch = named;
         }
-        hop.handed = handed;
+        hop.handed = handedNote;
         const double db = 10 * std::log10(hop.power + 1e-20);
         // A new sound: a rise in level, or a new note cutting the one before (which
-        // may rise less than that).
-        const bool newNote = hop.pitch >= 0 && recent.back().pitch >= 0 && hop.pitch != recent.back().pitch;
+        // may rise less than that; the tracker's octave leaps on one ringing note are
+        // none).
+        const bool newNote =
+            hop.pitch >= 0 && recent.back().pitch >= 0 && (hop.pitch - recent.back().pitch) % 12 != 0;
         if (db > kAudibleDb && (newNote || db - *std::min_element(lastDb.begin(), lastDb.end()) >= kAttackRiseDb))
             attackHops = 0;
         std::rotate(lastDb.begin(), lastDb.begin() + 1, lastDb.end());
@@ -163,6 +188,7 @@ struct VoiceListener::EchoWatch {
         const double bound = coupling() * kEchoMargin * loudest;
         mayEcho = 10 * std::log10(bound + 1e-20) > kAudibleDb;
         audible = mayEcho && bound >= heard * std::pow(10.0, -kVoiceAboveEcho / 10);
+        hopsSinceAudible = audible ? 0 : std::min(hopsSinceAudible + 1, kWindowHops);
     }
 
     static bool isOrOctaveOf(int note, int sounding) { return sounding >= 0 && (note == sounding || note == sounding + 12); }
@@ -175,7 +201,10 @@ struct VoiceListener::EchoWatch {
     // any, for the moment after a sound's attack, while what leaks through is noise
     // at any pitch.
     bool couldBeEcho(double midi) const {
-        if (!audible) return false;
+        // Until the pitch tracker's window has no hop left of the time the echo was
+        // audible: a voice rising over the echo is judged by its own hops, not by a
+        // stretch of the echo's that the tracker has not yet left behind.
+        if (hopsSinceAudible >= kWindowHops) return false;
         if (attackHops < kAttackHops) return true;
         const int note = static_cast<int>(std::lround(midi));
         return std::any_of(recent.begin(), recent.end(),
@@ -218,10 +247,7 @@ void VoiceListener::captured(const std::int16_t* samples, std::size_t count, std
 void VoiceListener::process(const std::int16_t* mic, const std::int16_t* reference, int known) {
     std::int16_t voice[kHop];
     float hop[kHop];
-    // The newest sound handed to the device: a time far ahead of any capture.
-    std::int16_t newest[kHop];
-    reference_.take(newest, kHop, std::numeric_limits<std::int64_t>::max() / 2);
-    echo_->update(reference, known, newest, mic);
+    echo_->update(reference_, reference, known, mic);
     // With nothing played for longer than the filter's tail, or a microphone that
     // does not hear the game (headphones), there is no echo to take out: the adaptive
     // filter (the larger part of the work) rests meanwhile.

@@ -8,11 +8,12 @@
 // game's sound is also watched, placed by audio time against the capture: how loud
 // its echo can be at the microphone at all (measured: with headphones, nothing), and
 // which pitch class it sounds. While the echo may be within reach of what the
-// microphone hears, a steady pitch the game is sounding (or the octave above it), and
-// for 400 ms after a sound's attack any new pitch, waits: it is heard once the game's
-// note has died away from the microphone (the game's sounds last 1.5 s), or at once
-// when the voice rises well above any echo. Any other note is heard at once, ringing
-// piano or not; with headphones every note is.
+// microphone hears (and for the pitch tracker's window after), a steady pitch the
+// game is sounding (or the octave above it, or any pitch while the sound repeats at
+// the game's note's period), and for 400 ms after a sound's attack any new pitch,
+// waits: it is heard once the game's note has died away from the microphone (the
+// game's sounds last 1.5 s), or once the voice rises well above any echo. Any other
+// note is heard at once, ringing piano or not; with headphones every note is.
 #pragma once
 
 #include <array>
