@@ -122,8 +122,8 @@ int main(int argc, char* argv[]) {
         midi = loaded->openMidi([&game](int note) { zv::pressNoteFromDevice(game, note); });
         if (!sing) return;
         voice = loaded->openVoice([&sungNotes, trace](int note, bool on) {
-            if (trace && on) {  // as the traced sounds and boxes: "sung <MIDI note>"
-                std::printf("sung %d\n", note);
+            if (trace) {  // as the traced sounds and boxes: "sung <MIDI note>", "sung-end <MIDI note>"
+                std::printf(on ? "sung %d\n" : "sung-end %d\n", note);
                 std::fflush(stdout);
             }
             sungNotes.noteChanged(note, on);

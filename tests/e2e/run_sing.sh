@@ -9,8 +9,8 @@
 #   3. The game's own sounds (chime, questions) at the microphone make no sung note; a
 #      question answered right by singing (an octave below the piano, as a man
 #      would), the next answered wrong, and the summary counts one right answer.
-# The game's ZORVANTA_TRACE lines (sound <name>, sung <MIDI note>, box <caption>:
-# <text>) tell what it played, heard and judged.
+# The game's ZORVANTA_TRACE lines (sound <name>, sung <MIDI note> and sung-end <MIDI
+# note>, box <caption>: <text>) tell what it played, heard and judged.
 #   run_sing.sh <zorvanta binary> <sing_wav binary>
 set -euo pipefail
 binary="$(realpath "$1")"
@@ -115,6 +115,9 @@ wait_for "$work/out.log" '^box ' 10 || fail "no summary box"
 summary="$(grep '^box ' "$work/out.log" | tail -n 1)"
 [[ "$summary" == *"問題数:2 / 正解数:1 "* ]] || fail "expected one right answer of two: $summary"
 echo "a wrong note sung: judged wrong; summary: $summary"
+# Each note judged as it starts, and ended before the next: starts and ends alternate.
+awk '/^sung /{bad+=open; open=1} /^sung-end /{bad+=!open; open=0} END{exit bad>0}' "$work/out.log" ||
+  fail "sung notes' starts and ends out of turn: $(grep '^sung' "$work/out.log" | tr '\n' ' ')"
 box="$(timeout 10 xdotool search --sync --onlyvisible --name '音メロディー' | head -n 1)"
 press_on "$box" Return
 sleep 0.5
