@@ -59,13 +59,13 @@ EMSCRIPTEN_KEEPALIVE const char* zv_page() {
                                     {"yes", zv::texts::kYes}, {"no", zv::texts::kNo}, {"ok", zv::texts::kOk},
                                     {"progress", zv::texts::kProgress}, {"keepProgress", zv::texts::kPageKeepProgress},
                                     {"notKept", zv::texts::kPageNotKept}, {"setting", zv::texts::kProgressSetting},
-                                    {"allSettings", zv::texts::kProgressAllSettings}, {"export", zv::texts::kPageExport},
-                                    {"import", zv::texts::kPageImport}, {"forget", zv::texts::kProgressForget},
+                                    {"allSettings", zv::texts::kProgressAllSettings}, {"export", zv::texts::kProgressExport},
+                                    {"import", zv::texts::kProgressImport}, {"forget", zv::texts::kProgressForget},
                                     {"close", zv::texts::kPageClose}, {"askForget", zv::texts::kProgressAskForget},
                                     {"unreadable", zv::texts::kProgressUnreadable},
-                                    {"cannotImport", zv::texts::kPageCannotImport}, {"tooLarge", zv::texts::kPageTooLarge},
-                                    {"importedGames", zv::texts::kPageImportedGames},
-                                    {"alreadyKept", zv::texts::kPageAlreadyKept}})
+                                    {"cannotImport", zv::texts::kProgressCannotImport}, {"tooLarge", zv::texts::kProgressTooLarge},
+                                    {"importedGames", zv::texts::kProgressImportedGames},
+                                    {"alreadyKept", zv::texts::kProgressAlreadyKept}})
         json += std::string("\"") + key + "\":\"" + text + "\",";
     json += "\"pictures\":[";
     for (const char* file : zv::GameFlow::kPictureFiles) json += std::string("\"") + file + "\",";

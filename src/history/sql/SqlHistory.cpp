@@ -285,13 +285,17 @@ SqlHistory::Merge SqlHistory::merge(const std::vector<GameRecord>& games) {
     exists.prepare("SELECT 1 FROM games WHERE id = ?");
     for (const GameRecord& g : games) {
         exists.bindValue(0, QString::fromStdString(g.id));
-        if (!exists.exec()) break;
+        if (!exists.exec()) {
+            result.error = exists.lastError().text().toStdString();
+            break;
+        }
         if (exists.next()) {
             ++result.alreadyKept;
             continue;
         }
         if (!writeGame(g)) {
-            result.error = d.lastError().text().toStdString();
+            // The failed statement's error is its query's, not the connection's.
+            result.error = "a write failed";
             break;
         }
         ++result.added;
