@@ -136,6 +136,28 @@ private slots:
         QVERIFY(rig_->allKeysLocked());
     }
 
+    // A finger on the touch screen plays as a click does (Qt's press for the touch),
+    // and the answer is kept as touched.
+    void wholeAnswerRightByTouch() {
+        struct : GameObserver {
+            std::vector<InputKind> inputs;
+            void answerJudged(const Verdict& v) override { inputs.push_back(v.input); }
+        } seen;
+        rig_->game.setObserver(seen);
+        QPointingDevice* screen = QTest::createTouchDevice();
+        QTest::mouseClick(w(ControlRole::StartStopButton), Qt::LeftButton);
+        rig_->playUntilSequencerStops();
+        for (const std::string& token : rig_->melody()) {
+            const PianoKey key = *readToken(token);
+            QWidget* k = w(key.color == KeyColor::White ? ControlRole::WhiteKey : ControlRole::BlackKey, key.index);
+            const QPoint below(k->width() / 2, k->height() * 7 / 8);  // under the black keys on a white one
+            QTest::touchEvent(k, screen).press(0, below, k);
+            QTest::touchEvent(k, screen).release(0, below, k);
+        }
+        QCOMPARE(rig_->rights(), 1);
+        QCOMPARE(seen.inputs, std::vector<InputKind>{InputKind::Touch});
+    }
+
     // A sung note shows its key held down until the note ends, and only a key a click
     // could press: none while the question plays.
     void sungNoteHoldsItsKey() {

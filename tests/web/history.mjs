@@ -1,6 +1,6 @@
 // The page's history in headless chromium, one case per row: a game kept in
 // IndexedDB and drawn by 成績; CSV import merging without duplicates, a hostile file
-// refused, the export; the switch that keeps nothing.
+// refused, the export; a key touched kept as touched; the switch that keeps nothing.
 //   node tests/web/history.mjs <build-web/site>
 import assert from 'node:assert/strict';
 import { runCases } from '../../web/browser.mjs';
@@ -13,6 +13,10 @@ const PC_KEY = Object.fromEntries([
   ...[...'QWERTYUZXCVBNM'].map((k, i) => [(i < 7 ? '' : '+') + WHITE[i % 7], k]),
   ...[...'23567SDGHJ'].map((k, i) => [(i < 5 ? '' : '+') + BLACK[i % 5], k]),
 ]);
+const keyOf = (name) => {
+  const [note, high] = [name.replace('+', ''), name.startsWith('+') ? 1 : 0];
+  return WHITE.includes(note) ? `#whiteKey-${WHITE.indexOf(note) + 7 * high}` : `#blackKey-${BLACK.indexOf(note) + 5 * high}`;
+};
 const HEADER = 'game_id,started_utc,notes_per_question,key_range,time_limit_s,game_ms,game_questions,game_rights,game_finished,question,melody,answered,verdict,replays,answer_shown,answer_ms,input';
 const csv = (input) => `${HEADER}\r\ng1,2026-12-01T10:00:00.000Z,3,0,30,30000,1,1,1,0,0 4 7,0 4 7,right,0,0,1200,${input}\r\n`;
 const kept = (page) => page.evaluate(() => new Promise((resolve) => {
@@ -23,13 +27,13 @@ const kept = (page) => page.evaluate(() => new Promise((resolve) => {
 const note = (page) => page.locator('#progressNote').textContent();
 const importText = (page, text) => page.locator('#importFile').setInputFiles({ name: 'h.csv', mimeType: 'text/csv', buffer: Buffer.from(text) });
 
-// A single-note game: one question answered right with its PC key, then STOP.
-async function playOne(page) {
+// A single-note game: one question answered right (with its PC key unless told), then STOP.
+async function playOne(page, play = (note) => page.keyboard.press(PC_KEY[note])) {
   await page.locator('#modeOption-1').click();
   await page.locator('#startStopButton').click();
   await page.waitForFunction(() => window.zorvanta.platform.trace.some((e) => e.tick), null, { timeout: 10000 });
   const note = await page.evaluate(() => window.zorvanta.platform.trace.findLast((e) => e.tick).name);
-  await page.keyboard.press(PC_KEY[note]);
+  await play(note);
   await page.waitForFunction(() => document.querySelector('#rightsLabel').textContent === '1');
   await page.locator('#startStopButton').click();
   await page.locator('#dialog[open]').waitFor();
@@ -64,6 +68,14 @@ const cases = [
     for await (const chunk of await download.createReadStream()) chunks.push(chunk);
     assert.equal(Buffer.concat(chunks).toString(), csv('keys'));
   }],
+  ['a key touched is kept as touched', async (page) => {
+    await playOne(page, async (note) => {
+      const key = page.locator(keyOf(note));
+      const { width, height } = await key.boundingBox();
+      await key.tap({ position: { x: width / 2, y: height * 0.9 } });  // below the black keys
+    });
+    assert.match((await kept(page))[0].rows, /,right,0,0,\d+,touch\r\n$/);
+  }, { hasTouch: true }],
   ['with the switch off nothing is kept', async (page) => {
     await page.locator('#historySwitch').uncheck();
     await playOne(page);
@@ -71,4 +83,4 @@ const cases = [
   }],
 ];
 
-await runCases(site, cases.map(([name, run]) => [name, run, { acceptDownloads: true }]));
+await runCases(site, cases.map(([name, run, options]) => [name, run, { acceptDownloads: true, ...options }]));

@@ -80,11 +80,12 @@ EMSCRIPTEN_KEEPALIVE const char* zv_describe() {
     return web->description.c_str();
 }
 
-// An action of the player on control number n, named as ControlAction's kinds are.
+// An action of the player on control number n, named as ControlAction's kinds are;
+// pointer is the browser's name of what pressed ("mouse", "pen", "touch").
 EMSCRIPTEN_KEEPALIVE void zv_act(int n, const char* action, int value, int repeat, int button, int modifiers, float x,
-                                 float y) {
+                                 float y, const char* pointer) {
     const auto kind = zv::controlActionNamed(action);
-    if (web && kind) web->view.act(n, {*kind, value, repeat != 0, {button, modifiers, x, y}});
+    if (web && kind) web->view.act(n, {*kind, value, repeat != 0, {button, modifiers, x, y, zv::isTouchPointer(pointer)}});
 }
 
 EMSCRIPTEN_KEEPALIVE void zv_pc_key(int code, int modifiers, int repeat) {
