@@ -22,16 +22,16 @@
 namespace zv {
 
 namespace {
-QString fileDialog(QWidget* parent, bool save) {
+QString fileDialog(QWidget* parent, bool save, const QString& folder) {
     const QString csvFiles = QString::fromUtf8(texts::kProgressCsvFiles);
     return save ? QFileDialog::getSaveFileName(parent, QString::fromUtf8(texts::kProgressExport),
-                                               QDir::home().filePath("zorvanta-history.csv"), csvFiles)
-                : QFileDialog::getOpenFileName(parent, QString::fromUtf8(texts::kProgressImport), QDir::homePath(), csvFiles);
+                                               QDir(folder).filePath("zorvanta-history.csv"), csvFiles)
+                : QFileDialog::getOpenFileName(parent, QString::fromUtf8(texts::kProgressImport), folder, csvFiles);
 }
 }  // namespace
 
 ProgressWindow::ProgressWindow(history::SqlHistory& store, ChooseFile choose)
-    : store_(store), choose_(choose ? std::move(choose) : fileDialog) {
+    : store_(store), choose_(choose ? std::move(choose) : fileDialog), folder_(QDir::homePath()) {
     setWindowTitle(QString::fromUtf8(texts::kProgress) + " - Zorvanta");
     filter_ = new QComboBox(this);
     export_ = new QPushButton(QString::fromUtf8(texts::kProgressExport), this);
@@ -107,8 +107,9 @@ void ProgressWindow::say(const QString& outcome) {
 }
 
 void ProgressWindow::exportFile() {
-    const QString file = choose_(this, true);
+    const QString file = choose_(this, true, folder_);
     if (file.isEmpty()) return;
+    folder_ = QFileInfo(file).absolutePath();
     const history::Exported out = history::exportCsvFile(store_, file.toStdString());
     if (!out.error.empty()) {
         say(QString::fromUtf8(texts::kProgressCannotExport) + QFileInfo(file).fileName() + ": " +
@@ -120,8 +121,9 @@ void ProgressWindow::exportFile() {
 }
 
 void ProgressWindow::importFile() {
-    const QString file = choose_(this, false);
+    const QString file = choose_(this, false, folder_);
     if (file.isEmpty()) return;
+    folder_ = QFileInfo(file).absolutePath();
     // The reason a file is refused is the command line's, word for word.
     const auto merged = history::importCsvFile(store_, file.toStdString());
     if (!merged.error.empty()) {

@@ -21,8 +21,9 @@ namespace zv {
 
 class ProgressWindow final : public QWidget {
 public:
-    // Asks the player for the CSV file to write (save) or to read; empty: cancelled.
-    using ChooseFile = std::function<QString(QWidget* parent, bool save)>;
+    // Asks the player for the CSV file to write (save) or to read, starting in folder;
+    // empty: cancelled.
+    using ChooseFile = std::function<QString(QWidget* parent, bool save, const QString& folder)>;
     // The file dialog's choice unless told otherwise (tests).
     explicit ProgressWindow(history::SqlHistory& store, ChooseFile choose = {});
     // The drawing on screen now (tests compare it).
@@ -48,7 +49,8 @@ private:
     QPushButton* import_;
     QPushButton* forget_;
     QLabel* note_;
-    QString stateNote_;  // a newer or unreadable file, said above every outcome
+    QString stateNote_;
+    QString folder_;  // where the last file was chosen, the next dialog's start  // a newer or unreadable file, said above every outcome
     QByteArray svg_;
 };
 
