@@ -7,7 +7,13 @@
 // on the running JACK server (JACK_DEFAULT_SERVER) into the game's MIDI input, timed
 // from the JACK cycle that carries the note (where a hardware keyboard's note enters
 // the graph) to the same post-mix call.
+// With --history FILE the game keeps its history in FILE as main() wires it (opened
+// after the window shows, written on its own thread), and every press is also an
+// answer told to the history right after its delivery, where a verdict tells it
+// (after the key's sound has started): each press then has a game's rows written
+// on the history's thread while its sound is mixed; a game ends every 20 presses.
 //   bench_press_latency [--presses N] [--seed S] [--out-mouse FILE] [--out-key FILE] [--out-midi FILE]
+//                       [--history FILE]
 #include <QApplication>
 #include <QTest>
 #include <jack/jack.h>
@@ -16,6 +22,7 @@
 #include <atomic>
 #include <random>
 
+#include "history/sql/DesktopHistory.h"
 #include "platform/real/MidiInput.h"
 #include "view/DevicePress.h"
 #include "support/RealGame.h"
@@ -86,6 +93,7 @@ int main(int argc, char** argv) {
     const std::string outMouse = arg(argc, argv, "--out-mouse", "");
     const std::string outKey = arg(argc, argv, "--out-key", "");
     const std::string outMidi = arg(argc, argv, "--out-midi", "");
+    const std::string historyFile = arg(argc, argv, "--history", "");
 
     QApplication qapp(argc, argv);
     zv::MainWindow::styleApplication();
@@ -123,6 +131,14 @@ int main(int argc, char** argv) {
         }
     }
 
+    std::unique_ptr<zv::history::DesktopHistory> history;
+    if (!historyFile.empty()) {
+        history = std::make_unique<zv::history::DesktopHistory>(
+            historyFile, [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); });
+        history->open();
+    }
+    constexpr int kAnswersPerGame = 20;
+
     OnsetWatch watch(matcher);
     game->sound.setPostMixHook([&watch](const std::uint8_t* data, int bytes) { watch.onBuffer(data, bytes); });
 
@@ -158,6 +174,14 @@ int main(int argc, char** argv) {
             QTest::mousePress(button, Qt::LeftButton, {}, at);
         else
             QTest::keyPress(target, qtKey);
+        if (history) {
+            zv::GameObserver& told = history->observer();
+            if (i % kAnswersPerGame == 0) told.gameStarted(1, 0, 0);
+            const zv::PianoKey pressed{white ? zv::KeyColor::White : zv::KeyColor::Black, index};
+            told.melodyPlayed(false);
+            told.answerJudged({{pressed}, {pressed}, true, byMidi ? zv::InputKind::Midi : byMouse ? zv::InputKind::Mouse : zv::InputKind::Keys});
+            if (i % kAnswersPerGame == kAnswersPerGame - 1) told.gameEnded(kAnswersPerGame, kAnswersPerGame);
+        }
         waitMs(gapMs(rng));
         for (int w = 0; w < 500 && watch.awaiting(); ++w) waitMs(1);
         const std::int64_t heardAt = watch.finish();
@@ -175,6 +199,7 @@ int main(int argc, char** argv) {
         (byMidi ? notes : byMouse ? mouse : key).push_back(static_cast<double>(heardAt - t0) / 1e6);
     }
     game->sound.setPostMixHook({});
+    if (history) history->flush();
 
     auto report = [](const char* what, const std::vector<double>& v) {
         const Summary s = summarize(v);

@@ -1,12 +1,9 @@
 #include "HistoryCommands.h"
 
 #include <QApplication>
-#include <QFile>
-#include <QSaveFile>
 #include <cstdio>
 
-#include "history/HistoryCsv.h"
-#include "history/sql/SqlHistory.h"
+#include "history/sql/HistoryFiles.h"
 #include "view/ProgressWindow.h"
 
 namespace zv {
@@ -15,39 +12,17 @@ namespace {
 void say(const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); }
 
 int exportTo(history::SqlHistory& store, const std::string& file) {
-    const auto games = store.loadAll();
-    std::size_t questions = 0;
-    for (const auto& g : games) questions += g.questions.size();
-    QSaveFile out(QString::fromStdString(file));
-    const std::string csv = history::writeCsv(games);
-    if (!out.open(QIODevice::WriteOnly) || out.write(csv.data(), qint64(csv.size())) != qint64(csv.size()) ||
-        !out.commit()) {
-        say("zorvanta: cannot write " + file + ": " + out.errorString().toStdString());
+    const history::Exported out = history::exportCsvFile(store, file);
+    if (!out.error.empty()) {
+        say("zorvanta: cannot write " + file + ": " + out.error);
         return 1;
     }
-    std::printf("zorvanta: wrote %zu games (%zu questions) to %s\n", games.size(), questions, file.c_str());
+    std::printf("zorvanta: wrote %d games (%d questions) to %s\n", out.games, out.questions, file.c_str());
     return 0;
 }
 
 int importFrom(history::SqlHistory& store, const std::string& file) {
-    QFile in(QString::fromStdString(file));
-    if (!in.open(QIODevice::ReadOnly)) {
-        say("zorvanta: cannot import " + file + ": " + in.errorString().toStdString());
-        return 1;
-    }
-    // Checked before reading, so a huge file is never read into memory.
-    if (in.size() > qint64(history::kMaxCsvBytes)) {
-        say("zorvanta: cannot import " + file + ": the file is larger than " +
-            std::to_string(history::kMaxCsvBytes >> 20) + " MB: not a Zorvanta history");
-        return 1;
-    }
-    const QByteArray bytes = in.read(qint64(history::kMaxCsvBytes) + 1);
-    const history::CsvResult csv = history::readCsv(std::string_view(bytes.constData(), bytes.size()));
-    if (!csv.ok()) {
-        say("zorvanta: cannot import " + file + ": " + csv.error);
-        return 1;
-    }
-    const auto merged = store.merge(csv.games);
+    const auto merged = history::importCsvFile(store, file);
     if (!merged.error.empty()) {
         say("zorvanta: cannot import " + file + ": " + merged.error);
         return 1;

@@ -37,6 +37,7 @@ export const launch = () => chromium.launch({
 // Runs a table of browser test cases, each `[name, run(page, context), options]`, in
 // a fresh context on the site's page; prints "ok"/"FAIL" a line each and exits 1 on
 // any failure. Options: `serviceWorkers` ('block' unless told), `acceptDownloads`,
+// `hasTouch` (a touch screen, for `tap`),
 // `init` (a script before the page's own), `missing` (a file answered 404, the
 // page then never ready). No case may ask anything of another address.
 export async function runCases(site, cases) {
@@ -46,6 +47,7 @@ export async function runCases(site, cases) {
   for (const [name, run, options = {}] of cases) {
     const context = await browser.newContext({
       serviceWorkers: options.serviceWorkers ?? 'block', acceptDownloads: options.acceptDownloads ?? false,
+      hasTouch: options.hasTouch ?? false,
     });
     const page = await context.newPage();
     const foreign = [];

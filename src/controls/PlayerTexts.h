@@ -60,19 +60,13 @@ inline constexpr const char* kPageMissingPicture = "絵のファイルが読み�
 inline constexpr const char* kPageMidi = "MIDIキーボードを使う";
 inline constexpr const char* kPageKeepProgress = "成績を記録する";
 inline constexpr const char* kPageNotKept = "成績を記録できません。ゲームはそのまま続けられます。";
-inline constexpr const char* kPageExport = "CSV書き出し";
-inline constexpr const char* kPageImport = "CSV読み込み";
 inline constexpr const char* kPageClose = "閉じる";
-inline constexpr const char* kPageCannotImport = "読み込めません: ";
-inline constexpr const char* kPageTooLarge = " MB より大きいファイルです。";
-inline constexpr const char* kPageImportedGames = "件のゲームを読み込みました(";
-inline constexpr const char* kPageAlreadyKept = "件は記録済み)。";
 inline constexpr const char* kYes = "Yes";
 inline constexpr const char* kNo = "No";
 inline constexpr const char* kOk = "OK";
 
-// The progress view (成績): its titles, its figures' words and the page's and the
-// desktop's controls around it.
+// The progress view (成績): its titles, its figures' words, and the controls and
+// notices around it on the page and the desktop.
 inline constexpr const char* kProgress = "成績";
 inline constexpr const char* kProgressSetting = "設定:";
 inline constexpr const char* kProgressAllSettings = "すべて";
@@ -100,6 +94,16 @@ inline constexpr const char* kProgressKinds = "種類";
 inline constexpr const char* kLeapNames[12] = {"同音", "短2度", "長2度", "短3度", "長3度", "完全4度",
                                                "増4度", "完全5度", "短6度", "長6度", "短7度", "長7度"};
 inline constexpr const char* kLeapOctave = "オクターブ";
+inline constexpr const char* kProgressExport = "CSV書き出し";
+inline constexpr const char* kProgressImport = "CSV読み込み";
+inline constexpr const char* kProgressCannotImport = "読み込めません: ";
+inline constexpr const char* kProgressTooLarge = " MB より大きいファイルです。";
+inline constexpr const char* kProgressImportedGames = "件のゲームを読み込みました(";
+inline constexpr const char* kProgressAlreadyKept = "件は記録済み)。";
+inline constexpr const char* kProgressCannotExport = "書き出せません: ";
+inline constexpr const char* kProgressExportedGames = "件のゲーム(";
+inline constexpr const char* kProgressExportedQuestions = "問)を書き出しました。";
+inline constexpr const char* kProgressCsvFiles = "CSVファイル (*.csv)";
 inline constexpr const char* kProgressForget = "履歴を消去";
 inline constexpr const char* kProgressAskForget = "これまでの成績をすべて消去しますか?";
 inline constexpr const char* kProgressNotForgotten = "成績を消去できませんでした。";

@@ -26,6 +26,8 @@ std::optional<ControlAction::Kind> controlActionNamed(std::string_view name) {
     return std::nullopt;
 }
 
+bool isTouchPointer(std::string_view name) { return name == "touch"; }
+
 bool ControlInput::takesKey(int keyCode) {
     return keyCode == keycode::Escape || pianoKeyForKeyCode(keyCode).has_value();
 }

@@ -32,6 +32,9 @@ struct ControlAction {
 
 // The name a view that is not C++ uses for an action ("activated", "stepSmall", ...).
 std::optional<ControlAction::Kind> controlActionNamed(std::string_view name);
+// Whether the pointer a view that is not C++ names ("mouse", "pen", "touch", as
+// browsers name them) is a finger on a touch screen.
+bool isTouchPointer(std::string_view name);
 
 class ControlInput {
 public:

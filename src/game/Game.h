@@ -44,9 +44,9 @@ public:
 
     // Window events.
     void pcKeyPressed(int keyCode, int /*modifiers*/ = 0) override { input_.pcKeyPressed(keyCode); }
-    void whiteKeyPressed(int index, MouseDown = {}) override { input_.whiteKeyPressed(index); }
-    void blackKeyPressed(int index, MouseDown = {}) override { input_.blackKeyPressed(index); }
-    void notePlatePressed(int index, MouseDown = {}) override { input_.notePlatePressed(index); }
+    void whiteKeyPressed(int index, MouseDown m = {}) override { input_.whiteKeyPressed(index, pointer(m)); }
+    void blackKeyPressed(int index, MouseDown m = {}) override { input_.blackKeyPressed(index, pointer(m)); }
+    void notePlatePressed(int index, MouseDown m = {}) override { input_.notePlatePressed(index, pointer(m)); }
     void startStopClicked() override { flow_.startStopClicked(); }
     void replayClicked() override { flow_.replayClicked(); }
     void showAnswerClicked() override { flow_.showAnswerClicked(); }
@@ -88,6 +88,8 @@ public:
     const NoteSequencer& sequencer() const { return sequencer_; }
 
 private:
+    static InputKind pointer(MouseDown m) { return m.touch ? InputKind::Touch : InputKind::Mouse; }
+
     Services services_;
     std::unique_ptr<ControlTable> table_;
     WindowControls ui_;

@@ -24,18 +24,18 @@ void PianoInput::press(PianoKey key, InputKind input, bool sounding) {
     }
 }
 
-void PianoInput::whiteKeyPressed(int index) {
-    if (index >= 0 && index < kWhiteKeyCount) press({KeyColor::White, index}, InputKind::Mouse);
+void PianoInput::whiteKeyPressed(int index, InputKind input) {
+    if (index >= 0 && index < kWhiteKeyCount) press({KeyColor::White, index}, input);
 }
 
-void PianoInput::blackKeyPressed(int index) {
-    if (index >= 0 && index < kBlackKeyCount) press({KeyColor::Black, index}, InputKind::Mouse);
+void PianoInput::blackKeyPressed(int index, InputKind input) {
+    if (index >= 0 && index < kBlackKeyCount) press({KeyColor::Black, index}, input);
 }
 
-void PianoInput::notePlatePressed(int index) {
+void PianoInput::notePlatePressed(int index, InputKind input) {
     // A plate plays its white key only while that key itself could be played: a
     // locked key stays silent whichever way it is reached, as with its PC key.
-    pianoKeyPressed({KeyColor::White, index}, InputKind::Mouse);
+    pianoKeyPressed({KeyColor::White, index}, input);
 }
 
 void PianoInput::pcKeyPressed(int keyCode) {

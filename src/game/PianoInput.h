@@ -18,10 +18,10 @@ class PianoInput {
 public:
     PianoInput(GameContext& ctx, AnswerJudge& judge, GameFlow& flow) : ctx_(ctx), judge_(judge), flow_(flow) {}
 
-    // Any mouse button; the index is checked.
-    void whiteKeyPressed(int index);
-    void blackKeyPressed(int index);
-    void notePlatePressed(int index);
+    // Any mouse button, or a finger (input Touch); the index is checked.
+    void whiteKeyPressed(int index, InputKind input = InputKind::Mouse);
+    void blackKeyPressed(int index, InputKind input = InputKind::Mouse);
+    void notePlatePressed(int index, InputKind input = InputKind::Mouse);
     // A key code of the PC keyboard (keys/PcKeyMap.h): the key of a piano key plays
     // it when that key is usable; Esc stops a game, or quits the idle window.
     void pcKeyPressed(int keyCode);

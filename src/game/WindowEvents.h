@@ -1,7 +1,8 @@
 // Everything the player can do to the main window, one call per kind of action. The
 // game (Game) implements it; the view calls it for each user action on a widget.
 // Mouse handlers take the button (left 1, right 2, middle 4), the modifiers (Shift
-// 1, Ctrl 2, Alt 4) and the position in twips; the game acts on any button.
+// 1, Ctrl 2, Alt 4), the position in twips and whether a finger on a touch screen
+// pressed (a touch presses as the left button); the game acts on any button.
 #pragma once
 
 namespace zv {
@@ -11,6 +12,7 @@ struct MouseDown {
     int modifiers = 0;
     float x = 0;
     float y = 0;
+    bool touch = false;
 };
 
 class WindowEvents {

@@ -142,10 +142,24 @@ void dayPlot(Svg& svg, const Figures& f) {
     const auto xOf = [&](std::int64_t day) {
         return last == first ? (left + right) / 2 : left + (right - left) * double(day - first) / double(last - first);
     };
+    // A point a day while the days are at least two pixels apart; beyond that (years of
+    // practice) the days of each two pixels are pooled into one point, the rate of
+    // all their answers: a line through thousands of points shows no more, and cost
+    // QtSvg most of the drawing's time.
+    constexpr double kPointSpacing = 2;
+    const bool pooled = double(f.days.size()) > (right - left) / kPointSpacing;
     std::string points;
-    for (const DayTally& d : f.days) {
+    Tally pool;
+    for (std::size_t i = 0; i < f.days.size(); ++i) {
+        const double x = xOf(f.days[i].day);
+        pool.asked += f.days[i].tally.asked;
+        pool.right += f.days[i].tally.right;
+        const bool last = i + 1 == f.days.size();
+        if (pooled && !last && int((xOf(f.days[i + 1].day) - left) / kPointSpacing) == int((x - left) / kPointSpacing))
+            continue;
         if (!points.empty()) points += ' ';
-        ((points += num(xOf(d.day))) += ',') += num(bottom - (bottom - top) * rateOf(d.tally));
+        ((points += num(x)) += ',') += num(bottom - (bottom - top) * rateOf(pool));
+        pool = {};
     }
     svg.raw("<polyline points=\"" + points + "\" fill=\"none\" stroke=\"" + kLine + "\" stroke-width=\"2\"/>\n");
     if (f.days.size() <= 90)

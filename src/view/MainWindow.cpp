@@ -40,12 +40,13 @@ QString text(const std::string& s) { return QString::fromStdString(s); }
 
 QColor toColor(Rgb c) { return QColor(c.r, c.g, c.b); }
 
-// A mouse press as the mouse handlers take it: button, modifiers and the position in
-// the control's own twips.
+// A mouse press as the mouse handlers take it: button, modifiers, the position in
+// the control's own twips, and whether it is Qt's press for a finger on a touch screen.
 MouseDown mouseDown(const QMouseEvent& e) {
     return {mouseButtonCode(e.button()), shiftState(e.modifiers()),
             static_cast<float>(e.position().x() * MainWindow::kTwipsPerPixel),
-            static_cast<float>(e.position().y() * MainWindow::kTwipsPerPixel)};
+            static_cast<float>(e.position().y() * MainWindow::kTwipsPerPixel),
+            e.device() && e.device()->type() == QInputDevice::DeviceType::TouchScreen};
 }
 
 // Fusion, with the narrow gap between an option's or a check box's indicator and its

@@ -1,18 +1,22 @@
 // The history's core: what the recorder keeps of a real game, the figures of a
-// history whose answers are known, the CSV round trip, and the progress drawing
-// against its golden image.
+// history whose answers are known, the CSV round trip, the progress drawing against
+// its golden image, and the progress window's export and import.
 #include <QFile>
 #include <QImage>
 #include <QPainter>
+#include <QPushButton>
 #include <QSvgRenderer>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include "controls/PlayerTexts.h"
 #include "history/HistoryCsv.h"
 #include "history/ProgressSvg.h"
 #include "history/Recorder.h"
 #include "keys/PcKeyMap.h"
 #include "history/SeededHistory.h"
 #include "support/GameRig.h"
+#include "view/ProgressWindow.h"
 
 using namespace zv;
 using namespace zv::history;
@@ -124,6 +128,35 @@ private slots:
         QFile in(golden);
         QVERIFY(in.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(in.readAll()), QString::fromStdString(svg));
+    }
+
+    // The progress window's CSV buttons on a file the dialog would give: its words, its drawing.
+    void csvButtonsMoveTheHistory() {
+        QTemporaryDir dir;
+        const QByteArray good = QByteArray::fromStdString(history::writeCsv(test::seededHistory()));
+        for (const auto& [name, text] : {std::pair{"good.csv", good}, {"formula.csv", QByteArray(good).replace(",mouse", ",=1+1")}}) {
+            QFile f(dir.filePath(name));
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(text) == text.size());
+        }
+        history::SqlHistory store(dir.filePath("history.sqlite").toStdString(), [](const std::string&) {});
+        QString chosen;
+        ProgressWindow window(store, [&](QWidget*, bool, const QString&) { return chosen; });
+        // button | file chosen | the start of what the window says | the drawing changes
+        const std::tuple<const char*, const char*, const char*, bool> cases[] = {
+            {texts::kProgressImport, "good.csv", "4件のゲームを読み込みました(0件は記録済み)。", true},
+            {texts::kProgressImport, "good.csv", "0件のゲームを読み込みました(4件は記録済み)。", false},
+            {texts::kProgressImport, "formula.csv", "読み込めません: formula.csv: line 2: a cell starts with '='", false},
+            {texts::kProgressExport, "no-folder/out.csv", "書き出せません: out.csv: ", false},
+            {texts::kProgressExport, "out.csv", "4件のゲーム(16問)を書き出しました。", false}};
+        for (const auto& [button, file, says, redrawn] : cases) {
+            const QByteArray before = window.svg();
+            chosen = dir.filePath(file);
+            for (auto* b : window.findChildren<QPushButton*>())
+                if (b->text() == QString::fromUtf8(button)) QTest::mouseClick(b, Qt::LeftButton);
+            QVERIFY2(window.notice().startsWith(QString::fromUtf8(says)), qPrintable(window.notice()));
+            QCOMPARE(window.svg() != before, redrawn);
+            QCOMPARE(store.loadAll().size(), std::size_t(4));  // a refused file adds nothing
+        }
     }
 };
 

@@ -136,6 +136,21 @@ private slots:
         QVERIFY(rig_->allKeysLocked());
     }
 
+    // A finger plays as a click does (Qt's press for a touch) and is kept as touch.
+    void wholeAnswerRightByTouch() {
+        struct : GameObserver { InputKind input{}; void answerJudged(const Verdict& v) override { input = v.input; } } seen;
+        rig_->game.setObserver(seen);
+        rig_->startAndPlayFirstQuestion();
+        QPointingDevice* screen = QTest::createTouchDevice();
+        for (const std::string& token : rig_->melody()) {
+            const PianoKey key = *readToken(token);
+            QWidget* k = w(key.color == KeyColor::White ? ControlRole::WhiteKey : ControlRole::BlackKey, key.index);
+            QTest::touchEvent(k, screen).press(0, {k->width() / 2, k->height() * 7 / 8}, k);  // below the black keys
+            QTest::touchEvent(k, screen).release(0, {k->width() / 2, k->height() * 7 / 8}, k);
+        }
+        QVERIFY(rig_->rights() == 1 && seen.input == InputKind::Touch);
+    }
+
     // A sung note shows its key held down until the note ends, and only a key a click
     // could press: none while the question plays.
     void sungNoteHoldsItsKey() {

@@ -1,6 +1,6 @@
 // The page's history in headless chromium, one case per row: a game kept in
 // IndexedDB and drawn by 成績; CSV import merging without duplicates, a hostile file
-// refused, the export; the switch that keeps nothing.
+// refused, the export; a key touched kept as touched; the switch that keeps nothing.
 //   node tests/web/history.mjs <build-web/site>
 import assert from 'node:assert/strict';
 import { runCases } from '../../web/browser.mjs';
@@ -23,13 +23,13 @@ const kept = (page) => page.evaluate(() => new Promise((resolve) => {
 const note = (page) => page.locator('#progressNote').textContent();
 const importText = (page, text) => page.locator('#importFile').setInputFiles({ name: 'h.csv', mimeType: 'text/csv', buffer: Buffer.from(text) });
 
-// A single-note game: one question answered right with its PC key, then STOP.
-async function playOne(page) {
+// A single-note game: one question answered right (with its PC key unless told), then STOP.
+async function playOne(page, play = (note) => page.keyboard.press(PC_KEY[note])) {
   await page.locator('#modeOption-1').click();
   await page.locator('#startStopButton').click();
   await page.waitForFunction(() => window.zorvanta.platform.trace.some((e) => e.tick), null, { timeout: 10000 });
   const note = await page.evaluate(() => window.zorvanta.platform.trace.findLast((e) => e.tick).name);
-  await page.keyboard.press(PC_KEY[note]);
+  await play(note);
   await page.waitForFunction(() => document.querySelector('#rightsLabel').textContent === '1');
   await page.locator('#startStopButton').click();
   await page.locator('#dialog[open]').waitFor();
@@ -64,6 +64,14 @@ const cases = [
     for await (const chunk of await download.createReadStream()) chunks.push(chunk);
     assert.equal(Buffer.concat(chunks).toString(), csv('keys'));
   }],
+  ['a key touched is kept as touched', async (page) => {
+    await page.locator('#keyRangeOption-3').click();  // the lower white keys: a note names its key
+    await playOne(page, async (note) => {
+      const key = page.locator(`#whiteKey-${WHITE.indexOf(note)}`);
+      await key.tap({ position: { x: 10, y: (await key.boundingBox()).height - 10 } });  // below the black keys
+    });
+    assert.match((await kept(page))[0].rows, /,right,0,0,\d+,touch\r\n$/);
+  }, { hasTouch: true }],
   ['with the switch off nothing is kept', async (page) => {
     await page.locator('#historySwitch').uncheck();
     await playOne(page);
@@ -71,4 +79,4 @@ const cases = [
   }],
 ];
 
-await runCases(site, cases.map(([name, run]) => [name, run, { acceptDownloads: true }]));
+await runCases(site, cases.map(([name, run, options]) => [name, run, { acceptDownloads: true, ...options }]));

@@ -15,8 +15,9 @@ const heldTicks = [];  // [timerId, generation] due while the core was busy
 
 const root = document.getElementById('window');
 const view = new View(root, (n, action, { value = 0, repeat = false, mouse = {} }) => enter('zv_act',
-  ['number', 'string', 'number', 'number', 'number', 'number', 'number', 'number'],
-  [n, action, value, repeat ? 1 : 0, mouse.button ?? 1, mouse.modifiers ?? 0, mouse.x ?? 0, mouse.y ?? 0]), []);
+  ['number', 'string', 'number', 'number', 'number', 'number', 'number', 'number', 'string'],
+  [n, action, value, repeat ? 1 : 0, mouse.button ?? 1, mouse.modifiers ?? 0, mouse.x ?? 0, mouse.y ?? 0,
+    mouse.pointer ?? 'mouse']), []);
 let gameKeys = new Set();  // the key codes the game takes, from the core
 const platform = new Platform({ view, onTick: (id, gen, audioAt) => tick(id, gen, audioAt) });
 

@@ -215,7 +215,8 @@ export class View {
     el.style.setProperty('--at', String((c.value - c.min) / range));
   }
 
-  // Mouse, pen and every finger of a touch press a key when they go down on it.
+  // Mouse, pen and every finger of a touch press a key when they go down on it; the
+  // core is told which by the browser's name for it, so a touch is kept as one.
   onPress(el, n, report) {
     el.addEventListener('pointerdown', (e) => {
       e.preventDefault();
@@ -225,6 +226,7 @@ export class View {
       report({ mouse: {
         button: e.pointerType === 'mouse' ? buttonOf(e) : 1, modifiers: modifiersOf(e),
         x: ((e.clientX - box.left) / scale) * TWIPS_PER_PX, y: ((e.clientY - box.top) / scale) * TWIPS_PER_PX,
+        pointer: e.pointerType,
       } });
     });
     el.addEventListener('contextmenu', (e) => e.preventDefault());

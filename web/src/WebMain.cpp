@@ -59,13 +59,13 @@ EMSCRIPTEN_KEEPALIVE const char* zv_page() {
                                     {"yes", zv::texts::kYes}, {"no", zv::texts::kNo}, {"ok", zv::texts::kOk},
                                     {"progress", zv::texts::kProgress}, {"keepProgress", zv::texts::kPageKeepProgress},
                                     {"notKept", zv::texts::kPageNotKept}, {"setting", zv::texts::kProgressSetting},
-                                    {"allSettings", zv::texts::kProgressAllSettings}, {"export", zv::texts::kPageExport},
-                                    {"import", zv::texts::kPageImport}, {"forget", zv::texts::kProgressForget},
+                                    {"allSettings", zv::texts::kProgressAllSettings}, {"export", zv::texts::kProgressExport},
+                                    {"import", zv::texts::kProgressImport}, {"forget", zv::texts::kProgressForget},
                                     {"close", zv::texts::kPageClose}, {"askForget", zv::texts::kProgressAskForget},
                                     {"unreadable", zv::texts::kProgressUnreadable},
-                                    {"cannotImport", zv::texts::kPageCannotImport}, {"tooLarge", zv::texts::kPageTooLarge},
-                                    {"importedGames", zv::texts::kPageImportedGames},
-                                    {"alreadyKept", zv::texts::kPageAlreadyKept}})
+                                    {"cannotImport", zv::texts::kProgressCannotImport}, {"tooLarge", zv::texts::kProgressTooLarge},
+                                    {"importedGames", zv::texts::kProgressImportedGames},
+                                    {"alreadyKept", zv::texts::kProgressAlreadyKept}})
         json += std::string("\"") + key + "\":\"" + text + "\",";
     json += "\"pictures\":[";
     for (const char* file : zv::GameFlow::kPictureFiles) json += std::string("\"") + file + "\",";
@@ -80,11 +80,12 @@ EMSCRIPTEN_KEEPALIVE const char* zv_describe() {
     return web->description.c_str();
 }
 
-// An action of the player on control number n, named as ControlAction's kinds are.
+// An action of the player on control number n, named as ControlAction's kinds are;
+// pointer is the browser's name of what pressed ("mouse", "pen", "touch").
 EMSCRIPTEN_KEEPALIVE void zv_act(int n, const char* action, int value, int repeat, int button, int modifiers, float x,
-                                 float y) {
+                                 float y, const char* pointer) {
     const auto kind = zv::controlActionNamed(action);
-    if (web && kind) web->view.act(n, {*kind, value, repeat != 0, {button, modifiers, x, y}});
+    if (web && kind) web->view.act(n, {*kind, value, repeat != 0, {button, modifiers, x, y, zv::isTouchPointer(pointer)}});
 }
 
 EMSCRIPTEN_KEEPALIVE void zv_pc_key(int code, int modifiers, int repeat) {
