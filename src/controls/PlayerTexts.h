@@ -104,6 +104,7 @@ inline constexpr const char* kProgressCannotExport = "書き出せません: ";
 inline constexpr const char* kProgressExportedGames = "件のゲーム(";
 inline constexpr const char* kProgressExportedQuestions = "問)を書き出しました。";
 inline constexpr const char* kProgressCsvFiles = "CSVファイル (*.csv)";
+inline constexpr const char* kProgressCsvFileName = "zorvanta-history.csv";  // the name an export suggests
 inline constexpr const char* kProgressForget = "履歴を消去";
 inline constexpr const char* kProgressAskForget = "これまでの成績をすべて消去しますか?";
 inline constexpr const char* kProgressNotForgotten = "成績を消去できませんでした。";

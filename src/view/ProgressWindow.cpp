@@ -25,7 +25,7 @@ namespace {
 QString fileDialog(QWidget* parent, bool save, const QString& folder) {
     const QString csvFiles = QString::fromUtf8(texts::kProgressCsvFiles);
     return save ? QFileDialog::getSaveFileName(parent, QString::fromUtf8(texts::kProgressExport),
-                                               QDir(folder).filePath("zorvanta-history.csv"), csvFiles)
+                                               QDir(folder).filePath(QString::fromUtf8(texts::kProgressCsvFileName)), csvFiles)
                 : QFileDialog::getOpenFileName(parent, QString::fromUtf8(texts::kProgressImport), folder, csvFiles);
 }
 }  // namespace

@@ -132,7 +132,7 @@ async function importFile(file) {
 function exportFile(csv) {
   const link = document.createElement('a');
   link.href = URL.createObjectURL(new Blob([csv], { type: 'text/csv' }));
-  link.download = 'zorvanta-history.csv';
+  link.download = texts.csvFileName;
   link.click();
   setTimeout(() => URL.revokeObjectURL(link.href), 0);
 }

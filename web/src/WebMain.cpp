@@ -65,7 +65,8 @@ EMSCRIPTEN_KEEPALIVE const char* zv_page() {
                                     {"unreadable", zv::texts::kProgressUnreadable},
                                     {"cannotImport", zv::texts::kProgressCannotImport}, {"tooLarge", zv::texts::kProgressTooLarge},
                                     {"importedGames", zv::texts::kProgressImportedGames},
-                                    {"alreadyKept", zv::texts::kProgressAlreadyKept}})
+                                    {"alreadyKept", zv::texts::kProgressAlreadyKept},
+                                    {"csvFileName", zv::texts::kProgressCsvFileName}})
         json += std::string("\"") + key + "\":\"" + text + "\",";
     json += "\"pictures\":[";
     for (const char* file : zv::GameFlow::kPictureFiles) json += std::string("\"") + file + "\",";
