@@ -57,6 +57,7 @@ inline constexpr const char* kCannotFindPicture = "Cannot find the picture ";
 inline constexpr const char* kPageEnded = "ゲームを終了しました。";
 inline constexpr const char* kPageAgain = "もう一度始める";
 inline constexpr const char* kPageMissingPicture = "絵のファイルが読み込めないため、ゲームを始められません。";
+inline constexpr const char* kPageTurnPhone = "鍵盤を大きく表示するには、画面を横向きにしてください。";
 inline constexpr const char* kPageMidi = "MIDIキーボードを使う";
 inline constexpr const char* kPageKeepProgress = "成績を記録する";
 inline constexpr const char* kPageNotKept = "成績を記録できません。ゲームはそのまま続けられます。";

@@ -31,9 +31,11 @@ export class Platform {
   createAudio() {
     const Ctx = window.AudioContext || window.webkitAudioContext;
     this.audio = new Ctx({ latencyHint: 'interactive' });
-    // Browsers start a context suspended until the player's first gesture.
+    // Browsers start a context suspended until the player's first gesture, which for
+    // a finger some count at its touch and others only as it lifts: a key touched
+    // first sounds as soon as the context may run.
     const resume = () => { if (this.audio.state !== 'running') this.audio.resume(); };
-    for (const type of ['pointerdown', 'keydown', 'touchstart']) window.addEventListener(type, resume, { capture: true });
+    for (const type of ['pointerdown', 'keydown', 'touchstart', 'pointerup', 'touchend']) window.addEventListener(type, resume, { capture: true });
   }
 
   // The game's sounds by name; sound/files.json (made with the site) names each one's file.

@@ -63,6 +63,7 @@ EMSCRIPTEN_KEEPALIVE const char* zv_page() {
                                     {"import", zv::texts::kPageImport}, {"forget", zv::texts::kProgressForget},
                                     {"close", zv::texts::kPageClose}, {"askForget", zv::texts::kProgressAskForget},
                                     {"unreadable", zv::texts::kProgressUnreadable},
+                                    {"turn", zv::texts::kPageTurnPhone},
                                     {"cannotImport", zv::texts::kPageCannotImport}, {"tooLarge", zv::texts::kPageTooLarge},
                                     {"importedGames", zv::texts::kPageImportedGames},
                                     {"alreadyKept", zv::texts::kPageAlreadyKept}})
