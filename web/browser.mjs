@@ -64,17 +64,9 @@ class Driver {
   }
 }
 
-class ChromiumDriver extends Driver {
-  constructor(page) { super(); this.engine = 'chromium'; this.page = page; }
-  goto(url) { return this.page.goto(url); }
-  evaluate(fn, arg) { return this.page.evaluate(fn, arg); }
-  press(key) { return this.page.keyboard.press(key); }
-  click(selector) { return this.page.locator(selector).click(); }
-  async tap(selector) { const { x, y } = await this.centre(selector); await this.page.touchscreen.tap(x, y); }
-}
-
-class FirefoxDriver extends Driver {
-  constructor(page) { super(); this.engine = 'firefox'; this.page = page; }
+// Playwright's page (chromium) and puppeteer's (firefox) share these calls.
+class PageDriver extends Driver {
+  constructor(engine, page) { super(); this.engine = engine; this.page = page; }
   goto(url) { return this.page.goto(url); }
   evaluate(fn, arg) { return this.page.evaluate(fn, arg); }
   press(key) { return this.page.keyboard.press(key); }
@@ -123,7 +115,7 @@ const ENGINES = {
       // A profile on disk, not a private window (which, for one, cannot install the app).
       const profile = options.persistent && await mkdtemp(join(tmpdir(), 'zorvanta-profile-'));
       const context = profile ? await chromium.launchPersistentContext(profile, { ...launchOptions, ...settings }) : await browser.newContext(settings);
-      const driver = new ChromiumDriver(await context.newPage());
+      const driver = new PageDriver('chromium', await context.newPage());
       driver.context = context;
       driver.close = async () => { await context.close(); if (profile) await rm(profile, { recursive: true, force: true }); };
       return driver;
@@ -138,7 +130,7 @@ const ENGINES = {
       const context = await browser.createBrowserContext();
       const page = await context.newPage();
       if (options.viewport) await page.setViewport({ width: options.viewport.width, height: options.viewport.height, hasTouch: !!options.viewport.touch });
-      const driver = new FirefoxDriver(page);
+      const driver = new PageDriver('firefox', page);
       driver.close = () => context.close();
       return driver;
     },
