@@ -1,6 +1,7 @@
 // The web edition in headless chromium, one player's session per case, the whole
-// games in firefox-esr and WebKitGTK too:
-//   xvfb-run node tests/web/e2e.mjs <build-web/site> <desktop build folder>
+// games in firefox-esr and WebKitGTK too (run by tests/web/run.sh, which gives firefox
+// a sound server and MiniBrowser a display):
+//   node tests/web/e2e.mjs <build-web/site> <desktop build folder>
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import { createRequire } from 'node:module';
