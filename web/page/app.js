@@ -126,9 +126,9 @@ async function start() {
   view.texts = texts;
   document.querySelector('#ended p').textContent = texts.ended;
   document.getElementById('again').textContent = texts.again;
+  document.getElementById('turn').textContent = texts.turn;
   document.querySelector('#missing p').textContent = texts.missingPicture;
   document.getElementById('midi').textContent = texts.midi;
-  document.getElementById('turn').textContent = texts.turn;
   await platform.loadPictures(texts.pictures);
   view.pictures = platform.pictures;
   busy = true;
