@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Fills the site folder beside the compiled core: the page and its scripts, the
-# pictures, the icons, the sounds as MP3 (every current browser decodes MP3, and the
+# pictures, the icons (the home screen's PNGs drawn here), the sounds as MP3 (every current browser decodes MP3, and the
 # 25 files shrink from 3.5 MB of WAV to about a tenth of that) and IPA P Gothic
 # subset to the characters the window and the page use, as WOFF2.
 #   make_site.sh <source root> <site folder>
@@ -12,6 +12,22 @@ mkdir -p "$site/sound" "$site/icon"
 cp "$root"/web/page/* "$site/"
 cp "$root"/assets/pictures/*.jpg "$site/"
 cp "$root"/assets/icon/zorvanta.png "$root"/assets/icon/zorvanta-256.png "$root"/assets/icon/zorvanta.svg "$site/icon/"
+
+# The home screen's and splash screen's icons, drawn from the game's SVG icon: 192
+# and 512 px as they are, and a maskable one, whose shape the device cuts out of the
+# square: the icon at 70 % on its tile's blue spread to the edges, so that all of it
+# lies in the circle of 80 % that every mask keeps.
+icon="$root/assets/icon/zorvanta.svg"
+for size in 192 512; do
+  rsvg-convert -w "$size" -h "$size" "$icon" -o "$site/icon/zorvanta-$size.png"
+done
+{
+  printf '%s\n' '<svg xmlns="http://www.w3.org/2000/svg" width="512" height="512" viewBox="0 0 512 512">' \
+    '<linearGradient id="bleed" x1="0" y1="91.7" x2="0" y2="420.3" gradientUnits="userSpaceOnUse"><stop offset="0" stop-color="#4d68c2"/><stop offset="1" stop-color="#222d5c"/></linearGradient>' \
+    '<rect width="512" height="512" fill="url(#bleed)"/>' '<g transform="translate(76.8 76.8) scale(7.4667)">'
+  sed '/^<?xml/d' "$icon"
+  printf '%s\n' '</g>' '</svg>'
+} | rsvg-convert -w 512 -h 512 -o "$site/icon/zorvanta-maskable.png"
 
 # Sound names hold "+" and "#", which some static hosts mangle in an address: the
 # files are named with "hi-" for "+" and "-sharp" for "#", and sound/files.json

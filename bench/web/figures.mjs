@@ -76,6 +76,23 @@ const quantum = (128 / audio.rate) * 1000;
 const worst = Math.max(...gaps.map((g) => Math.abs(g - 500)));
 row('A question\'s notes by the audio clock (start times as scheduled)', `${gaps.map((g) => g.toFixed(3)).join(', ')} ms apart; worst ${worst.toFixed(3)} ms off 500`,
   `within one render quantum (${quantum.toFixed(2)} ms)`, worst <= quantum);
+
+// The keys as the window is scaled to fit: a phone sideways and upright, a large monitor.
+for (const [width, height, phone, target, met] of [
+  [844, 390, true, 'white ≥ 48 px', (white) => white >= 48],
+  [390, 844, true, 'the page asks to turn the phone', (white, turn) => turn],
+  [1920, 1000, false, 'the window fills the viewport', (white, turn, win) => win.width >= 1920 - 10 || win.height >= 1000 - 10]]) {
+  const sized = await browser.newContext({ serviceWorkers: 'block', viewport: { width, height }, hasTouch: phone, isMobile: phone });
+  const p = await sized.newPage();
+  await p.goto(url);
+  await p.evaluate(() => window.zorvanta.ready);
+  const [win, white, black, turn] = await p.evaluate(() => ['#window', '#whiteKey-0', '#blackKey-0', '#turn']
+    .map((id) => document.querySelector(id).getBoundingClientRect().toJSON()));
+  row(`Keys at a ${width} × ${height} CSS px viewport${phone ? ' (phone, touch)' : ''}`, `white ${white.width.toFixed(1)} × ${white.height.toFixed(1)} px, `
+    + `black ${black.width.toFixed(1)} × ${black.height.toFixed(1)} px; window ${win.width.toFixed(0)} × ${win.height.toFixed(0)} px`
+    + `${turn.height > 0 ? '; the notice to turn the phone above it' : ''}`, target, met(white.width, turn.height > 0, win));
+  await sized.close();
+}
 await browser.close();
 server.close();
 
@@ -98,7 +115,9 @@ ${table}
 
 How each row is measured: **W1–W2** every file of \`build-web/site/\`, text and code
 compressed with gzip -9 as a static host serves them, the MP3 sounds, JPEG pictures,
-PNG icons and the WOFF2 font counted as they are (they do not compress further).
+PNG icons and the WOFF2 font counted as they are (they do not compress further);
+W1 is also the first visit's weight, for the service worker then fetches every file
+to play offline.
 **W3–W4** \`performance.now()\` in the page (0 is the navigation's start) when the
 first frame after the window's elements is produced (\`requestAnimationFrame\`) and
 when the last of the 25 sounds has been decoded, in a fresh browser context each
@@ -110,7 +129,10 @@ row can show. **W6** the first question after START:
 the audio-clock times the step timer's ticks gave the five notes' \`start()\`
 (each tick is due at a fixed multiple of the interval and its sound is placed 30 ms
 ahead of it on the audio clock, so the notes render exactly an interval apart unless a
-tick is more than 30 ms late, when its note starts at once).
+tick is more than 30 ms late, when its note starts at once). **W7–W9** the page in a
+fresh context of that viewport's size (the phones with touch and a mobile viewport,
+device pixel ratio 1), the first white and black key's and the window's
+\`getBoundingClientRect()\` in CSS px once the window is drawn.
 <!-- web:end -->`;
   const text = readFileSync(doc, 'utf8');
   const old = /<!-- web:start -->[\s\S]*<!-- web:end -->/;

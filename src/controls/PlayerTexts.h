@@ -56,6 +56,7 @@ inline constexpr const char* kCannotFindPicture = "Cannot find the picture ";
 // The page's own notices and its dialogs' buttons.
 inline constexpr const char* kPageEnded = "ゲームを終了しました。";
 inline constexpr const char* kPageAgain = "もう一度始める";
+inline constexpr const char* kPageTurnPhone = "画面を横向きにしてください。";
 inline constexpr const char* kPageMissingPicture = "絵のファイルが読み込めないため、ゲームを始められません。";
 inline constexpr const char* kPageMidi = "MIDIキーボードを使う";
 inline constexpr const char* kPageKeepProgress = "成績を記録する";

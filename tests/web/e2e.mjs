@@ -1,7 +1,10 @@
-// The web edition in headless chromium, one player's session per case:
+// The web edition in headless chromium, one player's session per case, the whole
+// games in firefox-esr and WebKitGTK too (run by tests/web/run.sh, which gives firefox
+// a sound server and MiniBrowser a display):
 //   node tests/web/e2e.mjs <build-web/site> <desktop build folder>
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
+import { createRequire } from 'node:module';
 import { runCases } from '../../web/browser.mjs';
 
 const site = process.argv[2];
@@ -19,9 +22,10 @@ const keyId = (name) => {
   return WHITE.includes(note) ? `#whiteKey-${WHITE.indexOf(note) + 7 * high}` : `#blackKey-${BLACK.indexOf(note) + 5 * high}`;
 };
 const trace = (page) => page.evaluate(() => window.zorvanta.platform.trace.map((t) => ({ ...t })));
-const text = (page, id) => page.locator(id).textContent();
+const text = (page, id) => page.evaluate((s) => document.querySelector(s).textContent, id);
 const shown = (page, id) => page.locator(id).isVisible();
-const dialogText = (page) => page.locator('#dialog .text').textContent();
+const dialogText = (page) => text(page, '#dialog .text');
+const box = (page, id) => page.evaluate((s) => document.querySelector(s).getBoundingClientRect().toJSON(), id);
 
 // Waits for the melody (the notes its ticks start) and returns their trace entries.
 async function melody(page, notes = 5) {
@@ -38,37 +42,91 @@ const setHidden = (page, hidden) => page.evaluate((h) => {
   Object.defineProperty(document, 'hidden', { configurable: true, get: () => h });
   document.dispatchEvent(new Event('visibilitychange'));
 }, hidden);
-const answer = async (page, notes) => { for (const n of notes) await page.keyboard.press(PC_KEY[n.name]); };
 const wrongKey = (notes) => (notes[0].name === 'do' ? 'W' : 'Q');
+// With 正解確認 on, a wrong answer to the first question: the dialog asks to show it.
+async function toShowAnswerDialog(page) {
+  await page.locator('#askDemonstrationCheck').click();
+  await page.locator('#startStopButton').click();
+  const notes = await melody(page);
+  await page.keyboard.press(wrongKey(notes));
+  await page.locator('#dialog[open]').waitFor();
+  return notes;
+}
+const ENGINES = { engines: ['chromium', 'firefox', 'webkit'] };
+// Violations of serious or critical impact axe-core finds in the page as it stands.
+const axeReport = async (page) => {
+  await page.addScriptTag({ path: createRequire(import.meta.url).resolve('../../web/node_modules/axe-core/axe.min.js') });
+  const { violations } = await page.evaluate(() => window.axe.run(document, { resultTypes: ['violations'] }));
+  return violations.filter((v) => ['serious', 'critical'].includes(v.impact)).map((v) => `${v.id}: ${v.nodes.map((n) => n.target).join(' ')}`);
+};
+// The states axe-core checks, each reached from the idle window.
+const AXE_STATES = [
+  ['the idle window', async () => {}],
+  ['a question', async (page) => { await page.locator('#startStopButton').click(); await melody(page, 2); }],
+  ['a dialog', toShowAnswerDialog],
+  ['the summary', async (page) => {
+    await page.locator('#startStopButton').click();
+    await melody(page);
+    await page.locator('#startStopButton').click();
+    await page.locator('#dialog[open]').waitFor();
+  }],
+];
+// A phone sideways and upright (touch), a large monitor.
+const VIEWPORTS = [[844, 390, true], [390, 844, true], [1920, 1000, false]];
+
+// A whole default game, by PC keys or by touch: one question right, one wrong, STOP
+// and the summary.
+const wholeGame = (byTouch) => async (d) => {
+  const press = (id) => (byTouch ? d.tap(id) : d.click(id));
+  if (byTouch) assert.ok((await box(d, '#whiteKey-0')).width >= 48, 'a white key fits a finger');
+  await press('#startStopButton');
+  await d.waitForFunction(() => window.zorvanta.platform.audio.state === 'running');
+  const first = await melody(d);
+  const quantum = await d.evaluate(() => 128 / window.zorvanta.platform.audio.sampleRate);
+  // Exactly, where the timers keep within the page's lead (WebKitGTK's here do not).
+  for (let i = 1; i < 5 && d.engine === 'chromium'; i++) assert.ok(Math.abs(first[i].at - first[i - 1].at - 0.5) <= quantum, `notes 500 ms apart: ${first.map((n) => n.at)}`);
+  assert.equal(await text(d, '#startStopButton'), 'STOP');
+  await d.waitForFunction(() => !document.querySelector('#whiteKey-0').disabled);
+  for (const n of first) await (byTouch ? d.tap(keyId(n.name)) : d.press(PC_KEY[n.name]));
+  await d.waitForFunction(() => document.querySelector('#rightsLabel').textContent === '1');
+  assert.equal(await d.evaluate(() => document.querySelector('#verdictPicture > img').alt), '正解');
+  const second = await melody(d);
+  await d.waitForFunction(() => !document.querySelector('#whiteKey-0').disabled);
+  await (byTouch ? d.tap(keyId(second[0].name === 'do' ? 're' : 'do')) : d.press(wrongKey(second)));
+  await d.waitForFunction(() => document.querySelector('#questionsLabel').textContent === '2');
+  assert.equal(await d.evaluate(() => document.querySelector('#verdictPicture > img').alt), '不正解');
+  await press('#startStopButton');
+  await d.waitForFunction(() => document.querySelector('#dialog').open);
+  assert.equal(await text(d, '#dialog .caption'), '5音メロディー:30秒');
+  assert.equal(await dialogText(d), '問題数:2\n正解数:1\n正解率:50%');
+  await press('#dialog .buttons button');
+  await d.waitForFunction(() => document.querySelector('#startStopButton').textContent === 'START');
+};
 
 const cases = [
-  ['a whole default game by PC keys', async (page) => {
-    await page.locator('#startStopButton').click();
-    await page.waitForFunction(() => document.querySelector('#banner').style.display !== 'none');
-    const first = await melody(page);
-    const quantum = await page.evaluate(() => 128 / window.zorvanta.platform.audio.sampleRate);
-    for (let i = 1; i < 5; i++) assert.ok(Math.abs(first[i].at - first[i - 1].at - 0.5) <= quantum, 'notes 500 ms apart');
-    assert.equal(await text(page, '#startStopButton'), 'STOP');
-    await answer(page, first);
-    assert.equal(await page.locator('#verdictPicture > img').getAttribute('alt'), '正解');
-    assert.equal(await text(page, '#rightsLabel'), '1');
-    const second = await melody(page);
-    await page.keyboard.press(wrongKey(second));
-    assert.equal(await page.locator('#verdictPicture > img').getAttribute('alt'), '不正解');
-    await page.waitForFunction(() => document.querySelector('#questionsLabel').textContent === '2');
-    await page.locator('#startStopButton').click();
-    await page.locator('#dialog[open]').waitFor({ timeout: 3000 });
-    assert.equal(await text(page, '#dialog .caption'), '5音メロディー:30秒');
-    assert.equal(await dialogText(page), '問題数:2\n正解数:1\n正解率:50%');
-    await page.keyboard.press('Enter');
-    await page.waitForFunction(() => document.querySelector('#startStopButton').textContent === 'START');
-  }],
+  ['a whole default game by PC keys', wholeGame(false), ENGINES],
+  ['a whole default game by touch on a phone held sideways', wholeGame(true), { ...ENGINES, viewport: { width: 844, height: 390, touch: true } }],
+  ...VIEWPORTS.map(([width, height, touch]) => [`the window fills ${width}x${height}`, async (page) => {
+    const [win, key, black, turn] = await Promise.all(['#window', '#whiteKey-0', '#blackKey-0', '#turn'].map((id) => box(page, id)));
+    console.log(`     white key ${key.width.toFixed(1)} x ${key.height.toFixed(1)} px, black key ${black.width.toFixed(1)} px, window ${win.width.toFixed(0)} x ${win.height.toFixed(0)} px`);
+    assert.ok(win.left >= 0 && win.right <= width && win.top >= turn.bottom && win.bottom <= height, 'inside the viewport');
+    assert.ok(win.width >= width - 10 || win.bottom >= height - 10, 'as large as fits');
+    assert.equal(turn.height > 0, height > width, 'the notice to turn the phone when upright');
+  }, { viewport: { width, height, touch } }]),
+  ...AXE_STATES.map(([state, reach]) => [`axe-core finds nothing serious on ${state}`, async (page) => {
+    await reach(page);
+    assert.deepEqual(await axeReport(page), []);
+  }]),
+  ['Chromium finds the page installable, with icons of the sizes the manifest gives', async (page, context) => {
+    const cdp = await context.newCDPSession(page);
+    assert.deepEqual((await cdp.send('Page.getInstallabilityErrors')).installabilityErrors, []);
+    const icons = await page.evaluate(async () => Promise.all((await (await fetch('manifest.webmanifest')).json()).icons.filter((i) => i.type === 'image/png')
+      .map(async (i) => createImageBitmap(await (await fetch(i.src)).blob()).then((b) => [i.sizes, i.purpose ?? 'any', `${b.width}x${b.height}`]))));
+    assert.ok(icons.every(([sizes, , real]) => sizes === real), JSON.stringify(icons));
+    assert.deepEqual(icons.filter(([sizes, purpose]) => sizes === '512x512' || purpose === 'maskable').map(([, p]) => p), ['any', 'maskable']);
+  }, { serviceWorkers: 'allow', persistent: true }],
   ['正解確認 with Yes demonstrates on blue keys, then 次の問題', async (page) => {
-    await page.locator('#askDemonstrationCheck').click();
-    await page.locator('#startStopButton').click();
-    const notes = await melody(page);
-    await page.keyboard.press(wrongKey(notes));
-    await page.locator('#dialog[open]').waitFor();
+    const notes = await toShowAnswerDialog(page);
     assert.equal(await dialogText(page), '正解を表示しますか?');
     await page.locator('#dialog button', { hasText: 'Yes' }).click();
     // Each demonstrated note's key turns blue as it sounds.
@@ -82,11 +140,7 @@ const cases = [
     assert.equal((await melody(page)).length, 5);
   }],
   ['keys, clicks and ticks do nothing while a dialog is open', async (page) => {
-    await page.locator('#askDemonstrationCheck').click();
-    await page.locator('#startStopButton').click();
-    const notes = await melody(page);
-    await page.keyboard.press(wrongKey(notes));
-    await page.locator('#dialog[open]').waitFor();
+    const notes = await toShowAnswerDialog(page);
     const before = await trace(page);
     const countdown = await text(page, '#countdownLabel');
     for (const k of ['Q', '2', 'Z']) await page.keyboard.press(k);
@@ -129,11 +183,7 @@ const cases = [
     assert.ok(await page.evaluate(() => window.zorvanta.platform.timers.every((t) => !t.enabled && !t.handle)));
   }],
   ['a MIDI note while a dialog waits does not enter the game', async (page) => {
-    await page.locator('#askDemonstrationCheck').click();
-    await page.locator('#startStopButton').click();
-    const notes = await melody(page);
-    await page.keyboard.press(wrongKey(notes));
-    await page.locator('#dialog[open]').waitFor();
+    const notes = await toShowAnswerDialog(page);
     const before = (await trace(page)).length;
     const midi = (note) => page.evaluate((n) => window.midiInput.onmidimessage({ data: [0x90, n, 100] }), note);
     await midi(60);
@@ -175,7 +225,7 @@ const cases = [
 // The parity of the two views: each script played through the page (its time held
 // still) and through the desktop's window (zorvanta_parity_view) leaves the same
 // trace in the core. Steps: key:K (key:K*n held for n presses), click:control,
-// bar:y (a click y pixels from the bar's top, or bottom if negative), wheel:angle.
+// bar:y (a click y designed pixels from the bar's top, or bottom if negative), wheel:angle.
 const PARITY = [
   ['held Enter on START', 'key:Enter*17'],
   ['piano keys with Ctrl, Alt, Shift', 'key:Control+W key:Control+R key:Control+2 key:Alt+Q key:Shift+M'],
@@ -194,6 +244,7 @@ const PARITY = [
 async function playScript(page, steps) {
   await setHidden(page, true);
   const bar = await page.locator('#timeLimitBar').boundingBox();
+  const scale = await page.evaluate(() => document.getElementById('window').getBoundingClientRect().width / 619);
   for (const step of steps.split(' ')) {
     const [kind, what] = step.split(':');
     if (kind === 'key') {
@@ -205,7 +256,7 @@ async function playScript(page, steps) {
       }
     }
     if (kind === 'click') await page.locator(`#${what.replace('(', '-').replace(')', '')}`).click();
-    if (kind === 'bar') await page.mouse.click(bar.x + bar.width / 2, Number(what) >= 0 ? bar.y + Number(what) : bar.y + bar.height + Number(what));
+    if (kind === 'bar') await page.mouse.click(bar.x + bar.width / 2, (Number(what) >= 0 ? bar.y : bar.y + bar.height) + Number(what) * scale);
     if (kind === 'wheel') { await page.mouse.move(bar.x + bar.width / 2, bar.y + bar.height / 2); await page.mouse.wheel(0, -Number(what)); }
   }
   return page.evaluate(() => {

@@ -24,5 +24,11 @@ fi
 echo "ok   the same seeded game traces alike on the desktop and web cores ($(wc -l < "$work/desktop.txt") lines)"
 
 node "$here/key_codes.mjs"
-node "$here/e2e.mjs" "$web/site" "$desktop"
+# Of the engines there, firefox plays only into a sound server (a private one, with a
+# null sink) and WebKitGTK's MiniBrowser needs a display.
+. "$here/../e2e/pulse_server.sh"
+pulse_private_env "$work/pulse"
+pulse_start "$work/pulse"
+trap 'pulse_stop; rm -rf "$work"' EXIT
+xvfb-run -a node "$here/e2e.mjs" "$web/site" "$desktop"
 node "$here/history.mjs" "$web/site"

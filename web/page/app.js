@@ -104,11 +104,18 @@ platform.onQuit = () => {
 };
 document.getElementById('again').addEventListener('click', () => location.reload());
 
-// The window keeps its designed size and shrinks to fit a narrow screen.
+// The window takes the largest size that fits the viewport, up or down from its
+// designed size, on a phone and on a large monitor alike: the controls below it are
+// scrolled to. The elements are scaled, not a picture of them, so the text and
+// the keys' edges stay sharp at any size and pixel ratio.
+const MARGIN_PX = 4;  // around the window, as #stage's padding
 function fit() {
   const stage = document.getElementById('stage');
-  const scale = Math.min(1, (document.documentElement.clientWidth - 8) / root.offsetWidth);
-  stage.style.setProperty('--scale', String(scale));
+  const page = document.documentElement;
+  const above = root.offsetTop - stage.offsetTop - MARGIN_PX;  // the notice to turn the phone, when shown
+  const scale = Math.min((page.clientWidth - 2 * MARGIN_PX) / root.offsetWidth,
+    (page.clientHeight - 2 * MARGIN_PX - above) / root.offsetHeight);
+  stage.style.setProperty('--scale', String(Math.max(scale, 0.1)));
 }
 window.addEventListener('resize', fit);
 
@@ -120,6 +127,7 @@ async function start() {
   view.texts = texts;
   document.querySelector('#ended p').textContent = texts.ended;
   document.getElementById('again').textContent = texts.again;
+  document.getElementById('turn').textContent = texts.turn;
   document.querySelector('#missing p').textContent = texts.missingPicture;
   document.getElementById('midi').textContent = texts.midi;
   await platform.loadPictures(texts.pictures);
@@ -136,6 +144,7 @@ async function start() {
   gameKeys = new Set(described.gameKeys);
   platform.soundNames = described.sounds;
   view.build(described);
+  document.getElementById('title').textContent = described.caption;
   fit();
   await new Promise(requestAnimationFrame);
   marks.windowDrawn = performance.now();

@@ -31,9 +31,11 @@ export class Platform {
   createAudio() {
     const Ctx = window.AudioContext || window.webkitAudioContext;
     this.audio = new Ctx({ latencyHint: 'interactive' });
-    // Browsers start a context suspended until the player's first gesture.
+    // Browsers start a context suspended until the player's first gesture, which for
+    // a finger some count at its touch and others only as it lifts: a key touched
+    // first sounds as soon as the context may run.
     const resume = () => { if (this.audio.state !== 'running') this.audio.resume(); };
-    for (const type of ['pointerdown', 'keydown', 'touchstart']) window.addEventListener(type, resume, { capture: true });
+    for (const type of ['pointerdown', 'keydown', 'touchstart', 'pointerup', 'touchend']) window.addEventListener(type, resume, { capture: true });
   }
 
   // The game's sounds by name; sound/files.json (made with the site) names each one's file.
@@ -113,13 +115,16 @@ export class Platform {
     if (!t.enabled || t.interval <= 0) return;
     t.k++;
     const late = performance.now() - (t.anchor + t.k * t.interval);
-    const audioAt = late > t.interval ? -1 : t.audioAnchor + (t.k * t.interval) / 1000;
+    // A tick more than an interval late starts its sound at once (0), and is still a
+    // tick's in the trace.
+    const audioAt = late > t.interval ? 0 : t.audioAnchor + (t.k * t.interval) / 1000;
     if (late > t.interval) this.anchorTimer(t, performance.now());
     else this.scheduleTimer(t);
     this.onTick(this.timers.indexOf(t), t.gen, audioAt);
   }
 
-  // Runs a tick in the core with its sounds placed at audioAt (-1: at once).
+  // Runs a call into the core, a tick's with its sounds placed at audioAt (0: at once;
+  // -1: not a tick's, at once too).
   runTick(deliver, audioAt) {
     this.tickAudioTime = audioAt;
     try { return deliver(); } finally { this.tickAudioTime = -1; }

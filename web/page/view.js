@@ -291,6 +291,9 @@ export class View {
     const input = el.matches('button, input') ? el : el.matches('label') ? el.querySelector('input') : null;
     if (input) input.disabled = !on;
     if (el.matches('.scrollbar')) el.tabIndex = on ? 0 : -1;
+    // A group or bar without a control of its own says so to assistive technology
+    // (its greyed caption is then an inactive control's, as on the desktop).
+    if (!input && el.hasAttribute('role')) el.setAttribute('aria-disabled', String(!on));
     for (const [m, c] of this.controls.entries()) if (c.parent === n) this.applyEnabled(m);
   }
 

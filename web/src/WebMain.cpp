@@ -63,6 +63,7 @@ EMSCRIPTEN_KEEPALIVE const char* zv_page() {
                                     {"import", zv::texts::kProgressImport}, {"forget", zv::texts::kProgressForget},
                                     {"close", zv::texts::kPageClose}, {"askForget", zv::texts::kProgressAskForget},
                                     {"unreadable", zv::texts::kProgressUnreadable},
+                                    {"turn", zv::texts::kPageTurnPhone},
                                     {"cannotImport", zv::texts::kProgressCannotImport}, {"tooLarge", zv::texts::kProgressTooLarge},
                                     {"importedGames", zv::texts::kProgressImportedGames},
                                     {"alreadyKept", zv::texts::kProgressAlreadyKept},
