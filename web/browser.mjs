@@ -28,24 +28,29 @@ export async function serve(site) {
   return { server, url: `http://127.0.0.1:${server.address().port}${SUB_PATH}` };
 }
 
-export const launch = () => chromium.launch({
+// `microphone`: a WAV file the browser's fake capture device plays as the microphone,
+// read afresh each time the page opens it.
+export const launch = ({ microphone } = {}) => chromium.launch({
   executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
   args: ['--headless=new', '--no-sandbox', '--disable-gpu', '--disable-background-networking',
-    '--disable-component-update', '--disable-sync', '--disable-quic', '--no-first-run', '--autoplay-policy=no-user-gesture-required'],
+    '--disable-component-update', '--disable-sync', '--disable-quic', '--no-first-run', '--autoplay-policy=no-user-gesture-required',
+    ...(microphone ? ['--use-fake-device-for-media-stream', `--use-file-for-fake-audio-capture=${microphone}`] : [])],
 });
 
 // Runs a table of browser test cases, each `[name, run(page, context), options]`, in
 // a fresh context on the site's page; prints "ok"/"FAIL" a line each and exits 1 on
 // any failure. Options: `serviceWorkers` ('block' unless told), `acceptDownloads`,
 // `init` (a script before the page's own), `missing` (a file answered 404, the
-// page then never ready). No case may ask anything of another address.
-export async function runCases(site, cases) {
+// page then never ready), `permissions` (granted to the page). No case may ask
+// anything of another address. `browserOptions` go to launch().
+export async function runCases(site, cases, browserOptions = {}) {
   const { server, url } = await serve(site);
-  const browser = await launch();
+  const browser = await launch(browserOptions);
   let failures = 0;
   for (const [name, run, options = {}] of cases) {
     const context = await browser.newContext({
       serviceWorkers: options.serviceWorkers ?? 'block', acceptDownloads: options.acceptDownloads ?? false,
+      permissions: options.permissions ?? [],
     });
     const page = await context.newPage();
     const foreign = [];

@@ -58,5 +58,5 @@ target_link_libraries(zorvanta_voice_web PRIVATE zorvanta_voice)
 set_target_properties(zorvanta_voice_web PROPERTIES OUTPUT_NAME voice SUFFIX ".js"
   RUNTIME_OUTPUT_DIRECTORY ${ZORVANTA_SITE_DIR})
 target_link_options(zorvanta_voice_web PRIVATE ${_web_flags}
-  -sMODULARIZE -sEXPORT_NAME=createVoice -sENVIRONMENT=web -sEXPORTED_FUNCTIONS=_malloc,_free
+  -sMODULARIZE -sEXPORT_NAME=createVoice -sENVIRONMENT=web -sEXPORTED_RUNTIME_METHODS=HEAPF32
   -sFILESYSTEM=0 -sINITIAL_MEMORY=4194304 -sTOTAL_STACK=131072 -sALLOW_MEMORY_GROWTH=1)
