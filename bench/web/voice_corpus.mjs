@@ -1,0 +1,90 @@
+// The sampled singers of tests/platform/voice_corpus.txt judged in the page, in
+// headless chromium, through a virtual microphone: the browser's fake capture device
+// plays a stream made by bench_web_voice_corpus (each phrase as the microphone hears
+// it), and the page plays each phrase's question on its own sounds at the matching
+// times of its audio graph (found by the stream's mark), so the voice's echo
+// reference holds the game's sound as when the game plays it. With headphones the
+// microphone hears only the voice; with loudspeakers also the game's sound (0.45 of
+// its level, 60 ms late, two reflections). Counted by the desktop's rules; onset to
+// judgment is from a right note's onset in the stream, at the time the page had
+// that sample, to the core's judgment of it.
+//   node bench/web/voice_corpus.mjs <build-web/site> <build-test> <rendered corpus folder>
+import { execFileSync } from 'node:child_process';
+import { mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { loadavg, tmpdir } from 'node:os';
+import { join, resolve } from 'node:path';
+import { launch, serve } from '../../web/browser.mjs';
+
+const [site, build, rendered] = process.argv.slice(2).map((p) => resolve(p));
+const root = resolve(new URL('../..', import.meta.url).pathname);
+const bench = join(build, 'bin', 'bench_web_voice_corpus');
+const work = mkdtempSync(join(tmpdir(), 'zorvanta-voice-corpus-'));
+const RATE = 16000;
+const NAMES = ['do', 'do#', 're', 're#', 'mi', 'fa', 'fa#', 'so', 'so#', 'ra', 'ra#', 'si'];
+const keyName = (k) => (k >= 12 ? '+' : '') + NAMES[k % 12];
+const quantile = (xs, q) => { const s = [...xs].sort((a, b) => a - b); return s[Math.min(s.length - 1, Math.floor(q * s.length))]; };
+
+console.log(`started ${new Date().toISOString()}, load average ${loadavg().map((x) => x.toFixed(2)).join(' ')}`);
+const { server, url } = await serve(site);
+try {
+  for (const [condition, gain] of [['headphones', '0'], ['loudspeakers', '0.45']]) {
+    const wav = join(work, `${condition}.wav`), plan = join(work, `${condition}.plan`), heard = join(work, `${condition}.heard`);
+    execFileSync(bench, ['stream', join(root, 'assets'), join(root, 'tests/platform/voice_corpus.txt'), rendered, gain, wav, plan]);
+    const lines = readFileSync(plan, 'utf8').trim().split('\n');
+    const mark = Number(lines[0].split(' ')[1]);
+    const phrases = lines.slice(1).map((l) => {
+      const [head, question] = l.split(' | ');
+      return { offset: Number(head.split(' ')[1]), question: question.split(' ').map((q) => q.split(':').map(Number)) };
+    });
+    const seconds = (readFileSync(wav).length - 44) / 2 / RATE;
+
+    const browser = await launch({ microphone: wav });
+    const context = await browser.newContext({ permissions: ['microphone'] });
+    const page = await context.newPage();
+    await page.goto(url);
+    await page.evaluate(() => window.zorvanta.ready);
+    await page.locator('#sing').click();
+    await page.waitForFunction(() => window.zorvanta.singing.capture !== null);
+    // The mark's time on the page's audio clock: where the stream's sample 0 lies.
+    await page.evaluate(() => {
+      const { singing, platform } = window.zorvanta;
+      window.markAt = null;
+      singing.capture.node.port.addEventListener('message', ({ data }) => {
+        const i = data.mic.findIndex((x) => Math.abs(x) > 0.2);
+        if (window.markAt === null && i >= 0 && i < data.frames) window.markAt = data.start + i / platform.audio.sampleRate;
+      });
+    });
+    await page.waitForFunction(() => window.markAt !== null, null, { timeout: 10000 });
+    const zero = await page.evaluate(({ mark, rate }) => window.markAt - mark / rate, { mark, rate: RATE });
+    await page.evaluate(({ zero, phrases, names, rate }) => {
+      const { platform } = window.zorvanta;
+      for (const p of phrases) {
+        for (const [key, ms] of p.question) {
+          platform.runTick(() => platform.play(platform.soundNames.indexOf(names[key])), zero + (p.offset + ms * rate / 1000) / rate);
+        }
+      }
+    }, { zero, phrases, names: [...Array(24).keys()].map(keyName), rate: RATE });
+    await page.waitForFunction((end) => window.zorvanta.platform.audio.currentTime > end, zero + seconds + 1,
+      { timeout: (seconds + 60) * 1000, polling: 1000 });
+    const { starts, firstBlock, arrival } = await page.evaluate(() => {
+      const { singing } = window.zorvanta;
+      return { starts: singing.heard.filter((h) => h.on), firstBlock: singing.firstBlock, arrival: singing.arrival };
+    });
+    await browser.close();
+
+    const shift = Math.round((firstBlock - zero) * RATE);
+    writeFileSync(heard, starts.map((h) => `${h.midi} ${h.fromSample + shift}\n`).join(''));
+    const counted = execFileSync(bench, ['count', plan, heard]).toString().trim().split('\n');
+    const latencies = counted.filter((l) => l.startsWith('right ')).map((l) => {
+      const [, line, onset] = l.split(' ').map(Number);
+      return starts[line].judgedAt - ((zero + onset / RATE) * 1000 + arrival);
+    });
+    console.log(`${condition}: ${counted.at(-1)}`);
+    console.log(`${condition}: onset to judgment median ${quantile(latencies, 0.5).toFixed(0)} ms, p95 ${quantile(latencies, 0.95).toFixed(0)} ms, ` +
+      `max ${Math.max(...latencies).toFixed(0)} ms (${latencies.length} right notes); the page had each block ${arrival.toFixed(1)} ms after the graph's time at its end, at the earliest`);
+  }
+} finally {
+  server.close();
+  rmSync(work, { recursive: true, force: true });
+}
+console.log(`ended ${new Date().toISOString()}, load average ${loadavg().map((x) => x.toFixed(2)).join(' ')}`);
