@@ -9,7 +9,10 @@
 // judgment is from a right note's onset in the stream, at the time the page had
 // that sample, to the core's judgment of it.
 //   node bench/web/voice_corpus.mjs <build-web/site> <build-test> <rendered corpus folder>
-import { execFileSync } from 'node:child_process';
+// Under bench/web/voice_pulse.sh (ZORVANTA_PULSE set) the microphone is a private
+// PulseAudio's instead, the stream played into it with paplay and, for loudspeakers,
+// the page's real output looped back into it.
+import { execFileSync, spawn } from 'node:child_process';
 import { mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { loadavg, tmpdir } from 'node:os';
 import { join, resolve } from 'node:path';
@@ -20,6 +23,8 @@ const root = resolve(new URL('../..', import.meta.url).pathname);
 const bench = join(build, 'bin', 'bench_web_voice_corpus');
 const work = mkdtempSync(join(tmpdir(), 'zorvanta-voice-corpus-'));
 const RATE = 16000;
+const PULSE = Boolean(process.env.ZORVANTA_PULSE);
+const ECHO = 0.45;
 const NAMES = ['do', 'do#', 're', 're#', 'mi', 'fa', 'fa#', 'so', 'so#', 'ra', 'ra#', 'si'];
 const keyName = (k) => (k >= 12 ? '+' : '') + NAMES[k % 12];
 const quantile = (xs, q) => { const s = [...xs].sort((a, b) => a - b); return s[Math.min(s.length - 1, Math.floor(q * s.length))]; };
@@ -27,8 +32,9 @@ const quantile = (xs, q) => { const s = [...xs].sort((a, b) => a - b); return s[
 console.log(`started ${new Date().toISOString()}, load average ${loadavg().map((x) => x.toFixed(2)).join(' ')}`);
 const { server, url } = await serve(site);
 try {
-  for (const [condition, gain] of [['headphones', '0'], ['loudspeakers', '0.45']]) {
+  for (const [condition, echo] of [['headphones', 0], ['loudspeakers', ECHO]]) {
     const wav = join(work, `${condition}.wav`), plan = join(work, `${condition}.plan`), heard = join(work, `${condition}.heard`);
+    const gain = String(PULSE ? 0 : echo);  // through PulseAudio the loopback brings the echo
     execFileSync(bench, ['stream', join(root, 'assets'), join(root, 'tests/platform/voice_corpus.txt'), rendered, gain, wav, plan]);
     const lines = readFileSync(plan, 'utf8').trim().split('\n');
     const mark = Number(lines[0].split(' ')[1]);
@@ -38,7 +44,7 @@ try {
     });
     const seconds = (readFileSync(wav).length - 44) / 2 / RATE;
 
-    const browser = await launch({ microphone: wav });
+    const browser = await launch(PULSE ? {} : { microphone: wav });
     const context = await browser.newContext({ permissions: ['microphone'] });
     const page = await context.newPage();
     await page.goto(url);
@@ -54,6 +60,16 @@ try {
         if (window.markAt === null && i >= 0 && i < data.frames) window.markAt = data.start + i / platform.audio.sampleRate;
       });
     });
+    let loopback = null;
+    if (PULSE) {
+      if (echo) {
+        loopback = execFileSync('pactl', ['load-module', 'module-loopback', 'source=cap.monitor', 'sink=mic', 'latency_msec=20']).toString().trim();
+        const input = execFileSync('pactl', ['list', 'sink-inputs']).toString().split('Sink Input #')
+          .find((block) => block.includes(`Owner Module: ${loopback}\n`));
+        execFileSync('pactl', ['set-sink-input-volume', input.split('\n')[0].trim(), String(echo)]);
+      }
+      spawn('paplay', ['-d', 'mic', wav], { stdio: 'ignore' });
+    }
     await page.waitForFunction(() => window.markAt !== null, null, { timeout: 10000 });
     const zero = await page.evaluate(({ mark, rate }) => window.markAt - mark / rate, { mark, rate: RATE });
     await page.evaluate(({ zero, phrases, names, rate }) => {
@@ -71,15 +87,17 @@ try {
       return { starts: singing.heard.filter((h) => h.on), firstBlock: singing.firstBlock, arrival: singing.arrival };
     });
     await browser.close();
+    if (loopback) execFileSync('pactl', ['unload-module', loopback]);
 
     const shift = Math.round((firstBlock - zero) * RATE);
     writeFileSync(heard, starts.map((h) => `${h.midi} ${h.fromSample + shift}\n`).join(''));
     const counted = execFileSync(bench, ['count', plan, heard]).toString().trim().split('\n');
-    const latencies = counted.filter((l) => l.startsWith('right ')).map((l) => {
-      const [, line, onset] = l.split(' ').map(Number);
-      return starts[line].judgedAt - ((zero + onset / RATE) * 1000 + arrival);
-    });
+    const right = counted.filter((l) => l.startsWith('right ')).map((l) => l.split(' ').map(Number).slice(1));
+    const latencies = right.map(([line, onset]) => starts[line].judgedAt - ((zero + onset / RATE) * 1000 + arrival));
+    // The voice's own share: from the onset to the sample at which it decided.
+    const decided = right.map(([line, onset]) => ((starts[line].atSample + shift - onset) * 1000) / RATE);
     console.log(`${condition}: ${counted.at(-1)}`);
+    console.log(`${condition}: onset to the voice's decision in audio time median ${quantile(decided, 0.5).toFixed(0)} ms, p95 ${quantile(decided, 0.95).toFixed(0)} ms`);
     console.log(`${condition}: onset to judgment median ${quantile(latencies, 0.5).toFixed(0)} ms, p95 ${quantile(latencies, 0.95).toFixed(0)} ms, ` +
       `max ${Math.max(...latencies).toFixed(0)} ms (${latencies.length} right notes); the page had each block ${arrival.toFixed(1)} ms after the graph's time at its end, at the earliest`);
   }

@@ -36,7 +36,8 @@ std::int16_t toSample(float x) {
 
 class Resampler {
 public:
-    Resampler(int from, int to) : state_(from == to ? nullptr : speex_resampler_init(1, from, to, kQuality, nullptr)) {}
+    Resampler(int from, int to)
+        : from_(from), to_(to), state_(from == to ? nullptr : speex_resampler_init(1, from, to, kQuality, nullptr)) {}
     ~Resampler() {
         if (state_) speex_resampler_destroy(state_);
     }
@@ -51,7 +52,7 @@ public:
             out = source_;
             return;
         }
-        out.resize(static_cast<std::size_t>(count) * 4 + 16);
+        out.resize(static_cast<std::size_t>(count) * static_cast<std::size_t>(to_) / static_cast<std::size_t>(from_) + 16);
         spx_uint32_t taken = static_cast<spx_uint32_t>(count);
         spx_uint32_t made = static_cast<spx_uint32_t>(out.size());
         speex_resampler_process_int(state_, 0, source_.data(), &taken, out.data(), &made);
@@ -59,6 +60,7 @@ public:
     }
 
 private:
+    int from_, to_;
     SpeexResamplerState* state_;
     std::vector<std::int16_t> source_;
 };
