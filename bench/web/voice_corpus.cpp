@@ -2,11 +2,13 @@
 // stream for the page, and the count of what the page heard in it, by the same rules
 // as the desktop's figures (support/VoiceCorpus.h). bench/web/voice_corpus.mjs runs it.
 //   bench_web_voice_corpus stream <app folder> <table> <rendered folder> <echo gain> <out.wav> <plan>
-//     the stream: a second of silence, a 20 ms tone (the mark the page finds its
-//     start by), two seconds of silence, then each phrase as the microphone hears it
-//     (singPhrase's take, the game's sound at `echo gain`) and two seconds of silence.
-//     The plan: "mark <sample>", then a line a phrase: "phrase <offset> <notes>... |
-//     <key>:<ms>... | <sung note span starts>..." (key: 0-23 from C4, ms in the phrase).
+//     the stream: two seconds of silence, then for each phrase a 20 ms tone (the mark
+//     the page places the phrase by, so that audio the capture lost or repeated
+//     before it shifts nothing after it), a second after its start the phrase as the
+//     microphone hears it (singPhrase's take, the game's sound at `echo gain`), and
+//     two seconds of silence. The plan: "mark <samples from a mark to its phrase>",
+//     then a line a phrase: "phrase <offset> <notes>... | <key>:<ms>... | <sung note
+//     span starts>..." (key: 0-23 from C4, ms in the phrase).
 //   bench_web_voice_corpus count <plan> <heard>
 //     heard: "<MIDI note> <stream sample where its steady stretch began>" a start a
 //     line, in order. Prints the totals and "right <heard line> <sung onset sample>".
@@ -25,13 +27,13 @@ int stream(char** argv) {
     const auto keys = zv::synth::keySounds(argv[2]);
     const auto phrases = zv::synth::corpusPhrases(argv[3]);
     const double gain = std::atof(argv[5]);
-    std::vector<float> out(kRate, 0.0f);
-    const std::size_t mark = out.size();
-    for (int i = 0; i < kRate / 50; ++i) out.push_back(0.5f * static_cast<float>(std::sin(2 * M_PI * 1000.0 * i / kRate)));
-    out.resize(out.size() + 2 * kRate, 0.0f);
+    std::vector<float> out(2 * kRate, 0.0f);
     std::ofstream plan(argv[7]);
-    plan << "mark " << mark << "\n";
+    plan << "mark " << kRate << "\n";
     for (std::size_t p = 0; p < phrases.size(); ++p) {
+        const std::size_t mark = out.size();
+        for (int i = 0; i < kRate / 50; ++i) out.push_back(0.9f * static_cast<float>(std::sin(2 * M_PI * 1000.0 * i / kRate)));
+        out.resize(mark + kRate, 0.0f);
         const auto wav = zv::synth::readMonoWav(std::string(argv[4]) + "/" + std::to_string(p) + ".wav");
         if (wav.empty()) {
             std::fprintf(stderr, "cannot read phrase %zu in %s\n", p, argv[4]);

@@ -21,6 +21,7 @@ export class Singing {
     this.button = document.getElementById('sing');
     this.note = document.getElementById('sing-note');
     this.on = false;
+    this.attempts = 0;    // starts and stops so far: a start goes on only while it is the latest
     this.loading = null;  // the voice module and the worklet, once asked for
     this.voice = null;
     this.capture = null;  // { stream, source, node }
@@ -46,6 +47,9 @@ export class Singing {
   }
 
   async start() {
+    // A later press (off, or off and on again) makes this start moot.
+    const attempt = ++this.attempts;
+    const moot = () => attempt !== this.attempts || !this.on;
     this.show(true, '');
     remember('on');
     // The voice is ready before the microphone opens, so that nothing the player sings
@@ -53,10 +57,10 @@ export class Singing {
     try {
       this.voice = await this.load();
     } catch {
-      this.show(false, this.texts.voiceUnavailable);
+      if (!moot()) this.show(false, this.texts.voiceUnavailable);
       return;
     }
-    if (!this.on) return;
+    if (moot()) return;
     let stream;
     try {
       // Raw: the voice's own canceller needs the microphone as it is, and the
@@ -65,12 +69,13 @@ export class Singing {
         audio: { echoCancellation: false, noiseSuppression: false, autoGainControl: false },
       });
     } catch (e) {
+      if (moot()) return;
       const refused = e.name === 'NotAllowedError' || e.name === 'SecurityError';
       this.show(false, refused ? this.texts.microphoneRefused : this.texts.noMicrophone);
       if (refused) remember('off');
       return;
     }
-    if (!this.on) { stopTracks(stream); return; }  // turned off while the browser asked
+    if (moot()) { stopTracks(stream); return; }  // turned off while the browser asked
     const audio = this.platform.audio;
     if (audio.state !== 'running') audio.resume();
     const frames = this.voice._zv_voice_open(audio.sampleRate);
@@ -100,6 +105,7 @@ export class Singing {
   }
 
   stop(why = '') {
+    this.attempts++;
     this.show(false, why);
     if (!why) remember('off');
     this.release();
