@@ -9,6 +9,9 @@
 //     two seconds of silence. The plan: "mark <samples from a mark to its phrase>",
 //     then a line a phrase: "phrase <offset> <notes>... | <key>:<ms>... | <sung note
 //     span starts>..." (key: 0-23 from C4, ms in the phrase).
+//   bench_web_voice_corpus native <the same arguments, out.wav replaced by heard>
+//     the same stream through the desktop's path (ListenRoom.h), its notes written as
+//     `count` reads them: the page's figures beside the desktop's on the same stream.
 //   bench_web_voice_corpus count <plan> <heard>
 //     heard: "<MIDI note> <stream sample where its steady stretch began>" a start a
 //     line, in order. Prints the totals and "right <heard line> <sung onset sample>".
@@ -23,17 +26,22 @@ namespace {
 
 constexpr int kRate = zv::synth::kRate;
 
-int stream(char** argv) {
+int stream(char** argv, bool native) {
     const auto keys = zv::synth::keySounds(argv[2]);
     const auto phrases = zv::synth::corpusPhrases(argv[3]);
     const double gain = std::atof(argv[5]);
     std::vector<float> out(2 * kRate, 0.0f);
+    zv::synth::Room all;  // the device's side: 48 kHz stereo, three frames a sample
+    const auto silenceTo = [&](std::size_t samples) {
+        out.resize(samples, 0.0f);
+        all.played.resize(samples * 6, 0);
+    };
     std::ofstream plan(argv[7]);
     plan << "mark " << kRate << "\n";
     for (std::size_t p = 0; p < phrases.size(); ++p) {
         const std::size_t mark = out.size();
         for (int i = 0; i < kRate / 50; ++i) out.push_back(0.9f * static_cast<float>(std::sin(2 * M_PI * 1000.0 * i / kRate)));
-        out.resize(mark + kRate, 0.0f);
+        silenceTo(mark + kRate);
         const auto wav = zv::synth::readMonoWav(std::string(argv[4]) + "/" + std::to_string(p) + ".wav");
         if (wav.empty()) {
             std::fprintf(stderr, "cannot read phrase %zu in %s\n", p, argv[4]);
@@ -48,7 +56,15 @@ int stream(char** argv) {
         for (auto at : take.sungAt) plan << " " << at;
         plan << "\n";
         out.insert(out.end(), take.room.mic.begin(), take.room.mic.end());
-        out.resize(out.size() + 2 * kRate, 0.0f);
+        all.played.insert(all.played.end(), take.room.played.begin(), take.room.played.end());
+        silenceTo(out.size() + 2 * kRate);
+    }
+    if (native) {
+        all.mic = out;
+        std::ofstream heard(argv[6]);
+        for (const auto& n : zv::synth::listen(all))
+            if (n.kind == zv::voice::SungNote::Kind::Start) heard << n.midi << " " << n.fromSample << "\n";
+        return 0;
     }
     std::FILE* f = std::fopen(argv[6], "wb");
     if (!f) return 1;
@@ -113,7 +129,8 @@ int count(char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 8 && std::string(argv[1]) == "stream") return stream(argv);
+    if (argc == 8 && std::string(argv[1]) == "stream") return stream(argv, false);
+    if (argc == 8 && std::string(argv[1]) == "native") return stream(argv, true);
     if (argc == 4 && std::string(argv[1]) == "count") return count(argv);
     std::fprintf(stderr, "usage: %s stream <app folder> <table> <rendered folder> <echo gain> <out.wav> <plan>\n"
                          "       %s count <plan> <heard>\n", argv[0], argv[0]);
