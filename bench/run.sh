@@ -224,8 +224,8 @@ printf '\n%s\n\n' "$table"
 
 # Blocks other commands write into the same file are kept as they are: the history,
 # the real-sound-server figures (bench/sound_server.sh), the web edition's
-# (bench/web/figures.mjs), the singing figures (bench/voice.sh) and the history of
-# games kept (bench_history).
+# (bench/web/figures.mjs), the singing figures (bench/voice.sh), singing in the page
+# (bench/web/voice_corpus.mjs) and the history of games kept (bench_history).
 kept_block() {
   local block=""
   [ ! -f "$out" ] || block="$(awk "/<!-- $1:start -->/ {on=1} on {print} /<!-- $1:end -->/ {on=0}" "$out")"
@@ -236,6 +236,7 @@ history="$(kept_block history $'_No changes recorded yet._\n')"
 sound_server="$(kept_block sound-server)"
 web_figures="$(kept_block web)"
 voice="$(kept_block voice)"
+web_voice="$(kept_block web-voice)"
 games_kept="$(kept_block games-kept)"
 
 mkdir -p "$(dirname "$out")"
@@ -346,6 +347,8 @@ $sound_server
 $web_figures
 
 $voice
+
+$web_voice
 
 $games_kept
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The web edition: installs what is missing (Emscripten, chromium, Node, LAME,
-# fonttools), builds into build-web/ and serves the site, build-web/site/, at
+# fonttools, dpkg-dev), fetches aubio's and speexdsp's Debian sources, builds into build-web/ and serves the site, build-web/site/, at
 # http://localhost:8080/ with a plain static server (Ctrl+C ends it).
 #   ./scripts/web.sh               build and serve
 #   ./scripts/web.sh --build-only  build only
@@ -14,6 +14,8 @@ build="$root/build-web"
 export NODE_PATH="/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}"
 # shellcheck source=build-dir.sh
 . "$root/scripts/build-dir.sh"
+# aubio and speexdsp for the voice's module: Debian's sources, fetched once.
+"$root/scripts/debian-sources.sh" "$build/third_party"
 toolchain="$(em-config EMSCRIPTEN_ROOT)/cmake/Modules/Platform/Emscripten.cmake"
 zv_configure "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release -DZORVANTA_TESTS=ON
 cmake --build "$build" -j "$(nproc)"

@@ -40,7 +40,12 @@ const launchOptions = {
   args: ['--headless=new', '--no-sandbox', '--disable-gpu', '--disable-background-networking',
     '--disable-component-update', '--disable-sync', '--disable-quic', '--no-first-run', '--autoplay-policy=no-user-gesture-required'],
 };
-export const launch = () => chromium.launch(launchOptions);
+// `microphone`: a WAV file the browser's fake capture device plays as the microphone,
+// read afresh each time the page opens it.
+export const launch = ({ microphone } = {}) => chromium.launch(microphone ? {
+  ...launchOptions,
+  args: [...launchOptions.args, '--use-fake-device-for-media-stream', `--use-file-for-fake-audio-capture=${microphone}`],
+} : launchOptions);
 
 // One page in one engine, as the cases that run in every engine see it: a small
 // common part of the three drivers' own interfaces. Functions given to evaluate and
@@ -109,6 +114,7 @@ const ENGINES = {
       const phone = options.viewport?.touch;
       const settings = {
         serviceWorkers: options.serviceWorkers ?? 'block', acceptDownloads: options.acceptDownloads ?? false,
+        permissions: options.permissions ?? [],
         ...(options.viewport && { viewport: { width: options.viewport.width, height: options.viewport.height } }),
         ...(phone && { hasTouch: true, isMobile: true }),
         ...(options.hasTouch && { hasTouch: true }),
@@ -175,16 +181,18 @@ const ENGINES = {
 // `serviceWorkers` ('block' unless told), `acceptDownloads`, `hasTouch` (a touch
 // screen, for `tap`), `persistent` (a profile
 // on disk), `init` (a script before the page's own), `missing` (a file answered 404,
-// the page then never ready). No case may ask anything of another address (watched
-// in chromium). ZORVANTA_CASES, a pattern, runs only the cases whose names match.
-export async function runCases(site, cases) {
+// the page then never ready), `permissions` (granted to the page). No case may ask
+// anything of another address (watched in chromium). `browserOptions` go to
+// chromium's launch(). ZORVANTA_CASES, a pattern, runs only the cases whose names
+// match.
+export async function runCases(site, cases, browserOptions = {}) {
   const { server, url } = await serve(site);
   let failures = 0;
   for (const engine of Object.keys(ENGINES)) {
     const only = new RegExp(process.env.ZORVANTA_CASES ?? '');  // a subset by name, when asked
     const mine = cases.filter(([name, , options = {}]) => (options.engines ?? ['chromium']).includes(engine) && only.test(name));
     if (!mine.length) continue;
-    const browser = await ENGINES[engine].start();
+    const browser = await ENGINES[engine].start(browserOptions);
     for (const [name, run, options = {}] of mine) {
       const label = options.engines ? `${name} (${engine})` : name;
       const foreign = [];

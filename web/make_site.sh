@@ -62,7 +62,11 @@ pyftsubset "$font" --text-file="$used" --flavor=woff2 --layout-features='*' \
 
 # The service worker's list of the site's files and a hash of their contents.
 cd "$site"
+# The voice's files are not fetched until the player turns singing on.
+later="voice.js voice.wasm singing-worklet.js"
 files="$(find . -type f ! -name sw.js ! -name '*.stamp' | sed 's|^\./||' | LC_ALL=C sort)"
 version="$(printf '%s\n' $files | xargs cat | sha256sum | cut -c1-16)"
-list="'./', $(printf "'%s', " $files)"
-sed -i "s|@VERSION@|$version|; s|\[@FILES@\]|[${list%, }]|" sw.js
+first="$(printf '%s\n' $files | grep -vxF -f <(printf '%s\n' $later))"
+list="'./', $(printf "'%s', " $first)"
+later_list="$(printf "'%s', " $later)"
+sed -i "s|@VERSION@|$version|; s|\[@FILES@\]|[${list%, }]|; s|\[@LATER@\]|[${later_list%, }]|" sw.js

@@ -59,6 +59,11 @@ inline constexpr const char* kPageAgain = "もう一度始める";
 inline constexpr const char* kPageTurnPhone = "画面を横向きにしてください。";
 inline constexpr const char* kPageMissingPicture = "絵のファイルが読み込めないため、ゲームを始められません。";
 inline constexpr const char* kPageMidi = "MIDIキーボードを使う";
+inline constexpr const char* kPageSing = "歌って答える";
+inline constexpr const char* kPageNoMicrophone = "マイクが見つかりません。マイクをつないでから、もう一度押してください。";
+inline constexpr const char* kPageMicrophoneRefused =
+    "マイクの使用が許可されていません。歌って答えるには、ブラウザーの設定でこのページにマイクを許可してください。";
+inline constexpr const char* kPageVoiceUnavailable = "歌の聞き取りを読み込めませんでした。ページを読み込み直してください。";
 inline constexpr const char* kPageKeepProgress = "成績を記録する";
 inline constexpr const char* kPageNotKept = "成績を記録できません。ゲームはそのまま続けられます。";
 inline constexpr const char* kPageClose = "閉じる";

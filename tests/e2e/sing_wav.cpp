@@ -1,7 +1,7 @@
 // Writes a synthesized singer (support/SynthVoice.h) as a 16 kHz 16-bit mono WAV file:
 // the notes one after another, each `ms` long with 20 cents of vibrato, a scoop into
-// every other one, 200 ms of breath before each.
-//   sing_wav <out.wav> <ms> <MIDI note>...
+// every other one, 200 ms of breath before each (--lead: before the first).
+//   sing_wav [--lead <ms>] <out.wav> <ms> <MIDI note>...
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -10,12 +10,18 @@
 #include "support/SynthVoice.h"
 
 int main(int argc, char** argv) {
+    int lead = 200;
+    if (argc > 2 && std::strcmp(argv[1], "--lead") == 0) {
+        lead = std::atoi(argv[2]);
+        argc -= 2;
+        argv += 2;
+    }
     if (argc < 4) {
-        std::fprintf(stderr, "usage: %s <out.wav> <ms> <MIDI note>...\n", argv[0]);
+        std::fprintf(stderr, "usage: sing_wav [--lead <ms>] <out.wav> <ms> <MIDI note>...\n");
         return 2;
     }
     std::vector<zv::synth::Note> notes;
-    for (int i = 3; i < argc; ++i) notes.push_back({std::atof(argv[i]), std::atoi(argv[2]), 20, i % 2 ? 1.5 : 0, 200});
+    for (int i = 3; i < argc; ++i) notes.push_back({std::atof(argv[i]), std::atoi(argv[2]), 20, i % 2 ? 1.5 : 0, i == 3 ? lead : 200});
     const auto sung = zv::synth::sing(notes, 5);
     std::FILE* f = std::fopen(argv[1], "wb");
     if (!f) return 1;

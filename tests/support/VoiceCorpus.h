@@ -44,35 +44,65 @@ inline std::vector<std::vector<std::int16_t>> keySounds(const std::string& appDi
     return keys;
 }
 
-// One phrase sung from `wav` (a rendered phrase) after the game played it on `keys`,
-// the reference handed `referenceBurst` 20 ms blocks at a time (ListenRoom.h).
-inline CorpusCount singPhrase(const std::vector<int>& notes, const std::vector<std::int16_t>& wav, double echoGain,
-                              const std::vector<std::vector<std::int16_t>>& keys, int referenceBurst = 1,
-                              std::vector<voice::SungNote>* heard = nullptr) {
+// One phrase sung from `wav` (a rendered phrase) after the game played it on `keys`:
+// what the microphone hears and the device was handed, the question's sounds (the
+// key's sound and the millisecond it starts) and where each sung note's span begins
+// (samples; one more for the end of the last).
+struct PhraseTake {
+    Room room;
+    std::vector<std::pair<const std::vector<std::int16_t>*, int>> question;
+    std::vector<std::int64_t> sungAt;
+};
+
+inline PhraseTake takePhrase(const std::vector<int>& notes, const std::vector<std::int16_t>& wav, double echoGain,
+                             const std::vector<std::vector<std::int16_t>>& keys) {
     constexpr int kQuestionMs = 200, kNoteMs = 500, kRenderLeadMs = 200, kSpacingMs = 620;
     const int firstSungMs = kQuestionMs + kNoteMs * static_cast<int>(notes.size() - 1) + 300;
     std::vector<float> voice(static_cast<std::size_t>(firstSungMs - kRenderLeadMs) * kRate / 1000, 0.0f);
     float peak = 1e-9f;
     for (auto v : wav) peak = std::max(peak, std::abs(v) / 32768.0f);
     for (auto v : wav) voice.push_back(0.3f * v / 32768.0f / peak);
-    std::vector<std::pair<const std::vector<std::int16_t>*, int>> question;
+    PhraseTake take;
     for (std::size_t i = 0; i < notes.size(); ++i)
-        question.push_back({&keys[static_cast<std::size_t>(notes[i] % 12 + (notes[i] >= 72 ? 12 : 0))], kQuestionMs + kNoteMs * int(i)});
+        take.question.push_back({&keys[static_cast<std::size_t>(notes[i] % 12 + (notes[i] >= 72 ? 12 : 0))], kQuestionMs + kNoteMs * int(i)});
+    for (std::size_t i = 0; i <= notes.size(); ++i)
+        take.sungAt.push_back(std::int64_t(firstSungMs + kSpacingMs * int(i)) * kRate / 1000);
+    take.room = withGameSound(voice, take.question, echoGain, 60);
+    return take;
+}
+
+// What was heard of a phrase (events in its own sample positions) counted against it;
+// `right` gets each right note's event and sung note, by index.
+inline CorpusCount countHeard(const std::vector<int>& notes, const std::vector<std::int64_t>& sungAt,
+                              const std::vector<voice::SungNote>& events,
+                              std::vector<std::pair<std::size_t, std::size_t>>* right = nullptr) {
     CorpusCount count;
-    const auto at = [&](std::size_t i) { return std::int64_t(firstSungMs + kSpacingMs * int(i)) * kRate / 1000; };
     std::size_t next = 0;
-    const auto events = listen(withGameSound(voice, question, echoGain, 60), referenceBurst);
-    if (heard) *heard = events;
-    for (const auto& n : events) {
+    for (std::size_t e = 0; e < events.size(); ++e) {
+        const voice::SungNote& n = events[e];
         if (n.kind != voice::SungNote::Kind::Start) continue;
         // A note belongs to the sung note in whose span its steady stretch began.
-        while (next < notes.size() && n.fromSample >= at(next + 1)) ++next;
-        if (n.fromSample < at(0) - kRate / 10) ++count.fromGame;
-        else if (next < notes.size() && n.fromSample >= at(next) - kRate / 10 && n.midi % 12 == notes[next] % 12) ++count.right, ++next;
+        while (next < notes.size() && n.fromSample >= sungAt[next + 1]) ++next;
+        if (n.fromSample < sungAt[0] - kRate / 10) ++count.fromGame;
+        else if (next < notes.size() && n.fromSample >= sungAt[next] - kRate / 10 && n.midi % 12 == notes[next] % 12) {
+            if (right) right->push_back({e, next});
+            ++count.right, ++next;
+        }
         else ++count.extra;
     }
     count.notes = static_cast<int>(notes.size());
     return count;
+}
+
+// The phrase through the microphone's path, the reference handed `referenceBurst`
+// 20 ms blocks at a time (ListenRoom.h).
+inline CorpusCount singPhrase(const std::vector<int>& notes, const std::vector<std::int16_t>& wav, double echoGain,
+                              const std::vector<std::vector<std::int16_t>>& keys, int referenceBurst = 1,
+                              std::vector<voice::SungNote>* heard = nullptr) {
+    const PhraseTake take = takePhrase(notes, wav, echoGain, keys);
+    const auto events = listen(take.room, referenceBurst);
+    if (heard) *heard = events;
+    return countHeard(notes, take.sungAt, events);
 }
 
 }  // namespace zv::synth

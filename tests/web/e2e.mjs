@@ -5,9 +5,19 @@
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import { createRequire } from 'node:module';
+import { mkdtempSync, rmSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
 import { runCases } from '../../web/browser.mjs';
 
 const site = process.argv[2];
+const desktop = process.argv[3];
+// The virtual microphone: a WAV the sung case writes before it turns singing on,
+// starting with a second of silence (the browser plays it from when it opens it).
+const micFolder = mkdtempSync(join(tmpdir(), 'zorvanta-mic-'));
+const MICROPHONE = join(micFolder, 'sung.wav');
+const sing = (notes) => execFileSync(`${desktop}/bin/sing_wav`, ['--lead', '1000', MICROPHONE, '450', ...notes.map(String)]);
+sing([60]);
 const WHITE = ['do', 're', 'mi', 'fa', 'so', 'ra', 'si'];
 const BLACK = ['do#', 're#', 'fa#', 'so#', 'ra#'];
 // Sound name -> the PC key that plays it (the desktop's key map).
@@ -102,6 +112,8 @@ const wholeGame = (byTouch) => async (d) => {
   await press('#dialog .buttons button');
   await d.waitForFunction(() => document.querySelector('#startStopButton').textContent === 'START');
 };
+const midiOf = (name) => 60 + (name.startsWith('+') ? 12 : 0) +
+  [0, 2, 4, 5, 7, 9, 11, 1, 3, 6, 8, 10][[...WHITE, ...BLACK].indexOf(name.replace('+', ''))];
 
 const cases = [
   ['a whole default game by PC keys', wholeGame(false), ENGINES],
@@ -198,6 +210,29 @@ const cases = [
     navigator.permissions.query = async () => ({ state: 'granted' });
     navigator.requestMIDIAccess = async () => ({ inputs: new Map([['in', window.midiInput]]) });
   } }],
+  ['a melody answered by singing an octave below the piano, and singing on again at the next visit', async (page) => {
+    const fetched = () => page.evaluate(() => performance.getEntriesByType('resource').some((e) => e.name.endsWith('voice.wasm')));
+    assert.ok(!(await fetched()), 'the voice is fetched only when singing is turned on');
+    await page.locator('#startStopButton').click();
+    const notes = await melody(page);
+    sing(notes.map((n) => midiOf(n.name) - 12));
+    const pressesBefore = (await trace(page)).filter((t) => !t.tick).length;
+    await page.locator('#sing').click();
+    await page.waitForFunction(() => document.querySelector('#rightsLabel').textContent === '1', null, { timeout: 20000 });
+    assert.equal(await page.locator('#verdictPicture > img').getAttribute('alt'), '正解');
+    assert.equal((await trace(page)).filter((t) => !t.tick).length, pressesBefore, 'a sung key makes no sound');
+    assert.ok(await fetched());
+    await page.reload();
+    await page.evaluate(() => window.zorvanta.ready);
+    await page.waitForFunction(() => window.zorvanta.singing.capture !== null);
+    assert.equal(await page.locator('#sing').getAttribute('aria-pressed'), 'true');
+  }, { permissions: ['microphone'] }],
+  ['a refused microphone is said below the window, and singing stays off', async (page) => {
+    await page.locator('#sing').click();
+    await page.locator('#sing-note').waitFor();
+    assert.match(await text(page, '#sing-note'), /許可されていません/);
+    assert.equal(await page.locator('#sing').getAttribute('aria-pressed'), 'false');
+  }],
   ['Esc in the idle window ends the game and offers to start again', async (page) => {
     await page.keyboard.press('Escape');
     assert.ok(await shown(page, '#ended'));
@@ -273,4 +308,5 @@ for (const [name, steps] of PARITY) {
   cases.push([`the same trace on both views: ${name}`, async (page) => assert.equal(await playScript(page, steps), desktopTraces[name])]);
 }
 
-await runCases(site, cases);
+process.on('exit', () => rmSync(micFolder, { recursive: true, force: true }));
+await runCases(site, cases, { microphone: MICROPHONE });

@@ -6,6 +6,7 @@
 // due are held and delivered when the dialog has closed.
 import { Platform } from './platform.js';
 import { View, keyCode, modifiersOf } from './view.js';
+import { Singing } from './singing.js';
 
 const marks = {};  // performance.now() of the start-up's steps, for the page's tests
 let core = null;
@@ -20,6 +21,8 @@ const view = new View(root, (n, action, { value = 0, repeat = false, mouse = {} 
     mouse.pointer ?? 'mouse']), []);
 let gameKeys = new Set();  // the key codes the game takes, from the core
 const platform = new Platform({ view, onTick: (id, gen, audioAt) => tick(id, gen, audioAt) });
+// A sung note's start enters the core as a MIDI note does (dropped while a dialog waits).
+const singing = new Singing({ platform, view, sing: (midi) => enter('zv_sung_note', ['number'], [midi]) });
 
 // Calls an export of the core unless it is busy; true when the call was made.
 function enter(name, types, args, audioAt = -1) {
@@ -121,7 +124,7 @@ window.addEventListener('resize', fit);
 
 async function start() {
   platform.createAudio();
-  core = await createCore({ platform, view, locateFile: (file) => file });
+  core = await createCore({ platform, view, singing, locateFile: (file) => file });
   // The page's own notices and buttons, from the game's catalogue of texts, and the pictures.
   const texts = JSON.parse(core.ccall('zv_page', 'string', [], []));
   view.texts = texts;
@@ -153,6 +156,7 @@ async function start() {
   await platform.loadSounds(described.sounds);
   marks.soundsDecoded = performance.now();
   offerMidi();
+  singing.offer(texts);
 }
 
 // A browser without WebAssembly or Web Audio, or a site that could not be loaded.
@@ -162,6 +166,6 @@ const ready = start().catch((error) => {
   document.getElementById('failed').hidden = false;
   throw error;
 });
-window.zorvanta = { marks, platform, ready };
+window.zorvanta = { marks, platform, singing, ready };
 
 if ('serviceWorker' in navigator && location.protocol !== 'file:') navigator.serviceWorker.register('sw.js');

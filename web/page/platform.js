@@ -31,6 +31,10 @@ export class Platform {
   createAudio() {
     const Ctx = window.AudioContext || window.webkitAudioContext;
     this.audio = new Ctx({ latencyHint: 'interactive' });
+    // Everything the game plays passes here on its way out: the voice's echo
+    // reference taps it (singing.js).
+    this.output = this.audio.createGain();
+    this.output.connect(this.audio.destination);
     // Browsers start a context suspended until the player's first gesture, which for
     // a finger some count at its touch and others only as it lifts: a key touched
     // first sounds as soon as the context may run.
@@ -69,7 +73,7 @@ export class Platform {
     if (!sound || !this.audio) return;
     const source = this.audio.createBufferSource();
     source.buffer = sound.buffer;
-    source.connect(this.audio.destination);
+    source.connect(this.output);
     const now = this.audio.currentTime;
     const at = this.tickAudioTime > now ? this.tickAudioTime : 0;
     // One voice: the new sound cuts the old one where the new one starts.

@@ -32,6 +32,8 @@ struct WebGame {
 
 std::unique_ptr<WebGame> web;
 
+EM_JS(void, zvHoldKey, (int number), { Module.singing.hold(number); });
+
 }  // namespace
 
 extern "C" {
@@ -56,6 +58,9 @@ EMSCRIPTEN_KEEPALIVE const char* zv_page() {
     json = "{";
     for (const auto& [key, text] : {std::pair{"ended", zv::texts::kPageEnded}, {"again", zv::texts::kPageAgain},
                                     {"missingPicture", zv::texts::kPageMissingPicture}, {"midi", zv::texts::kPageMidi},
+                                    {"sing", zv::texts::kPageSing}, {"noMicrophone", zv::texts::kPageNoMicrophone},
+                                    {"microphoneRefused", zv::texts::kPageMicrophoneRefused},
+                                    {"voiceUnavailable", zv::texts::kPageVoiceUnavailable},
                                     {"yes", zv::texts::kYes}, {"no", zv::texts::kNo}, {"ok", zv::texts::kOk},
                                     {"progress", zv::texts::kProgress}, {"keepProgress", zv::texts::kPageKeepProgress},
                                     {"notKept", zv::texts::kPageNotKept}, {"setting", zv::texts::kProgressSetting},
@@ -101,6 +106,15 @@ EMSCRIPTEN_KEEPALIVE void zv_midi(int b0, int b1, int b2, int size) {
                                     static_cast<unsigned char>(b2)};
     const int key = zv::midi::pressedKey(bytes, static_cast<std::size_t>(size));
     if (key >= 0) web->game.pianoKeyPressed(zv::pianoKeyForNote(key));
+}
+
+// A sung note's start, from the voice module through the page: judged by the game as
+// the desktop's SungNotePress hands it (Game::sungNote: by pitch class, any octave,
+// without the key's sound). The page shows the key it pressed held down until the
+// note ends (Module.singing.hold with its control number).
+EMSCRIPTEN_KEEPALIVE void zv_sung_note(int midi) {
+    if (!web) return;
+    if (const auto key = web->game.sungNote(midi)) zvHoldKey(web->view.numberOfKey(*key));
 }
 
 EMSCRIPTEN_KEEPALIVE void zv_tick(int timer) {

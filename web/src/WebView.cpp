@@ -74,6 +74,10 @@ int WebView::numberOf(const Control* c) const {
     return -1;
 }
 
+int WebView::numberOfKey(const PianoKey& key) const {
+    return numberOf(table_.find(key.color == KeyColor::White ? ControlRole::WhiteKey : ControlRole::BlackKey, key.index));
+}
+
 std::string WebView::describe(const Control& c) const {
     std::string out = "{";
     field(out, "id", c.id());

@@ -8,6 +8,7 @@
 
 #include "controls/ControlTable.h"
 #include "game/ControlInput.h"
+#include "keys/PianoKey.h"
 
 namespace zv {
 
@@ -24,6 +25,8 @@ public:
     std::string describeAll(const std::vector<std::string>& sounds) const;
     // One action of the player on control number n (its place in the table).
     void act(int n, const ControlAction& action);
+    // The control number of a piano key's button (-1: none).
+    int numberOfKey(const PianoKey& key) const;
     // A key press anywhere in the page.
     void keyPressed(int keyCode, int modifiers, bool repeat) { input_.keyPressed(keyCode, modifiers, repeat); }
 
