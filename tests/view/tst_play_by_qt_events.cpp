@@ -5,6 +5,8 @@
 #include <QKeyEvent>
 #include <QTest>
 
+#include <memory>
+
 #include "support/GameRig.h"
 #include "view/DevicePress.h"
 #include "view/MainWindow.h"
@@ -141,12 +143,12 @@ private slots:
         struct : GameObserver { InputKind input{}; void answerJudged(const Verdict& v) override { input = v.input; } } seen;
         rig_->game.setObserver(seen);
         rig_->startAndPlayFirstQuestion();
-        QPointingDevice* screen = QTest::createTouchDevice();
+        const std::unique_ptr<QPointingDevice> screen(QTest::createTouchDevice());  // the test's to delete
         for (const std::string& token : rig_->melody()) {
             const PianoKey key = *readToken(token);
             QWidget* k = w(key.color == KeyColor::White ? ControlRole::WhiteKey : ControlRole::BlackKey, key.index);
-            QTest::touchEvent(k, screen).press(0, {k->width() / 2, k->height() * 7 / 8}, k);  // below the black keys
-            QTest::touchEvent(k, screen).release(0, {k->width() / 2, k->height() * 7 / 8}, k);
+            QTest::touchEvent(k, screen.get()).press(0, {k->width() / 2, k->height() * 7 / 8}, k);  // below the black keys
+            QTest::touchEvent(k, screen.get()).release(0, {k->width() / 2, k->height() * 7 / 8}, k);
         }
         QVERIFY(rig_->rights() == 1 && seen.input == InputKind::Touch);
     }
