@@ -1,6 +1,6 @@
 // The web edition's voice module (site/voice.{js,wasm}), which the page fetches only
 // when the player turns singing on: the desktop's voice (platform/voice) fed by the
-// page's capture (web/page/voice.js). Each block of the page's audio graph brings the
+// page's capture (web/page/singing.js). Each block of the page's audio graph brings the
 // microphone and the game's own output for the same frames, at the graph's rate, with
 // the graph's time at its start: the output becomes the echo reference, as SdlSound's
 // post-mix hook hands it on the desktop, and the microphone, resampled to the voice's
@@ -20,8 +20,6 @@ namespace {
 
 namespace voice = zv::voice;
 
-// ReferenceTap::played takes the device's rate of the desktop.
-constexpr int kReferenceRate = 48000;
 // The most frames the page hands in one call (its blocks are 128 to 1024 frames).
 constexpr int kMaxFrames = 4096;
 constexpr int kQuality = 5;
@@ -66,14 +64,14 @@ private:
 };
 
 struct Voice {
-    explicit Voice(int rate) : toVoice(rate, voice::kRate), toReference(rate, kReferenceRate) {}
+    explicit Voice(int rate) : reference(rate), toVoice(rate, voice::kRate) {}
 
     voice::ReferenceTap reference;
     voice::VoiceListener listener{reference, [](const voice::SungNote& n) {
         zv_voice_heard(n.midi, n.kind == voice::SungNote::Kind::Start, static_cast<double>(n.fromSample),
                        static_cast<double>(n.atSample));
     }};
-    Resampler toVoice, toReference;
+    Resampler toVoice;
     std::vector<float> frames = std::vector<float>(2 * kMaxFrames);  // the microphone's, then the output's
     std::vector<std::int16_t> mic, output;
 };
@@ -101,8 +99,10 @@ EMSCRIPTEN_KEEPALIVE void zv_voice_block(int count, double startSeconds, double 
     Voice& v = *voiceNow;
     const auto startNs = static_cast<std::int64_t>(std::llround(startSeconds * 1e9));
     const auto endNs = static_cast<std::int64_t>(std::llround((startSeconds + seconds) * 1e9));
-    v.toReference.convert(v.frames.data() + kMaxFrames, count, v.output);
-    v.reference.played(v.output.data(), static_cast<int>(v.output.size()), 1, startNs);
+    // The reference takes the game's output at the graph's rate, as it resamples it.
+    v.output.resize(static_cast<std::size_t>(count));
+    std::transform(v.frames.data() + kMaxFrames, v.frames.data() + kMaxFrames + count, v.output.begin(), toSample);
+    v.reference.played(v.output.data(), count, 1, startNs);
     v.toVoice.convert(v.frames.data(), count, v.mic);
     v.listener.captured(v.mic.data(), v.mic.size(), endNs);
 }

@@ -26,7 +26,7 @@ struct VoiceInput::Impl {
     SdlSound& sound;
     QObject receiver;                           // on the creating thread: notes are queued to it
     std::function<void(int, bool)> handler;     // used on the creating thread only
-    voice::ReferenceTap reference;
+    voice::ReferenceTap reference{SdlSound::kRate};  // what the post-mix hook hands it
     voice::VoiceListener listener;              // used on SDL's capture thread only
     std::mutex mutex;
     std::condition_variable wake;

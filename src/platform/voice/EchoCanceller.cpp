@@ -10,7 +10,6 @@
 namespace zv::voice {
 
 namespace {
-constexpr int kPlayedRate = 48000;
 constexpr std::int64_t kNsPerSample = 1000000000LL / kRate;
 // Two seconds of reference: far more than the echo path is long.
 constexpr std::size_t kRingSize = 2 * kRate;
@@ -38,12 +37,18 @@ void ReferenceTap::StreamClock::observe(std::int64_t nowNs, std::int64_t samples
 
 std::int64_t ReferenceTap::StreamClock::timeOf(std::int64_t sample) const { return zeroNs + sample * kNsPerSample; }
 
+// The played frames go in 1024 at a time; `out` holds what each such batch makes.
 struct ReferenceTap::Resampler {
-    SpeexResamplerState* state = speex_resampler_init(1, kPlayedRate, kRate, 3, nullptr);
+    explicit Resampler(int playedRate)
+        : state(speex_resampler_init(1, static_cast<spx_uint32_t>(playedRate), kRate, 3, nullptr)),
+          out(static_cast<std::size_t>(kBatch) * kRate / static_cast<std::size_t>(playedRate) + 8) {}
     ~Resampler() { speex_resampler_destroy(state); }
+    static constexpr int kBatch = 1024;
+    SpeexResamplerState* state;
+    std::vector<std::int16_t> out;
 };
 
-ReferenceTap::ReferenceTap() : ring_(kRingSize, 0), resampler_(std::make_unique<Resampler>()) {}
+ReferenceTap::ReferenceTap(int playedRate) : ring_(kRingSize, 0), resampler_(std::make_unique<Resampler>(playedRate)) {}
 
 ReferenceTap::~ReferenceTap() = default;
 
@@ -59,17 +64,17 @@ void ReferenceTap::played(const std::int16_t* frames, int frameCount, int channe
     }
     playedClock_.observe(nowNs, written_);
     lastPlayedNs_ = nowNs;
-    std::int16_t mono[1024];
-    std::int16_t out[1024 / 3 + 8];
+    std::int16_t mono[Resampler::kBatch];
+    std::vector<std::int16_t>& out = resampler_->out;
     while (frameCount > 0) {
-        const int n = std::min(frameCount, 1024);
+        const int n = std::min(frameCount, Resampler::kBatch);
         for (int i = 0; i < n; ++i) {
             int sum = 0;
             for (int c = 0; c < channels; ++c) sum += frames[i * channels + c];
             mono[i] = static_cast<std::int16_t>(sum / channels);
         }
-        spx_uint32_t in = n, produced = sizeof out / sizeof out[0];
-        speex_resampler_process_int(resampler_->state, 0, mono, &in, out, &produced);
+        spx_uint32_t in = n, produced = static_cast<spx_uint32_t>(out.size());
+        speex_resampler_process_int(resampler_->state, 0, mono, &in, out.data(), &produced);
         for (spx_uint32_t i = 0; i < produced; ++i) ring_[static_cast<std::size_t>(written_++) % kRingSize] = out[i];
         frames += n * channels;
         frameCount -= n;

@@ -27,13 +27,16 @@ namespace zv::voice {
 
 class ReferenceTap {
 public:
-    ReferenceTap();
+    // What the game plays comes at `playedRate` frames a second (48 kHz, the desktop
+    // device's, unless told).
+    explicit ReferenceTap(int playedRate = 48000);
     ~ReferenceTap();
     ReferenceTap(const ReferenceTap&) = delete;
     ReferenceTap& operator=(const ReferenceTap&) = delete;
 
-    // What the game played: interleaved signed 16-bit frames at 48 kHz, handed to the
-    // sound device at `nowNs` (steady clock). Converted to 16 kHz mono and kept.
+    // What the game played: interleaved signed 16-bit frames at the played rate,
+    // handed to the sound device at `nowNs` (steady clock). Converted to 16 kHz mono
+    // and kept.
     void played(const std::int16_t* frames, int frameCount, int channels, std::int64_t nowNs);
     // The audio time (steady clock) of the first of the next `count` captured samples,
     // the last of which was captured at about `nowNs`: the capture stream's own

@@ -41,9 +41,9 @@ constexpr double kCouplingQuantile = 0.1;
 // The echo counts as audible while its bound, with 6 dB to spare, comes within 10 dB
 // of what the microphone hears: a voice 10 dB above any echo is a voice.
 constexpr double kEchoMargin = 4;
+constexpr double kVoiceAboveEcho = 10;
 // Hops in the pitch tracker's window.
 constexpr int kWindowHops = (kWindow + kHop - 1) / kHop;
-constexpr double kVoiceAboveEcho = 10;
 
 // How long a captured hop waits for its reference while the device is being handed
 // sound: longer than a sound server's usual buffer.
