@@ -23,6 +23,16 @@ constexpr std::int64_t kLongestPath = kRate / 2;
 // game closes it after seconds of silence; a callback late on a busy machine is not
 // a pause) starts the reference again at the time of the next buffer.
 constexpr std::int64_t kGapNs = 1000000000;
+// A hop the filter leaves louder than the microphone by 3 dB, above the level where
+// its rounding noise is the louder, added sound.
+constexpr double kAddedFactor = 4;
+constexpr double kAddedFloor = 1e-6;
+
+double power(const std::int16_t* x) {
+    double sum = 0;
+    for (int i = 0; i < kHop; ++i) sum += double(x[i]) * x[i];
+    return sum / kHop / (32768.0 * 32768.0);
+}
 }  // namespace
 
 void ReferenceTap::StreamClock::observe(std::int64_t nowNs, std::int64_t samplesBefore) {
@@ -130,6 +140,7 @@ struct EchoCanceller::Impl {
     SpeexPreprocessState* pre = speex_preprocess_state_init(kHop, kRate);
     bool suppressing = true;
     bool cancelling = true;
+    bool added = false;
 
     Impl() {
         int rate = kRate;
@@ -161,8 +172,10 @@ void EchoCanceller::process(const std::int16_t* mic, const std::int16_t* referen
     if (suppressing != d_->suppressing)
         speex_preprocess_ctl(d_->pre, SPEEX_PREPROCESS_SET_ECHO_STATE, suppressing ? d_->echo : nullptr);
     d_->suppressing = suppressing;
+    d_->added = false;
     if (cancel || d_->cancelling) {
         speex_echo_cancellation(d_->echo, mic, reference, out);
+        d_->added = cancel && power(out) > std::max(kAddedFactor * power(mic), kAddedFloor);
         // The filter's output is not the microphone's signal sample for sample (it
         // takes out DC too): where the filter starts or rests, one hop fades from
         // one to the other, or the step would sound like an attack.
@@ -177,5 +190,7 @@ void EchoCanceller::process(const std::int16_t* mic, const std::int16_t* referen
     d_->cancelling = cancel;
     speex_preprocess_run(d_->pre, out);
 }
+
+bool EchoCanceller::addedEcho() const { return d_->added; }
 
 }  // namespace zv::voice

@@ -42,6 +42,13 @@ constexpr double kCouplingQuantile = 0.1;
 // of what the microphone hears: a voice 10 dB above any echo is a voice.
 constexpr double kEchoMargin = 4;
 constexpr double kVoiceAboveEcho = 10;
+// When the canceller adds sound instead of removing it for kAddingHops hops in a row
+// (a few hops of it come with any new note; 80 ms, only with a lost echo path), then
+// for kRelearnHops after it last did (its own reset after half a second of that, and
+// a filter learning the path from nothing) what passes it is the whole echo, or a
+// garbled copy of it, at any pitch.
+constexpr int kAddingHops = 8;
+constexpr int kRelearnHops = 100;
 // Hops in the pitch tracker's window.
 constexpr int kWindowHops = (kWindow + kHop - 1) / kHop;
 
@@ -94,6 +101,8 @@ struct VoiceListener::EchoWatch {
     int blockHops = 0;
     bool audible = false;    // the echo may be within reach of what the microphone hears
     int hopsSinceAudible = kWindowHops;
+    int addingHops = 0;              // hops in a row the canceller added sound
+    int relearnHops = kRelearnHops;  // hops since it last did for kAddingHops, up to kRelearnHops
     bool mayEcho = false;    // the echo may be above the microphone's floor at all
 
     EchoWatch() {
@@ -173,8 +182,10 @@ struct VoiceListener::EchoWatch {
         double weakest = 1, loudest = 0;
         for (const Hop& h : recent) weakest = std::min(weakest, h.power), loudest = std::max(loudest, h.power);
         const double heard = power(mic, kHop);
-        // A guessed hop may overstate the reference: no measure from such a span.
-        if (guessed == 0 && weakest > 0) blockRatios.push_back(heard / weakest);
+        // A guessed hop may overstate the reference: no measure from such a span. Nor
+        // from the canceller's trouble: the echo path dropping out for a moment (that
+        // is what makes it add sound) is no headset put on.
+        if (guessed == 0 && weakest > 0 && relearnHops == kRelearnHops && addingHops == 0) blockRatios.push_back(heard / weakest);
         if (++blockHops == kCouplingBlockHops) {
             if (2 * static_cast<int>(blockRatios.size()) >= kCouplingBlockHops) {
                 const auto at = blockRatios.begin() + static_cast<std::ptrdiff_t>(kCouplingQuantile * blockRatios.size());
@@ -191,6 +202,11 @@ struct VoiceListener::EchoWatch {
         hopsSinceAudible = audible ? 0 : std::min(hopsSinceAudible + 1, kWindowHops);
     }
 
+    void cancellerAdded(bool added) {
+        addingHops = added ? addingHops + 1 : 0;
+        relearnHops = addingHops >= kAddingHops ? 0 : std::min(relearnHops + 1, kRelearnHops);
+    }
+
     static bool isOrOctaveOf(int note, int sounding) { return sounding >= 0 && (note == sounding || note == sounding + 12); }
 
     // Whether a steady pitch may be the game's echo: only the note the game has been
@@ -198,14 +214,14 @@ struct VoiceListener::EchoWatch {
     // clocks be misread on a busy machine, as handed to the device: the game sounds
     // nothing while an answer is sung, so this costs a singer nothing), or the octave
     // above it (what the filter leaves of a note may be mostly its second partial), or
-    // any, for the moment after a sound's attack, while what leaks through is noise
-    // at any pitch.
+    // any, for the moment after a sound's attack, or while the canceller has lost the
+    // echo path, while what leaks through is noise at any pitch.
     bool couldBeEcho(double midi) const {
         // Until the pitch tracker's window has no hop left of the time the echo was
         // audible: a voice rising over the echo is judged by its own hops, not by a
         // stretch of the echo's that the tracker has not yet left behind.
         if (hopsSinceAudible >= kWindowHops) return false;
-        if (attackHops < kAttackHops) return true;
+        if (attackHops < kAttackHops || relearnHops < kRelearnHops) return true;
         const int note = static_cast<int>(std::lround(midi));
         return std::any_of(recent.begin(), recent.end(),
                            [&](const Hop& h) { return isOrOctaveOf(note, h.pitch) || isOrOctaveOf(note, h.handed); });
@@ -257,6 +273,7 @@ void VoiceListener::process(const std::int16_t* mic, const std::int16_t* referen
     // The residual-echo suppression only while the echo may be heard at all: with
     // headphones it would take a bite out of the voice.
     canceller_.process(mic, reference, voice, silentHops_ < kRestAfterHops && echo_->mayEcho, echo_->mayEcho);
+    echo_->cancellerAdded(canceller_.addedEcho());
     notes_.setEcho(echo_->audible);
     for (int k = 0; k < kHop; ++k) hop[k] = voice[k] / 32768.0f;
     notes_.feed(hop, kHop);
