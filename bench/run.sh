@@ -224,7 +224,8 @@ printf '\n%s\n\n' "$table"
 
 # Blocks other commands write into the same file are kept as they are: the history,
 # the real-sound-server figures (bench/sound_server.sh), the web edition's
-# (bench/web/figures.mjs), the singing figures (bench/voice.sh), singing in the page
+# (bench/web/figures.mjs), the singing figures (bench/voice.sh), the two echo
+# cancellers (bench/voice_cancellers.sh), singing in the page
 # (bench/web/voice_corpus.mjs) and the history of games kept (bench_history).
 kept_block() {
   local block=""
@@ -236,6 +237,7 @@ history="$(kept_block history $'_No changes recorded yet._\n')"
 sound_server="$(kept_block sound-server)"
 web_figures="$(kept_block web)"
 voice="$(kept_block voice)"
+cancellers="$(kept_block cancellers)"
 web_voice="$(kept_block web-voice)"
 games_kept="$(kept_block games-kept)"
 
@@ -347,6 +349,8 @@ $sound_server
 $web_figures
 
 $voice
+
+$cancellers
 
 $web_voice
 

@@ -9,8 +9,14 @@
 //      with nobody singing: notes heard;
 //   4. with a corpus table and its rendered folder (tests/support/render_voices.py),
 //      the sampled singers answering as a person does, with headphones and with
-//      loudspeakers: notes heard by the right pitch class, extra, from the game.
+//      loudspeakers: notes heard by the right pitch class, extra, from the game, and
+//      the path's CPU time per second of audio; with loudspeakers also the dB the
+//      echo canceller takes off the game's sound alone (the same takes without the
+//      voice): over the whole takes and over each piano note's attack.
 //   bench_voice_notes <sound folder> [notes (240)] [seed (1)] [corpus table] [corpus folder]
+//                     [reference burst (1): 20 ms blocks handed to the device at once]
+// bench_voice_notes_webrtc is the same with webrtc's echo canceller in speexdsp's place
+// (support/WebrtcEchoCanceller.h: its settings from the environment).
 #include <SDL.h>
 #include <time.h>
 
@@ -23,6 +29,9 @@
 #include "support/MonoWav.h"
 #include "support/SynthVoice.h"
 #include "support/VoiceCorpus.h"
+#ifdef ZORVANTA_BENCH_WEBRTC
+#include "support/WebrtcEchoCanceller.h"
+#endif
 
 namespace {
 
@@ -47,6 +56,46 @@ int starts(const std::vector<zv::voice::SungNote>& notes) {
                                           [](auto& n) { return n.kind == zv::voice::SungNote::Kind::Start; }));
 }
 
+// The canceller alone over a room (support/SynthVoice.h), fed as listen() feeds it
+// (support/ListenRoom.h) and working on every hop: the power of each 10 ms hop of the
+// microphone and of what the canceller made of it (summed squares of 16-bit samples).
+struct HopPower {
+    double in, out;
+};
+
+std::vector<HopPower> cancelHops(const zv::synth::Room& room) {
+    using namespace zv::voice;
+    ReferenceTap reference;
+    EchoCanceller canceller;
+    std::vector<HopPower> hops;
+    std::int16_t mic[kHop], ref[kHop], out[kHop];
+    for (std::size_t b = 0; b < room.mic.size() / 320; ++b) {
+        const std::int64_t ns = static_cast<std::int64_t>(b) * 20000000;
+        reference.played(room.played.data() + b * 320 * 6, 960, 2, ns);
+        for (int h = 0; h < 2; ++h) {
+            for (int i = 0; i < kHop; ++i)
+                mic[i] = static_cast<std::int16_t>(std::clamp(room.mic[b * 320 + h * kHop + i], -1.0f, 1.0f) * 32767);
+            reference.take(ref, kHop, reference.captureTime(kHop, ns + (h + 1) * 10000000));
+            canceller.process(mic, ref, out);
+            HopPower p{0, 0};
+            for (int i = 0; i < kHop; ++i) p.in += double(mic[i]) * mic[i], p.out += double(out[i]) * out[i];
+            hops.push_back(p);
+        }
+    }
+    return hops;
+}
+
+// The sum of the hops' powers from sample `from` to `to`.
+HopPower span(const std::vector<HopPower>& hops, std::int64_t from, std::int64_t to) {
+    HopPower sum{0, 0};
+    for (std::int64_t h = std::max<std::int64_t>(0, from / zv::voice::kHop);
+         h < std::min<std::int64_t>(std::int64_t(hops.size()), to / zv::voice::kHop); ++h)
+        sum.in += hops[std::size_t(h)].in, sum.out += hops[std::size_t(h)].out;
+    return sum;
+}
+
+double db(double ratio) { return 10 * std::log10(std::max(ratio, 1e-12)); }
+
 double percentile(std::vector<double> v, double p) {
     if (v.empty()) return 0;
     std::sort(v.begin(), v.end());
@@ -60,6 +109,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s <sound folder> [notes] [seed]\n", argv[0]);
         return 2;
     }
+#ifdef ZORVANTA_BENCH_WEBRTC
+    std::printf("canceller %s\n", zv::bench::describe(zv::bench::webrtcSettings()).c_str());
+#else
+    std::printf("canceller speexdsp\n");
+#endif
     const int count = argc > 2 ? std::atoi(argv[2]) : 240;
     const unsigned seed = argc > 3 ? static_cast<unsigned>(std::atoi(argv[3])) : 1;
     std::mt19937 rng(seed);
@@ -173,12 +227,46 @@ int main(int argc, char** argv) {
     if (argc > 5) {
         const auto keys = zv::synth::keySounds(std::string(argv[1]) + "/..");
         const auto phrases = zv::synth::corpusPhrases(argv[4]);
+        const int burst = argc > 6 ? std::max(1, std::atoi(argv[6])) : 1;
         for (double gain : {0.0, 0.45}) {
             zv::synth::CorpusCount all;
+            double cpu = 0, seconds = 0;
+            HopPower echoWhole{0, 0};
+            std::vector<double> attacksDb, voiceKeptDb;
             for (std::size_t p = 0; p < phrases.size(); ++p) {
                 const auto wav = zv::synth::readMonoWav(std::string(argv[5]) + "/" + std::to_string(p) + ".wav");
-                std::vector<zv::voice::SungNote> heard;
-                const auto c = zv::synth::singPhrase(phrases[p], wav, gain, keys, 1, &heard);
+                const auto take = zv::synth::takePhrase(phrases[p], wav, gain, keys);
+                const double start = threadSeconds();
+                const auto heard = zv::synth::listen(take.room, burst);
+                cpu += threadSeconds() - start;
+                seconds += double(take.room.mic.size()) / zv::synth::kRate;
+                const auto c = zv::synth::countHeard(phrases[p], take.sungAt, heard);
+                if (gain > 0) {
+                    // The canceller over the same take without the voice: the echo it
+                    // takes off, over the whole take and over each piano note's attack
+                    // (its first 100 ms at the microphone: the room's delay, 60 ms,
+                    // VoiceCorpus.h, after the note). And with the voice, against the
+                    // voice alone, over the first sung note (sung while the last piano
+                    // note rings): what the canceller leaves of a voice under the echo
+                    // (the residual echo in it too), 0 dB for all of it.
+                    const std::vector<float> silence(take.room.mic.size(), 0.0f);
+                    const auto echoHops = cancelHops(zv::synth::withGameSound(silence, take.question, gain, 60));
+                    const HopPower whole = span(echoHops, 0, std::int64_t(silence.size()));
+                    echoWhole.in += whole.in, echoWhole.out += whole.out;
+                    for (const auto& q : take.question) {
+                        const std::int64_t at = std::int64_t(q.second + 60) * zv::synth::kRate / 1000;
+                        const HopPower attack = span(echoHops, at, at + zv::synth::kRate / 10);
+                        attacksDb.push_back(db(attack.in / std::max(attack.out, 1.0)));
+                    }
+                    const std::vector<float> voice = zv::synth::takePhrase(phrases[p], wav, 0, keys).room.mic;
+                    double alone = 0;
+                    for (auto i = take.sungAt[0]; i < std::min<std::int64_t>(take.sungAt[1], std::int64_t(voice.size())); ++i) {
+                        const double v = std::clamp(voice[std::size_t(i)], -1.0f, 1.0f) * 32767.0;
+                        alone += v * v;
+                    }
+                    const HopPower both = span(cancelHops(take.room), take.sungAt[0], take.sungAt[1]);
+                    voiceKeptDb.push_back(db(both.out / std::max(alone, 1.0)));
+                }
                 if (std::getenv("BENCH_VERBOSE") && (c.right < c.notes || c.extra || c.fromGame)) {
                     std::fprintf(stderr, "phrase %zu echo %.2f: right %d of %d, extra %d, from the game %d\n", p, gain,
                                  c.right, c.notes, c.extra, c.fromGame);
@@ -192,6 +280,17 @@ int main(int argc, char** argv) {
             std::printf("corpus %s notes %d right %d (%.1f %%) extra %d (%.1f %%) from-game %d\n",
                         gain > 0 ? "loudspeakers" : "headphones", all.notes, all.right, 100.0 * all.right / all.notes,
                         all.extra, 100.0 * all.extra / all.notes, all.fromGame);
+            std::printf("corpus %s reference-burst %d cpu %.3f s for %.1f s of audio (%.2f %% of one core)\n",
+                        gain > 0 ? "loudspeakers" : "headphones", burst, cpu, seconds, 100 * cpu / seconds);
+            if (gain > 0) {
+                std::printf("corpus loudspeakers echo taken off: whole takes %.1f dB, attacks' first 100 ms median %.1f dB "
+                            "p10 %.1f dB min %.1f dB (%zu attacks)\n",
+                            db(echoWhole.in / std::max(echoWhole.out, 1.0)), percentile(attacksDb, 0.5),
+                            percentile(attacksDb, 0.1), percentile(attacksDb, 0.0), attacksDb.size());
+                std::printf("corpus loudspeakers first sung note under the echo, out of the canceller against the voice "
+                            "alone: median %.1f dB p10 %.1f dB min %.1f dB\n",
+                            percentile(voiceKeptDb, 0.5), percentile(voiceKeptDb, 0.1), percentile(voiceKeptDb, 0.0));
+            }
         }
     }
     return 0;

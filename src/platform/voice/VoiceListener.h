@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "platform/voice/EchoCanceller.h"
+#include "platform/voice/ReferenceTap.h"
 #include "platform/voice/SungNotes.h"
 
 namespace zv::voice {

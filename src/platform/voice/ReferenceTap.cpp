@@ -1,0 +1,127 @@
+#include "platform/voice/ReferenceTap.h"
+
+#include <speex/speex_resampler.h>
+
+#include <algorithm>
+
+#include "platform/voice/SungNotes.h"
+
+namespace zv::voice {
+
+namespace {
+constexpr std::int64_t kNsPerSample = 1000000000LL / kRate;
+// Two seconds of reference: far more than the echo path is long.
+constexpr std::size_t kRingSize = 2 * kRate;
+// A stream's clock is read from its last arrivals (one or two seconds of them).
+constexpr std::size_t kClockObservations = 200;
+// An echo comes back within this of the sound being handed to the device: a capture
+// placed further behind what the device was handed has its clock misread (a busy
+// machine's callbacks), and takes the sound of that long ago instead.
+constexpr std::int64_t kLongestPath = kRate / 2;
+// A pause in what the sound device was handed longer than this (it was closed: the
+// game closes it after seconds of silence; a callback late on a busy machine is not
+// a pause) starts the reference again at the time of the next buffer.
+constexpr std::int64_t kGapNs = 1000000000;
+}  // namespace
+
+void ReferenceTap::StreamClock::observe(std::int64_t nowNs, std::int64_t samplesBefore) {
+    recent.push_back(nowNs - samplesBefore * kNsPerSample);
+    if (recent.size() > kClockObservations) recent.pop_front();
+    sorted.assign(recent.begin(), recent.end());
+    const auto at = sorted.begin() + static_cast<std::ptrdiff_t>(sorted.size() / 10);
+    std::nth_element(sorted.begin(), at, sorted.end());
+    zeroNs = *at;
+    known = true;
+}
+
+std::int64_t ReferenceTap::StreamClock::timeOf(std::int64_t sample) const { return zeroNs + sample * kNsPerSample; }
+
+// The played frames go in 1024 at a time; `out` holds what each such batch makes.
+struct ReferenceTap::Resampler {
+    explicit Resampler(int playedRate)
+        : state(speex_resampler_init(1, static_cast<spx_uint32_t>(playedRate), kRate, 3, nullptr)),
+          out(static_cast<std::size_t>(kBatch) * kRate / static_cast<std::size_t>(playedRate) + 8) {}
+    ~Resampler() { speex_resampler_destroy(state); }
+    static constexpr int kBatch = 1024;
+    SpeexResamplerState* state;
+    std::vector<std::int16_t> out;
+};
+
+ReferenceTap::ReferenceTap(int playedRate) : ring_(kRingSize, 0), resampler_(std::make_unique<Resampler>(playedRate)) {}
+
+ReferenceTap::~ReferenceTap() = default;
+
+void ReferenceTap::played(const std::int16_t* frames, int frameCount, int channels, std::int64_t nowNs) {
+    if (frameCount <= 0 || channels <= 0) return;
+    std::lock_guard lock(mutex_);
+    // After a pause the stream goes on at the time of this buffer, silence between.
+    if (playedClock_.known && nowNs - playedClock_.timeOf(written_) > kGapNs) {
+        const std::int64_t resume = (nowNs - playedClock_.zeroNs) / kNsPerSample;
+        for (std::int64_t i = written_; i < resume && i < written_ + static_cast<std::int64_t>(kRingSize); ++i)
+            ring_[static_cast<std::size_t>(i) % kRingSize] = 0;
+        written_ = std::max(written_, resume);
+    }
+    playedClock_.observe(nowNs, written_);
+    lastPlayedNs_ = nowNs;
+    std::int16_t mono[Resampler::kBatch];
+    std::vector<std::int16_t>& out = resampler_->out;
+    while (frameCount > 0) {
+        const int n = std::min(frameCount, Resampler::kBatch);
+        for (int i = 0; i < n; ++i) {
+            int sum = 0;
+            for (int c = 0; c < channels; ++c) sum += frames[i * channels + c];
+            mono[i] = static_cast<std::int16_t>(sum / channels);
+        }
+        spx_uint32_t in = n, produced = static_cast<spx_uint32_t>(out.size());
+        speex_resampler_process_int(resampler_->state, 0, mono, &in, out.data(), &produced);
+        for (spx_uint32_t i = 0; i < produced; ++i) ring_[static_cast<std::size_t>(written_++) % kRingSize] = out[i];
+        frames += n * channels;
+        frameCount -= n;
+    }
+}
+
+std::int64_t ReferenceTap::captureTime(int count, std::int64_t nowNs) {
+    std::lock_guard lock(mutex_);
+    // The callback runs once its samples are in: the last was captured at about nowNs.
+    capturedClock_.observe(nowNs, captured_ + count);
+    const std::int64_t firstNs = capturedClock_.timeOf(captured_);
+    captured_ += count;
+    return firstNs;
+}
+
+bool ReferenceTap::flowing(std::int64_t nowNs, std::int64_t withinNs) {
+    std::lock_guard lock(mutex_);
+    return playedClock_.known && nowNs - lastPlayedNs_ < withinNs;
+}
+
+int ReferenceTap::take(std::int16_t* out, int count, std::int64_t firstNs) {
+    std::lock_guard lock(mutex_);
+    if (!playedClock_.known) {
+        std::fill(out, out + count, 0);
+        return 0;
+    }
+    const std::int64_t first =
+        std::max((firstNs - playedClock_.zeroNs) / kNsPerSample, written_ - kLongestPath - count);
+    int known = 0;
+    for (int i = 0; i < count; ++i) {
+        const std::int64_t k = first + i;
+        // Not handed yet: the device goes on with what it was handed last, as far as
+        // is known (silence where nothing was).
+        const std::int64_t at = std::min(k, written_ - count + i);
+        const bool kept = at >= 0 && at < written_ && at >= written_ - static_cast<std::int64_t>(kRingSize);
+        out[i] = kept ? ring_[static_cast<std::size_t>(at) % kRingSize] : 0;
+        known += k < written_;
+    }
+    return known;
+}
+
+int ReferenceTap::handedSince(std::int64_t& next, std::int16_t* out, int count) {
+    std::lock_guard lock(mutex_);
+    next = std::max(next, written_ - static_cast<std::int64_t>(kRingSize));
+    const int n = static_cast<int>(std::clamp<std::int64_t>(written_ - next, 0, count));
+    for (int i = 0; i < n; ++i) out[i] = ring_[static_cast<std::size_t>(next + i) % kRingSize];
+    next += n;
+    return n;
+}
+
+}  // namespace zv::voice
