@@ -95,12 +95,12 @@ inline CorpusCount countHeard(const std::vector<int>& notes, const std::vector<s
 }
 
 // The phrase through the microphone's path, the reference handed `referenceBurst`
-// 20 ms blocks at a time (ListenRoom.h).
+// 20 ms blocks at a time, callbacks up to `lateMs` late (ListenRoom.h).
 inline CorpusCount singPhrase(const std::vector<int>& notes, const std::vector<std::int16_t>& wav, double echoGain,
                               const std::vector<std::vector<std::int16_t>>& keys, int referenceBurst = 1,
-                              std::vector<voice::SungNote>* heard = nullptr) {
+                              std::vector<voice::SungNote>* heard = nullptr, int lateMs = 0) {
     const PhraseTake take = takePhrase(notes, wav, echoGain, keys);
-    const auto events = listen(take.room, referenceBurst);
+    const auto events = listen(take.room, referenceBurst, lateMs);
     if (heard) *heard = events;
     return countHeard(notes, take.sungAt, events);
 }

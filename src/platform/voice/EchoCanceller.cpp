@@ -9,8 +9,8 @@
 namespace zv::voice {
 
 namespace {
-// A hop the filter leaves louder than the microphone by 3 dB, above the level where
-// its rounding noise is the louder, added sound.
+// A hop the filter leaves louder than the microphone by 6 dB (as speexdsp counts a
+// hop gone wrong), above the level where its rounding noise is the louder, added sound.
 constexpr double kAddedFactor = 4;
 constexpr double kAddedFloor = 1e-6;
 

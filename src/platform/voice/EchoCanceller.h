@@ -34,11 +34,10 @@ public:
     // echo) the filter still works but what it leaves is not suppressed further.
     void process(const std::int16_t* mic, const std::int16_t* reference, std::int16_t* out, bool cancel = true,
                  bool suppressEcho = true);
-    // Whether the filter's last hop came out louder than the microphone: its idea of
-    // the echo path is wrong (the path dropped out or moved: a sound server's underrun
-    // or re-buffering), so it adds a copy of the game's sound instead of removing it.
-    // If that goes on, speexdsp resets the filter, and the whole echo passes until it
-    // has learnt the path again.
+    // Whether the filter's last hop came out well louder than the microphone: its idea
+    // of the echo path is wrong (the path dropped out or moved: a sound server's
+    // underrun or re-buffering), so it adds a copy of the game's sound instead of
+    // removing it. If that goes on, speexdsp resets the filter.
     bool addedEcho() const;
 
 private:

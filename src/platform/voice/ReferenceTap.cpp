@@ -3,6 +3,7 @@
 #include <speex/speex_resampler.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "platform/voice/SungNotes.h"
 
@@ -14,6 +15,8 @@ constexpr std::int64_t kNsPerSample = 1000000000LL / kRate;
 constexpr std::size_t kRingSize = 2 * kRate;
 // A stream's clock is read from its last arrivals (one or two seconds of them).
 constexpr std::size_t kClockObservations = 200;
+// A reading of a stream's clock this close to the one in use leaves it as it is.
+constexpr std::int64_t kClockSteadyNs = 1500000;
 // An echo comes back within this of the sound being handed to the device: a capture
 // placed further behind what the device was handed has its clock misread (a busy
 // machine's callbacks), and takes the sound of that long ago instead.
@@ -30,7 +33,7 @@ void ReferenceTap::StreamClock::observe(std::int64_t nowNs, std::int64_t samples
     sorted.assign(recent.begin(), recent.end());
     const auto at = sorted.begin() + static_cast<std::ptrdiff_t>(sorted.size() / 10);
     std::nth_element(sorted.begin(), at, sorted.end());
-    zeroNs = *at;
+    if (!known || std::llabs(*at - zeroNs) > kClockSteadyNs) zeroNs = *at;
     known = true;
 }
 

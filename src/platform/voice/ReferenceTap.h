@@ -55,7 +55,10 @@ private:
     // arrivals among the last ones (the tenth percentile: a callback can run late,
     // never early, and a device's first callbacks come in a burst of queued sound),
     // so that it also follows device clocks that drift apart, and a stream that
-    // restarts late after an underrun.
+    // restarts late after an underrun. It moves only when the reading strays further
+    // than a callback's jitter: each move shifts the echo against its reference, and
+    // the canceller would have to learn the path anew (a shift of a sample or two,
+    // again and again, keeps it from ever taking a high note's echo off).
     struct StreamClock {
         std::int64_t zeroNs = 0;
         bool known = false;

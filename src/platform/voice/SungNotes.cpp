@@ -59,6 +59,11 @@ constexpr int kOwnAttackHops = 10;
 // Sung notes lie between C2 and C7; the tracker's answers outside are not a voice.
 constexpr double kLowestMidi = 36, kHighestMidi = 96;
 
+// Two periodicities this close are alike.
+constexpr double kPeriodicityTie = 0.05;
+
+double hz(double midi) { return 440 * std::pow(2, (midi - 69) / 12.0); }
+
 // Normalised correlation of the window with itself one period later.
 double periodicity(const std::vector<float>& w, double hz) {
     const int lag = static_cast<int>(std::lround(kRate / hz));
@@ -146,9 +151,16 @@ struct SungNotes::Impl {
     // then only held while the echo is within reach of it.
     bool mayBeEcho(double midi) const {
         if (couldBeEcho(midi)) return true;
-        for (int n = static_cast<int>(kLowestMidi); n <= static_cast<int>(kHighestMidi); ++n)
-            if (couldBeEcho(n) && periodicity(window, 440 * std::pow(2, (n - 69) / 12.0)) >= kHoldPeriodicity)
-                return true;
+        // A voice a tone or two from the note repeats almost as well at the note's
+        // period as at its own (its fundamental is a sine there, nearly in phase): what
+        // is the echo's repeats at the note's period at least as well as at the pitch
+        // named.
+        const double own = periodicity(window, hz(midi));
+        for (int n = static_cast<int>(kLowestMidi); n <= static_cast<int>(kHighestMidi); ++n) {
+            if (!couldBeEcho(n)) continue;
+            const double atNote = periodicity(window, hz(n));
+            if (atNote >= kHoldPeriodicity && atNote + kPeriodicityTie >= own) return true;
+        }
         return false;
     }
 
@@ -185,7 +197,7 @@ struct SungNotes::Impl {
         const double p = pitchOut->data[0];
         const double db = aubio_db_spl(hop);
         const bool pitched = db > kSilenceDb && p >= kLowestMidi && p <= kHighestMidi;
-        const double clarity = pitched ? periodicity(window, 440 * std::pow(2, (p - 69) / 12)) : 0;
+        const double clarity = pitched ? periodicity(window, hz(p)) : 0;
         // Clear enough to begin a note (a new one, or a step from the held one).
         const bool clear = clarity >= (echoSounding ? kEchoPeriodicity : kMinPeriodicity);
         const bool voiced = clear || (holding && clarity >= kHoldPeriodicity);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdlib>
 #include <deque>
 
 namespace zv::voice {
@@ -42,15 +43,14 @@ constexpr double kCouplingQuantile = 0.1;
 // of what the microphone hears: a voice 10 dB above any echo is a voice.
 constexpr double kEchoMargin = 4;
 constexpr double kVoiceAboveEcho = 10;
-// When the canceller adds sound instead of removing it for kAddingHops hops in a row
-// (a few hops of it come with any new note; 80 ms, only with a lost echo path), then
-// for kRelearnHops after it last did (its own reset after half a second of that, and
-// a filter learning the path from nothing) what passes it is the whole echo, or a
-// garbled copy of it, at any pitch.
-constexpr int kAddingHops = 8;
-constexpr int kRelearnHops = 100;
 // Hops in the pitch tracker's window.
 constexpr int kWindowHops = (kWindow + kHop - 1) / kHop;
+// While the echo is audible, the canceller taking this much (dB, on average over the
+// tracker's window) off what the microphone hears means the microphone hears mostly
+// the game: its own, uncorrelated sound would have stayed. What is left is the echo's
+// residue, which a tracker can name as any pitch (a piano's stretched upper partials
+// repeat at no note's period).
+constexpr double kEchoRemovedDb = 12;
 
 // How long a captured hop waits for its reference while the device is being handed
 // sound: longer than a sound server's usual buffer.
@@ -95,15 +95,16 @@ struct VoiceListener::EchoWatch {
     int handedNote = -1;
     int guessed = 0;               // guessed hops in `recent`
     int attackHops = kAttackHops;  // hops since the reference's level last jumped, up to kAttackHops
+    int soundingPitch = -1;        // the note the reference's tracker named at its last new note
     std::array<double, kAttackRiseHops> lastDb{-200, -200, -200};
     std::deque<double> couplingBlocks;
     std::vector<double> blockRatios;
     int blockHops = 0;
     bool audible = false;    // the echo may be within reach of what the microphone hears
     int hopsSinceAudible = kWindowHops;
-    int addingHops = 0;              // hops in a row the canceller added sound
-    int relearnHops = kRelearnHops;  // hops since it last did for kAddingHops, up to kRelearnHops
+    bool cancellerAdded = false;  // the canceller's last hop added sound (EchoCanceller::addedEcho)
     bool mayEcho = false;    // the echo may be above the microphone's floor at all
+    std::array<double, kWindowHops> removedDb{};  // what the canceller took off, the last hops
 
     EchoWatch() {
         for (aubio_pitch_t* p : {pitch, handedPitch}) {
@@ -167,10 +168,10 @@ struct VoiceListener::EchoWatch {
         hop.handed = handedNote;
         const double db = 10 * std::log10(hop.power + 1e-20);
         // A new sound: a rise in level, or a new note cutting the one before (which
-        // may rise less than that; the tracker's octave leaps on one ringing note are
-        // none).
-        const bool newNote =
-            hop.pitch >= 0 && recent.back().pitch >= 0 && (hop.pitch - recent.back().pitch) % 12 != 0;
+        // may rise less than that). The tracker's leaps on one ringing note, as it
+        // fades, to a partial or a subharmonic of it are none.
+        const bool newNote = hop.pitch >= 0 && soundingPitch >= 0 && !partialOf(hop.pitch, soundingPitch);
+        if (hop.pitch >= 0 && (newNote || soundingPitch < 0)) soundingPitch = hop.pitch;
         if (db > kAudibleDb && (newNote || db - *std::min_element(lastDb.begin(), lastDb.end()) >= kAttackRiseDb))
             attackHops = 0;
         std::rotate(lastDb.begin(), lastDb.begin() + 1, lastDb.end());
@@ -183,9 +184,9 @@ struct VoiceListener::EchoWatch {
         for (const Hop& h : recent) weakest = std::min(weakest, h.power), loudest = std::max(loudest, h.power);
         const double heard = power(mic, kHop);
         // A guessed hop may overstate the reference: no measure from such a span. Nor
-        // from the canceller's trouble: the echo path dropping out for a moment (that
-        // is what makes it add sound) is no headset put on.
-        if (guessed == 0 && weakest > 0 && relearnHops == kRelearnHops && addingHops == 0) blockRatios.push_back(heard / weakest);
+        // from a hop the canceller added sound to: the echo path dropping out for a
+        // moment (a sound server's underrun) makes it do so, and is no headset put on.
+        if (guessed == 0 && weakest > 0 && !cancellerAdded) blockRatios.push_back(heard / weakest);
         if (++blockHops == kCouplingBlockHops) {
             if (2 * static_cast<int>(blockRatios.size()) >= kCouplingBlockHops) {
                 const auto at = blockRatios.begin() + static_cast<std::ptrdiff_t>(kCouplingQuantile * blockRatios.size());
@@ -202,29 +203,46 @@ struct VoiceListener::EchoWatch {
         hopsSinceAudible = audible ? 0 : std::min(hopsSinceAudible + 1, kWindowHops);
     }
 
-    void cancellerAdded(bool added) {
-        addingHops = added ? addingHops + 1 : 0;
-        relearnHops = addingHops >= kAddingHops ? 0 : std::min(relearnHops + 1, kRelearnHops);
+    // What the canceller left of the microphone's hop, and whether it added sound.
+    void cancelled(const std::int16_t* mic, const std::int16_t* left, bool added) {
+        std::rotate(removedDb.begin(), removedDb.begin() + 1, removedDb.end());
+        removedDb.back() = 10 * std::log10((power(mic, kHop) + 1e-12) / (power(left, kHop) + 1e-12));
+        cancellerAdded = added;
+    }
+    bool mostlyEcho() const {
+        double sum = 0;
+        for (double db : removedDb) sum += db;
+        return sum / kWindowHops >= kEchoRemovedDb;
     }
 
-    static bool isOrOctaveOf(int note, int sounding) { return sounding >= 0 && (note == sounding || note == sounding + 12); }
+    // Whether one named note is the other's partial (2nd to 8th), or the other way round.
+    static bool partialOf(int a, int b) {
+        constexpr int kPartials[] = {0, 12, 19, 24, 28, 31, 34, 36};
+        return std::find(std::begin(kPartials), std::end(kPartials), std::abs(a - b)) != std::end(kPartials);
+    }
+
+    static bool mayNameEchoOf(int note, int sounding) {
+        return sounding >= 0 && (note == sounding - 12 || (note >= sounding && partialOf(note, sounding)));
+    }
 
     // Whether a steady pitch may be the game's echo: only the note the game has been
     // sounding over the span (lined up with the capture, or, should the two streams'
     // clocks be misread on a busy machine, as handed to the device: the game sounds
-    // nothing while an answer is sung, so this costs a singer nothing), or the octave
-    // above it (what the filter leaves of a note may be mostly its second partial), or
-    // any, for the moment after a sound's attack, or while the canceller has lost the
-    // echo path, while what leaks through is noise at any pitch.
+    // nothing while an answer is sung, so this costs a singer nothing), or one of its
+    // partials (what the filter leaves of a note may be mostly its second or third
+    // partial) or the octave below it (a tracker's commonest slip on what little is
+    // left), or any, for the moment after a sound's attack, while what leaks through is
+    // noise at any pitch, or while the canceller takes off most of what the microphone
+    // hears.
     bool couldBeEcho(double midi) const {
         // Until the pitch tracker's window has no hop left of the time the echo was
         // audible: a voice rising over the echo is judged by its own hops, not by a
         // stretch of the echo's that the tracker has not yet left behind.
         if (hopsSinceAudible >= kWindowHops) return false;
-        if (attackHops < kAttackHops || relearnHops < kRelearnHops) return true;
+        if (attackHops < kAttackHops || mostlyEcho()) return true;
         const int note = static_cast<int>(std::lround(midi));
         return std::any_of(recent.begin(), recent.end(),
-                           [&](const Hop& h) { return isOrOctaveOf(note, h.pitch) || isOrOctaveOf(note, h.handed); });
+                           [&](const Hop& h) { return mayNameEchoOf(note, h.pitch) || mayNameEchoOf(note, h.handed); });
     }
 };
 
@@ -273,7 +291,7 @@ void VoiceListener::process(const std::int16_t* mic, const std::int16_t* referen
     // The residual-echo suppression only while the echo may be heard at all: with
     // headphones it would take a bite out of the voice.
     canceller_.process(mic, reference, voice, silentHops_ < kRestAfterHops && echo_->mayEcho, echo_->mayEcho);
-    echo_->cancellerAdded(canceller_.addedEcho());
+    echo_->cancelled(mic, voice, canceller_.addedEcho());
     notes_.setEcho(echo_->audible);
     for (int k = 0; k < kHop; ++k) hop[k] = voice[k] / 32768.0f;
     notes_.feed(hop, kHop);
