@@ -8,7 +8,8 @@
 #   2. Without --sing no capture stream is ever opened; with it, exactly one.
 #   3. The game's own sounds (chime, questions) at the microphone make no sung note; a
 #      question answered right by singing (an octave below the piano, as a man
-#      would), the next answered wrong, and the summary counts one right answer.
+#      would, from 0.3 s after its last note, while that note rings), the next
+#      answered wrong, and the summary counts one right answer.
 # The game's ZORVANTA_TRACE lines (sound <name>, sung <MIDI note> and sung-end <MIDI
 # note>, box <caption>: <text>) tell what it played, heard and judged.
 #   run_sing.sh <zorvanta binary> <sing_wav binary>
@@ -82,19 +83,27 @@ start_program --sing
 wait_for "$work/out.log" '^Voice: listening$' 10 || fail "the microphone was not opened"
 [ "$(captures)" = 1 ] || fail "expected one capture stream, found $(captures)"
 pactl load-module module-loopback source=cap.monitor sink=mic latency_msec=20 >/dev/null
-# The chime and the five notes of the question, heard by the microphone, make no sung
-# note; the answer is sung once the last note has rung out, an octave below the piano
-# (as a man would). (Singing into the ring is measured on the sampled singers by
-# tst_sung_notes, in audio time.)
+# The answer is sung as a person echoes a melody: an octave below the piano (as a man
+# would), from about 0.3 s after the question's last note, while it rings on at the
+# microphone. Nothing but the sung notes is heard: not the chime, not the question.
+# (A note of the ringing note's own name, sung no louder than its echo, is heard only
+# once the piano has died away: such an answer is sung after the ring.)
 xdotool mousemove --window "$wid" 549 266 click 1
 wait_for "$work/out.log" '^sound \+\+\+do$' 5 || fail "no start chime"
+notes=()
 wait_sounds 6 10
 mapfile -t question < <(sounds | sed -n '2,6p')
-sleep 1.5   # the last note rings on at the microphone
-! grep -q '^sung ' "$work/out.log" || fail "the game's own sound was heard as singing: $(grep '^sung ' "$work/out.log" | tr '\n' ' ')"
-notes=()
 for name in "${question[@]}"; do notes+=($(($(midi "$name") - 12))); done
-sing "${notes[@]}"
+for n in "${notes[@]}"; do
+  if [ $(((n - $(midi "${question[4]}")) % 12)) = 0 ]; then
+    sleep 1.5
+    ! grep -q '^sung ' "$work/out.log" || fail "the game's own sound was heard as singing: $(grep '^sung ' "$work/out.log" | tr '\n' ' ')"
+    break
+  fi
+done
+# (Writing the singer's file and starting the player take some 0.1-0.2 s.)
+"$singer" --lead 150 "$work/voice.wav" 450 "${notes[@]}"
+paplay -d mic "$work/voice.wav"
 wait_sounds 11 10   # the next question
 # Judged by pitch class, as the game judges: any octave of a sung note is that note.
 classes() { for n in "$@"; do printf '%s ' $((n % 12)); done; }
