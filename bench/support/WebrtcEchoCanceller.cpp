@@ -62,17 +62,6 @@ std::string describe(const WebrtcSettings& s) {
 namespace zv::voice {
 
 namespace {
-// As the speexdsp canceller: a hop the canceller leaves louder than the microphone by
-// 3 dB, above the level where its rounding noise is the louder, added sound.
-constexpr double kAddedFactor = 4;
-constexpr double kAddedFloor = 1e-6;
-
-double power(const std::int16_t* x) {
-    double sum = 0;
-    for (int i = 0; i < kHop; ++i) sum += double(x[i]) * x[i];
-    return sum / kHop / (32768.0 * 32768.0);
-}
-
 webrtc::EchoCancellation::SuppressionLevel level(int suppression) {
     return suppression == 0   ? webrtc::EchoCancellation::kLowSuppression
            : suppression == 2 ? webrtc::EchoCancellation::kHighSuppression
@@ -137,7 +126,7 @@ void EchoCanceller::process(const std::int16_t* mic, const std::int16_t* referen
     check(d_->apm->set_stream_delay_ms(d_->settings.delayMs), "set_stream_delay_ms");
     check(d_->apm->ProcessStream(&d_->near), "ProcessStream");
     std::copy(d_->near.data_, d_->near.data_ + kHop, out);
-    d_->added = cancel && power(out) > std::max(kAddedFactor * power(mic), kAddedFloor);
+    d_->added = cancel && addedSound(mic, out);
 }
 
 bool EchoCanceller::addedEcho() const { return d_->added; }

@@ -8,19 +8,6 @@
 
 namespace zv::voice {
 
-namespace {
-// A hop the filter leaves louder than the microphone by 6 dB (as speexdsp counts a
-// hop gone wrong), above the level where its rounding noise is the louder, added sound.
-constexpr double kAddedFactor = 4;
-constexpr double kAddedFloor = 1e-6;
-
-double power(const std::int16_t* x) {
-    double sum = 0;
-    for (int i = 0; i < kHop; ++i) sum += double(x[i]) * x[i];
-    return sum / kHop / (32768.0 * 32768.0);
-}
-}  // namespace
-
 struct EchoCanceller::Impl {
     SpeexEchoState* echo = speex_echo_state_init(kHop, kTailMs * kRate / 1000);
     SpeexPreprocessState* pre = speex_preprocess_state_init(kHop, kRate);
@@ -61,7 +48,7 @@ void EchoCanceller::process(const std::int16_t* mic, const std::int16_t* referen
     d_->added = false;
     if (cancel || d_->cancelling) {
         speex_echo_cancellation(d_->echo, mic, reference, out);
-        d_->added = cancel && power(out) > std::max(kAddedFactor * power(mic), kAddedFloor);
+        d_->added = cancel && addedSound(mic, out);
         // The filter's output is not the microphone's signal sample for sample (it
         // takes out DC too): where the filter starts or rests, one hop fades from
         // one to the other, or the step would sound like an attack.

@@ -8,12 +8,27 @@
 // with the microphone by audio time, comes from ReferenceTap.h.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 
 #include "platform/voice/SungNotes.h"
 
 namespace zv::voice {
+
+// A hop's power (mean square, full scale 1).
+inline double hopPower(const std::int16_t* x, int n = kHop) {
+    double sum = 0;
+    for (int i = 0; i < n; ++i) sum += double(x[i]) * x[i];
+    return sum / n / (32768.0 * 32768.0);
+}
+
+// Whether a canceller's output hop came out 6 dB louder than the microphone's (as
+// speexdsp counts a hop gone wrong), above the level where rounding noise is the
+// louder: it added sound (EchoCanceller::addedEcho, in any implementation).
+inline bool addedSound(const std::int16_t* mic, const std::int16_t* out) {
+    return hopPower(out) > std::max(4 * hopPower(mic), 1e-6);
+}
 
 class EchoCanceller {
 public:

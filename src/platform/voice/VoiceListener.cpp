@@ -56,11 +56,6 @@ constexpr double kEchoRemovedDb = 12;
 // sound: longer than a sound server's usual buffer.
 constexpr std::int64_t kWaitNs = 150000000;
 
-double power(const std::int16_t* x, int n) {
-    double sum = 0;
-    for (int i = 0; i < n; ++i) sum += double(x[i]) * x[i];
-    return sum / n / (32768.0 * 32768.0);
-}
 }  // namespace
 
 // What the game played over the echo path's span, placed by audio time against the
@@ -160,7 +155,7 @@ struct VoiceListener::EchoWatch {
             aubio_pitch_do(pitch, in, out);
             named = out->data[0] > 0 ? static_cast<int>(std::lround(out->data[0])) : -1;
         }
-        const double p = power(reference, kHop);
+        const double p = hopPower(reference);
         if (p > hop.power) {
             hop.power = p;
             hop.pitch = named;
@@ -182,7 +177,7 @@ struct VoiceListener::EchoWatch {
 
         double weakest = 1, loudest = 0;
         for (const Hop& h : recent) weakest = std::min(weakest, h.power), loudest = std::max(loudest, h.power);
-        const double heard = power(mic, kHop);
+        const double heard = hopPower(mic);
         // A guessed hop may overstate the reference: no measure from such a span. Nor
         // from a hop the canceller added sound to: the echo path dropping out for a
         // moment (a sound server's underrun) makes it do so, and is no headset put on.
@@ -206,7 +201,7 @@ struct VoiceListener::EchoWatch {
     // What the canceller left of the microphone's hop, and whether it added sound.
     void cancelled(const std::int16_t* mic, const std::int16_t* left, bool added) {
         std::rotate(removedDb.begin(), removedDb.begin() + 1, removedDb.end());
-        removedDb.back() = 10 * std::log10((power(mic, kHop) + 1e-12) / (power(left, kHop) + 1e-12));
+        removedDb.back() = 10 * std::log10((hopPower(mic) + 1e-12) / (hopPower(left) + 1e-12));
         cancellerAdded = added;
     }
     bool mostlyEcho() const {
