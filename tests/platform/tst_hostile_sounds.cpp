@@ -19,26 +19,25 @@ namespace {
 // broken file), which a busy machine barely changes, and its wall-clock time (waiting
 // as well: on the sound device, a lock, a file that never answers), whose bound is a
 // stall's, far above what any load makes of a call that does not wait.
+// The costliest of the calls measured.
 struct Cost {
     double cpuMs = 0, wallMs = 0;
-    bool fine(double cpuBoundMs) const { return cpuMs < cpuBoundMs && wallMs < kStallMs; }
+    template <typename F>
+    void measure(F&& call) {
+        const double cpu0 = threadCpuMs();
+        const auto t0 = std::chrono::steady_clock::now();
+        call();
+        cpuMs = std::max(cpuMs, threadCpuMs() - cpu0);
+        wallMs = std::max(wallMs, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+    }
+    bool fine(double cpuBoundMs) const { return cpuMs < cpuBoundMs && wallMs < 2000; }
     QByteArray text() const { return QString("%1 ms of CPU, %2 ms in all").arg(cpuMs).arg(wallMs).toUtf8(); }
-    static constexpr double kStallMs = 2000;
+    static double threadCpuMs() {
+        timespec ts{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+        return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
+    }
 };
-
-double threadCpuMs() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
-
-template <typename F>
-Cost costOf(F&& call) {
-    const double cpu0 = threadCpuMs();
-    const auto t0 = std::chrono::steady_clock::now();
-    call();
-    return {threadCpuMs() - cpu0, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count()};
-}
 
 // The costliest play() of the real sound service.
 class TimedSound : public SoundService {
@@ -46,9 +45,7 @@ public:
     explicit TimedSound(SdlSound& inner) : inner_(inner) {}
     void setFiles(std::vector<std::string> files) override { inner_.setFiles(std::move(files)); }
     void play(int id) override {
-        const Cost c = costOf([&] { inner_.play(id); });
-        worst.cpuMs = std::max(worst.cpuMs, c.cpuMs);
-        worst.wallMs = std::max(worst.wallMs, c.wallMs);
+        worst.measure([&] { inner_.play(id); });
         ++plays;
     }
     Cost worst;
@@ -142,7 +139,8 @@ private slots:
         // Preloading every name (as start-up does) neither blocks nor fails.
         std::vector<std::string> paths;
         for (const char* n : kNames) paths.push_back(rig.game.sounds().path(n));
-        const Cost preload = costOf([&] { sdl.preload(paths); });
+        Cost preload;
+        preload.measure([&] { sdl.preload(paths); });
         QVERIFY2(preload.fine(500), preload.text());
         for (int i = 0; i < 25; ++i) QCOMPARE(sdl.isLoaded(paths[i]), i % 7 == 6);
         for (int i = 0; i < 24; ++i) {
