@@ -15,7 +15,8 @@ if [ "${1:-}" != --build-dir ] || [ $# -lt 2 ]; then
 fi
 build="$(realpath "$2")"
 corpus="${3:-$build/voice_corpus}"
-[ -x "$build/bin/bench_voice_notes_webrtc" ] || { echo "$build/bin/bench_voice_notes_webrtc is not built" >&2; exit 1; }
+cmake --build "$build" -t bench_voice_notes bench_voice_notes_webrtc bench_web_voice_corpus bench_web_voice_corpus_webrtc >/dev/null ||
+  { echo "the benches do not build in $build (is libwebrtc-audio-processing-dev installed?)" >&2; exit 1; }
 [ -f "$corpus/0.wav" ] || { echo "no rendered corpus in $corpus (ctest -R voice_corpus_render makes it)" >&2; exit 1; }
 webrtc_settings=("" "BENCH_WEBRTC_SUPPRESSION=low" "BENCH_WEBRTC_SUPPRESSION=high"
   "BENCH_WEBRTC_DELAY_AGNOSTIC=0" "BENCH_WEBRTC_DELAY_AGNOSTIC=0 BENCH_WEBRTC_DELAY_MS=60"
