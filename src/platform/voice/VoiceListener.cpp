@@ -105,8 +105,7 @@ struct VoiceListener::EchoWatch {
     int blockHops = 0;
     bool audible = false;    // the echo may be within reach of what the microphone hears
     int hopsSinceAudible = kWindowHops;
-    bool cancellerAdded = false;     // the canceller's last hop added sound (EchoCanceller::addedEcho)
-    int addingHops = 0;              // hops in a row it did
+    int addingHops = 0;              // hops in a row the canceller added sound (EchoCanceller::addedEcho)
     int relearnHops = kRelearnHops;  // hops since it was lost for kLostHops, up to kRelearnHops
     bool mayEcho = false;    // the echo may be above the microphone's floor at all
     std::array<double, kWindowHops> removedDb{};  // what the canceller took off, the last hops
@@ -191,7 +190,7 @@ struct VoiceListener::EchoWatch {
         // A guessed hop may overstate the reference: no measure from such a span. Nor
         // from a hop the canceller added sound to: the echo path dropping out for a
         // moment (a sound server's underrun) makes it do so, and is no headset put on.
-        if (guessed == 0 && weakest > 0 && !cancellerAdded) blockRatios.push_back(heard / weakest);
+        if (guessed == 0 && weakest > 0 && addingHops == 0) blockRatios.push_back(heard / weakest);
         if (++blockHops == kCouplingBlockHops) {
             if (2 * static_cast<int>(blockRatios.size()) >= kCouplingBlockHops) {
                 const auto at = blockRatios.begin() + static_cast<std::ptrdiff_t>(kCouplingQuantile * blockRatios.size());
@@ -212,7 +211,6 @@ struct VoiceListener::EchoWatch {
     void cancelled(const std::int16_t* mic, const std::int16_t* left, bool added) {
         std::rotate(removedDb.begin(), removedDb.begin() + 1, removedDb.end());
         removedDb.back() = 10 * std::log10((hopPower(mic) + 1e-12) / (hopPower(left) + 1e-12));
-        cancellerAdded = added;
         addingHops = added ? addingHops + 1 : 0;
         relearnHops = addingHops >= kLostHops ? 0 : std::min(relearnHops + 1, kRelearnHops);
     }
