@@ -64,9 +64,8 @@ constexpr double kPeriodicityTie = 0.05;
 
 double hz(double midi) { return 440 * std::pow(2, (midi - 69) / 12.0); }
 
-// Normalised correlation of the window with itself one period later.
-double periodicity(const std::vector<float>& w, double hz) {
-    const int lag = static_cast<int>(std::lround(kRate / hz));
+// Normalised correlation of the window with itself `lag` samples later.
+double correlationAt(const std::vector<float>& w, int lag) {
     if (lag <= 0 || lag * 2 > static_cast<int>(w.size())) return 0;
     double xy = 0, xx = 0, yy = 0;
     for (std::size_t i = 0; i + lag < w.size(); ++i) {
@@ -75,6 +74,20 @@ double periodicity(const std::vector<float>& w, double hz) {
         yy += double(w[i + lag]) * w[i + lag];
     }
     return xx > 0 && yy > 0 ? xy / std::sqrt(xx * yy) : 0;
+}
+
+// Normalised correlation of the window with itself one period later.
+double periodicity(const std::vector<float>& w, double hz) {
+    return correlationAt(w, static_cast<int>(std::lround(kRate / hz)));
+}
+
+// The same, at whichever of the two whole lags around the period the window repeats
+// better: a high note's period is a few samples long, and what is left of its echo
+// (a partial or two, a piano's a little sharp of the note's multiples) may repeat at
+// the one the period rounds away from.
+double periodicityAround(const std::vector<float>& w, double hz) {
+    const int below = static_cast<int>(std::floor(kRate / hz));
+    return std::max(correlationAt(w, below), correlationAt(w, below + 1));
 }
 
 // Every hop within kSteadyTolerance of one pitch (the middle of the run's range).
@@ -155,10 +168,10 @@ struct SungNotes::Impl {
         // period as at its own (its fundamental is a sine there, nearly in phase): what
         // is the echo's repeats at the note's period at least as well as at the pitch
         // named.
-        const double own = periodicity(window, hz(midi));
+        const double own = periodicityAround(window, hz(midi));
         for (int n = static_cast<int>(kLowestMidi); n <= static_cast<int>(kHighestMidi); ++n) {
             if (!couldBeEcho(n)) continue;
-            const double atNote = periodicity(window, hz(n));
+            const double atNote = periodicityAround(window, hz(n));
             if (atNote >= kHoldPeriodicity && atNote + kPeriodicityTie >= own) return true;
         }
         return false;
