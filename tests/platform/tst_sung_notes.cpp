@@ -104,6 +104,8 @@ private slots:
         QTest::newRow("singing while the question's last note rings")
             << Notes{{0, 0, 0, 0, 2900}, {59, 400, 30}, {62, 400, 30, 1}, {57, 400, 30}} << int(Quiet) << 6
             << Classes{11, 2, 9};
+        QTest::newRow("a fifth above the ringing note, into its ring")
+            << Notes{{0, 0, 0, 0, 3500}, {69, 450, 20}, {70, 450, 20}} << int(Quiet) << 7 << Classes{9, 10};
         QTest::newRow("the ringing note's own class, an octave below it")
             << Notes{{0, 0, 0, 0, 2900}, {58, 2200, 30}} << int(Quiet) << 6 << Classes{10};
     }

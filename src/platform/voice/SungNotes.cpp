@@ -48,12 +48,13 @@ constexpr double kEchoPeriodicity = 0.88;
 // by kReattackDb from the dip within kRiseHops, is sung again: a breath between two
 // notes of one pitch that the room's (or the voice's) ringing keeps voiced. A note
 // fading on is one note, and so is one swelling and fading with a tremolo: its dips
-// come every 150-250 ms, while a breath follows kBreathAfterHops of steady singing.
+// come every 150-250 ms, while a breath follows kBreathAfterHops of steady singing,
+// counted from the note's onset (a note sung into the game's echo may be taken late).
 constexpr double kDipDb = 9;
 constexpr int kDipHops = 6;
 constexpr double kReattackDb = 6;
 constexpr int kRiseHops = 6;
-constexpr int kBreathAfterHops = 30;
+constexpr int kBreathAfterHops = 36;
 // An onset this soon after a note was taken is that note's own attack, not the next.
 constexpr int kOwnAttackHops = 10;
 // Sung notes lie between C2 and C7; the tracker's answers outside are not a voice.
@@ -90,6 +91,14 @@ double periodicityAround(const std::vector<float>& w, double hz) {
     return std::max(correlationAt(w, below), correlationAt(w, below + 1));
 }
 
+// Whether `above` lies within half a semitone of a whole multiple (2 to 8) of `below`:
+// a voice there repeats at the lower note's period too, whatever else sounds.
+bool multipleOf(double above, double below) {
+    for (int k = 2; k <= 8; ++k)
+        if (std::fabs(above - below - 12 * std::log2(k)) < 0.5) return true;
+    return false;
+}
+
 // Every hop within kSteadyTolerance of one pitch (the middle of the run's range).
 bool steady(const std::vector<double>& run) {
     const auto [lo, hi] = std::minmax_element(run.begin(), run.end());
@@ -121,11 +130,12 @@ struct SungNotes::Impl {
     double centre = 0;
     int unvoiced = 0;
     int heldHops = 0;      // hops since the held note was taken
+    int sungHops = 0;      // hops since its onset, the first of the stretch that made it
     double heldDb = -200;  // the held note's level: the loudest of its voiced hops
     int dipHops = 0;       // hops in a row well below that level
     double dipDb = 0;      // the lowest level of the dip
     int riseHops = 0;      // hops left for the rise after a long dip
-    int lastDipHop = 0;    // heldHops when the last long dip ended (0: none yet)
+    int lastDipHop = 0;    // sungHops when the last long dip ended (0: none yet)
     double smoothDb = -200;
     bool echoSounding = false;
     EchoCheck couldBeEcho;
@@ -159,9 +169,10 @@ struct SungNotes::Impl {
     // the canceller leaves of a note may be little but some of its upper partials,
     // which a pitch tracker names as almost anything (an octave or two above, a
     // twelfth below, the ninth partial over the eighth a tone above), yet they still
-    // repeat at the note's own period; a voice at another pitch does not, unless it
-    // sits a whole number of times above the note (a twelfth, two octaves), and is
-    // then only held while the echo is within reach of it.
+    // repeat at the note's own period; a voice at another pitch does not. A voice a
+    // whole number of times above the note (a twelfth, two octaves) repeats there too,
+    // so that says nothing of it: it is held only if its own pitch may be the echo (a
+    // partial of what sounds; not a fifth above it, a twelfth above the octave below).
     bool mayBeEcho(double midi) const {
         if (couldBeEcho(midi)) return true;
         // A voice a tone or two from the note repeats almost as well at the note's
@@ -170,11 +181,24 @@ struct SungNotes::Impl {
         // named.
         const double own = periodicityAround(window, hz(midi));
         for (int n = static_cast<int>(kLowestMidi); n <= static_cast<int>(kHighestMidi); ++n) {
-            if (!couldBeEcho(n)) continue;
+            if (!couldBeEcho(n) || multipleOf(midi, n)) continue;
             const double atNote = periodicityAround(window, hz(n));
             if (atNote >= kHoldPeriodicity && atNote + kPeriodicityTie >= own) return true;
         }
         return false;
+    }
+
+    // A voice beside what is left of the game's echo: the two together may repeat only
+    // at a common subharmonic, which the tracker names (E4 sung over C#5's residue
+    // repeats at A2, three of E4's periods and five of C#5's). The voice is then the
+    // highest harmonic of the named pitch at whose period the window still repeats
+    // clearly; a voice's own pitch does not repeat so at a fraction of its period.
+    double voiceOverEcho(double p) const {
+        for (int k = 6; k >= 2; --k) {
+            const double up = p + 12 * std::log2(k);
+            if (up <= kHighestMidi && periodicity(window, hz(up)) >= kMinPeriodicity) return up;
+        }
+        return p;
     }
 
     // Whether the held note, after a dip of kDipHops below its level, rises again: a
@@ -190,8 +214,8 @@ struct SungNotes::Impl {
         }
         if (dipHops >= kDipHops) {
             // A long dip ends: the rise may follow, unless dips keep coming.
-            if (heldHops - dipHops - lastDipHop >= kBreathAfterHops) riseHops = kRiseHops;
-            lastDipHop = heldHops;
+            if (sungHops - dipHops - lastDipHop >= kBreathAfterHops) riseHops = kRiseHops;
+            lastDipHop = sungHops;
         }
         dipHops = 0;
         if (riseHops == 0) return false;
@@ -207,14 +231,16 @@ struct SungNotes::Impl {
         aubio_onset_do(onset, hop, onsetOut);
         std::copy(window.begin() + kHop, window.end(), window.begin());
         std::copy(hop->data, hop->data + kHop, window.end() - kHop);
-        const double p = pitchOut->data[0];
+        double p = pitchOut->data[0];
         const double db = aubio_db_spl(hop);
         const bool pitched = db > kSilenceDb && p >= kLowestMidi && p <= kHighestMidi;
+        if (pitched && echoSounding) p = voiceOverEcho(p);
         const double clarity = pitched ? periodicity(window, hz(p)) : 0;
         // Clear enough to begin a note (a new one, or a step from the held one).
         const bool clear = clarity >= (echoSounding ? kEchoPeriodicity : kMinPeriodicity);
         const bool voiced = clear || (holding && clarity >= kHoldPeriodicity);
         ++heldHops;
+        ++sungHops;
         if (holding && reattacked(db, voiced)) {
             end();
             run.clear();
@@ -270,6 +296,7 @@ struct SungNotes::Impl {
         heldMidi = static_cast<int>(std::lround(centre));
         holding = true;
         heldHops = 0;
+        sungHops = static_cast<int>(run.size());
         heldDb = smoothDb = db;
         dipHops = riseHops = lastDipHop = 0;
         sink({SungNote::Kind::Start, heldMidi, now(), now() - static_cast<std::int64_t>(run.size()) * kHop});

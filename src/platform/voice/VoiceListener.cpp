@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bitset>
 #include <cmath>
 #include <cstdlib>
 #include <deque>
@@ -98,7 +99,9 @@ struct VoiceListener::EchoWatch {
     int handedNote = -1;
     int guessed = 0;               // guessed hops in `recent`
     int attackHops = kAttackHops;  // hops since the reference's level last jumped, up to kAttackHops
-    int soundingPitch = -1;        // the note the reference's tracker named at its last new note
+    // The notes the reference's tracker has named since its last new note: the note
+    // and the partials and subharmonics of it that it slips to as the note rings.
+    std::bitset<128> sounding;
     std::array<double, kAttackRiseHops> lastDb{-200, -200, -200};
     std::deque<double> couplingBlocks;
     std::vector<double> blockRatios;
@@ -173,9 +176,13 @@ struct VoiceListener::EchoWatch {
         const double db = 10 * std::log10(hop.power + 1e-20);
         // A new sound: a rise in level, or a new note cutting the one before (which
         // may rise less than that). The tracker's leaps on one ringing note, as it
-        // fades, to a partial or a subharmonic of it are none.
-        const bool newNote = hop.pitch >= 0 && soundingPitch >= 0 && !partialOf(hop.pitch, soundingPitch);
-        if (hop.pitch >= 0 && (newNote || soundingPitch < 0)) soundingPitch = hop.pitch;
+        // fades, to a partial or a subharmonic of it are none, nor are leaps between
+        // two of those (F5 named F4, then A#3: a fifth apart, both below F5).
+        bool related = sounding.none();
+        for (int n = 0; n < 128 && !related && hop.pitch >= 0; ++n) related = sounding[n] && partialOf(hop.pitch, n);
+        const bool newNote = hop.pitch >= 0 && !related;
+        if (newNote) sounding.reset();
+        if (hop.pitch >= 0) sounding.set(static_cast<std::size_t>(std::min(hop.pitch, 127)));
         if (db > kAudibleDb && (newNote || db - *std::min_element(lastDb.begin(), lastDb.end()) >= kAttackRiseDb))
             attackHops = 0;
         std::rotate(lastDb.begin(), lastDb.begin() + 1, lastDb.end());
