@@ -86,26 +86,30 @@ pactl load-module module-loopback source=cap.monitor sink=mic latency_msec=20 >/
 # The answer is sung as a person echoes a melody: an octave below the piano (as a man
 # would), from about 0.3 s after the question's last note, while it rings on at the
 # microphone. Nothing but the sung notes is heard: not the chime, not the question.
-# (A note of the ringing note's own name, sung no louder than its echo, is heard only
-# once the piano has died away: an answer with one among the notes sung while it
-# rings is sung after the ring.)
+# (A note of the name of a note the piano still rings, sung no louder than its echo,
+# is heard only once the piano has died away: an answer with such a note is sung
+# after the ring.)
 xdotool mousemove --window "$wid" 549 266 click 1
 wait_for "$work/out.log" '^sound \+\+\+do$' 5 || fail "no start chime"
 notes=()
 wait_sounds 6 10
 mapfile -t question < <(sounds | sed -n '2,6p')
 for name in "${question[@]}"; do notes+=($(($(midi "$name") - 12))); done
-# (The last note rings some 1.5 s at the microphone: the first three notes are sung
-# within it; the last sung note always has its name, and comes well after.)
-when="into its last note's ring"
-for n in "${notes[@]:0:3}"; do
-  if [ $(((n - $(midi "${question[4]}")) % 12)) = 0 ]; then
-    when="after its last note's ring"
-    sleep 1.5
-    ! grep -q '^sung ' "$work/out.log" || fail "the game's own sound was heard as singing: $(grep '^sung ' "$work/out.log" | tr '\n' ' ')"
-    break
-  fi
+# Each question note rings some 1.5 s at the microphone, and the notes are 0.5 s
+# apart: the first sung note meets the question's notes 2-5 still ringing, the second
+# notes 4-5, the third the last; the later ones (the last has the last note's name)
+# come after the ring.
+when="into the question's ring"
+ringing_from=(1 3 4)
+for j in 0 1 2; do
+  for ((k = ringing_from[j]; k < 5; k++)); do
+    if [ $(((notes[j] - $(midi "${question[k]}")) % 12)) = 0 ]; then when="after the question's ring"; fi
+  done
 done
+if [ "$when" = "after the question's ring" ]; then
+  sleep 1.5
+  ! grep -q '^sung ' "$work/out.log" || fail "the game's own sound was heard as singing: $(grep '^sung ' "$work/out.log" | tr '\n' ' ')"
+fi
 # (Writing the singer's file and starting the player take some 0.1-0.2 s.)
 "$singer" --lead 150 "$work/voice.wav" 450 "${notes[@]}"
 paplay -d mic "$work/voice.wav"

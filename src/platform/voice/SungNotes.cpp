@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
+#include <numbers>
 #include <numeric>
 #include <vector>
 
@@ -60,6 +62,10 @@ constexpr int kOwnAttackHops = 10;
 // Sung notes lie between C2 and C7; the tracker's answers outside are not a voice.
 constexpr double kLowestMidi = 36, kHighestMidi = 96;
 
+// A pitch with less than this share of the window's power at its own frequency
+// (-20 dB) has no fundamental there: the tracker named a common subharmonic.
+constexpr double kMissingFundamental = 0.01;
+
 // Two periodicities this close are alike.
 constexpr double kPeriodicityTie = 0.05;
 
@@ -89,6 +95,22 @@ double periodicity(const std::vector<float>& w, double hz) {
 double periodicityAround(const std::vector<float>& w, double hz) {
     const int below = static_cast<int>(std::floor(kRate / hz));
     return std::max(correlationAt(w, below), correlationAt(w, below + 1));
+}
+
+// The share of the window's power that lies at `hz`: one bin of its discrete Fourier
+// transform under a Hann window, scaled so that a sine at `hz` alone gives 1.
+double shareAt(const std::vector<float>& w, double hz) {
+    const double n = static_cast<double>(w.size());
+    const std::complex<double> turn = std::polar(1.0, -2 * std::numbers::pi * hz / kRate);
+    std::complex<double> phasor = 1, bin = 0;
+    double power = 0;
+    for (std::size_t i = 0; i < w.size(); ++i, phasor *= turn) {
+        const double x = w[i] * (0.5 - 0.5 * std::cos(2 * std::numbers::pi * static_cast<double>(i) / (n - 1)));
+        bin += x * phasor;
+        power += x * x;
+    }
+    // A sine of amplitude A: |bin|^2 = (A n / 4)^2, power = A^2 / 2 * 3n / 8.
+    return power > 0 ? std::norm(bin) / (power * n / 3) : 0;
 }
 
 // Whether `above` lies within half a semitone of a whole multiple (2 to 8) of `below`:
@@ -190,13 +212,15 @@ struct SungNotes::Impl {
 
     // A voice beside what is left of the game's echo: the two together may repeat only
     // at a common subharmonic, which the tracker names (E4 sung over C#5's residue
-    // repeats at A2, three of E4's periods and five of C#5's). The voice is then the
-    // highest harmonic of the named pitch at whose period the window still repeats
-    // clearly; a voice's own pitch does not repeat so at a fraction of its period.
+    // repeats at A2, three of E4's periods and five of C#5's), though nothing sounds
+    // at that pitch itself. The voice is then the highest harmonic of the named pitch
+    // at whose period the window still repeats clearly. (A voice's own fundamental is
+    // never that faint, even when its third harmonic is strong enough to repeat so.)
     double voiceOverEcho(double p) const {
         for (int k = 6; k >= 2; --k) {
             const double up = p + 12 * std::log2(k);
-            if (up <= kHighestMidi && periodicity(window, hz(up)) >= kMinPeriodicity) return up;
+            if (up <= kHighestMidi && periodicity(window, hz(up)) >= kMinPeriodicity)
+                return shareAt(window, hz(p)) < kMissingFundamental ? up : p;
         }
         return p;
     }
