@@ -100,12 +100,17 @@ double periodicityAround(const std::vector<float>& w, double hz) {
 // The share of the window's power that lies at `hz`: one bin of its discrete Fourier
 // transform under a Hann window, scaled so that a sine at `hz` alone gives 1.
 double shareAt(const std::vector<float>& w, double hz) {
+    static const std::vector<double> hann = [] {
+        std::vector<double> h(kWindow);
+        for (int i = 0; i < kWindow; ++i) h[i] = 0.5 - 0.5 * std::cos(2 * std::numbers::pi * i / (kWindow - 1));
+        return h;
+    }();
     const double n = static_cast<double>(w.size());
     const std::complex<double> turn = std::polar(1.0, -2 * std::numbers::pi * hz / kRate);
     std::complex<double> phasor = 1, bin = 0;
     double power = 0;
     for (std::size_t i = 0; i < w.size(); ++i, phasor *= turn) {
-        const double x = w[i] * (0.5 - 0.5 * std::cos(2 * std::numbers::pi * static_cast<double>(i) / (n - 1)));
+        const double x = w[i] * hann[i];
         bin += x * phasor;
         power += x * x;
     }
@@ -197,6 +202,9 @@ struct SungNotes::Impl {
     // partial of what sounds; not a fifth above it, a twelfth above the octave below).
     bool mayBeEcho(double midi) const {
         if (couldBeEcho(midi)) return true;
+        // A voice always sounds at its own pitch; what the tracker names in the echo's
+        // residue may have nothing there at all.
+        if (echoSounding && shareAt(window, hz(midi)) < kMissingFundamental) return true;
         // A voice a tone or two from the note repeats almost as well at the note's
         // period as at its own (its fundamental is a sine there, nearly in phase): what
         // is the echo's repeats at the note's period at least as well as at the pitch
