@@ -54,11 +54,16 @@ echo "idle window, CPU over 10 s (median of 3): --sing $sing_cpu ms, without $pl
 # Onset to the game's "sung" line: 20 notes, each 450 ms after 200 ms of breath.
 notes=(48 55 60 64 67 52 57 62 65 69 50 59 63 66 71 53 56 61 68 72)
 "$build/bin/sing_wav" "$work/voice.wav" 450 "${notes[@]}"
-ZORVANTA_TRACE=1 QT_QPA_PLATFORM=xcb "$binary" --sing > >(while IFS= read -r line; do
-  echo "${EPOCHREALTIME/./} $line"; done >"$work/timed.log") 2>/dev/null &
-pid=$!
-game_window "$pid" >/dev/null
-until grep -q 'Voice: listening' "$work/timed.log" 2>/dev/null; do sleep 0.05; done
+# start_timed <log>: the game with --sing, each trace line stamped with the time (us)
+# it came; returns once the microphone is open, the window's id in $wid.
+start_timed() {
+  ZORVANTA_TRACE=1 QT_QPA_PLATFORM=xcb "$binary" --sing > >(while IFS= read -r line; do
+    echo "${EPOCHREALTIME/./} $line"; done >"$1") 2>/dev/null &
+  pid=$!
+  wid="$(game_window "$pid")"
+  until grep -q 'Voice: listening' "$1" 2>/dev/null; do sleep 0.05; done
+}
+start_timed "$work/timed.log"
 sleep 1
 start="${EPOCHREALTIME/./}"
 paplay -d mic "$work/voice.wav"
@@ -69,26 +74,20 @@ awk -v s="$start" '$2 == "sung" { n++; onset = s + (200000 + (n - 1) * 650000); 
 heard="$(grep -c ' sung ' "$work/timed.log" || true)"
 sung_ok="$(awk '$2 == "sung" {print $3}' "$work/timed.log" | tr '\n' ' ')"
 lat="$(stats "$work/latency")"
-p95="$(sort -g "$work/latency" | awk '{v[NR]=$1} END {i=int(NR*0.95); if (i<NR*0.95) i++; print v[i]}')"
+p95="$(p95 "$work/latency")"
 echo "sung ${#notes[@]} notes, heard $heard: $sung_ok"
 echo "onset to judgment (ms, includes paplay's start): median $(field "$lat" 3) p95 $p95 max $(field "$lat" 5)"
 
 # 3. A game with the game's own output looped into the microphone, as from loudspeakers
 #    beside it: the question played, then its answer sung an octave below from 0.3 s
-#    after the last note's onset, into its ring (after the ring when one of the three
-#    notes sung within it has that note's name, which the game hears only once the
-#    piano dies away). CPU of
+#    after the last note's onset, into its ring (after it when a note sung within it
+#    has the name of a note still ringing: named_while_ringing). CPU of
 #    all threads over the 10 s from the START click (the canceller working on the
 #    question's echo and the voice), and onset to each sung line; three games.
 pactl load-module module-loopback source=cap.monitor sink=mic latency_msec=20 >/dev/null
-midi() { echo $((60 + $(semitone "$1"))); }
 : >"$work/cpu.game"; : >"$work/latency.game"
 for game in 1 2 3; do
-  ZORVANTA_TRACE=1 QT_QPA_PLATFORM=xcb "$binary" --sing > >(while IFS= read -r line; do
-    echo "${EPOCHREALTIME/./} $line"; done >"$work/game.log") 2>/dev/null &
-  pid=$!
-  wid="$(game_window "$pid")"
-  until grep -q 'Voice: listening' "$work/game.log" 2>/dev/null; do sleep 0.05; done
+  start_timed "$work/game.log"
   a="$(cpu_ns "$pid")"; clicked=$SECONDS
   xdotool mousemove --window "$wid" 549 266 click 1
   until [ "$(grep -c ' sound ' "$work/game.log")" -ge 6 ]; do sleep 0.02; done
@@ -96,9 +95,7 @@ for game in 1 2 3; do
   last="$(awk '$2 == "sound" {t = $1} END {print t}' "$work/game.log")"
   notes=() lead=300
   for name in "${question[@]}"; do notes+=($(($(midi "$name") - 12))); done
-  for n in "${notes[@]:0:3}"; do
-    [ $(((n - $(midi "${question[4]}")) % 12)) != 0 ] || lead=1800
-  done
+  ! named_while_ringing "${question[@]}" "${notes[@]}" || lead=1800
   "$build/bin/sing_wav" --lead 0 "$work/voice.wav" 450 "${notes[@]}"
   while [ $(( ${EPOCHREALTIME/./} - last )) -lt $((lead * 1000)) ]; do sleep 0.005; done
   start="${EPOCHREALTIME/./}"
@@ -113,7 +110,7 @@ for game in 1 2 3; do
     "$(awk -v s="$start" '$2 == "sung" && $1 > s {printf "%s ", $3}' "$work/game.log")"
 done
 lat="$(stats "$work/latency.game")"
-p95="$(sort -g "$work/latency.game" | awk '{v[NR]=$1} END {i=int(NR*0.95); if (i<NR*0.95) i++; print v[i]}')"
+p95="$(p95 "$work/latency.game")"
 echo "a game with its sound at the microphone, CPU over 10 s from START (median of 3): $(field "$(stats "$work/cpu.game")" 3) ms"
 echo "  onset to judgment (ms, includes paplay's start): median $(field "$lat" 3) p95 $p95 max $(field "$lat" 5)"
 echo "load average before: $load_before; after: $(load)"

@@ -23,6 +23,8 @@ stats() {
     p = int(NR * 0.99); if (p < NR * 0.99) p++; if (p < 1) p = 1
     printf "%d %.3f %.3f %.3f %.3f\n", NR, v[1], v[m], v[p], v[NR] }'
 }
+# p95 <file>: the 95th percentile of the file's numbers, one a line.
+p95() { sort -g "$1" | awk '{v[NR]=$1} END {i=int(NR*0.95); if (i<NR*0.95) i++; print v[i]}'; }
 field() { echo "$1" | awk -v i="$2" '{print $i}'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 le() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a <= b) }'; }

@@ -88,6 +88,23 @@ wait_for() {
 # Semitones above C4 of a sound's name (do, do#, ... si; "+" an octave up).
 declare -A pitch=([do]=0 [do#]=1 [re]=2 [re#]=3 [mi]=4 [fa]=5 [fa#]=6 [so]=7 [so#]=8 [ra]=9 [ra#]=10 [si]=11)
 semitone() { local n="${1#+}"; echo $((pitch[$n] + (${#1} - ${#n}) * 12)); }
+# The MIDI note of a sound's name (do = C4 = 60).
+midi() { echo $((60 + $(semitone "$1"))); }
+# named_while_ringing <5 question sound names> <MIDI notes to sing...>: whether a note
+# sung from 0.3 s after the question's last note, one every 0.65 s, has the name of a
+# question note still ringing then. Each rings some 1.5 s and they are 0.5 s apart:
+# the first sung note meets the question's notes 2-5, the second notes 4-5, the third
+# the last; the later ones come after the ring. The game hears such a note, sung no
+# louder than its echo, only once the piano has died away.
+named_while_ringing() {
+  local question=("${@:1:5}") notes=("${@:6}") ringing_from=(1 3 4) j k
+  for j in 0 1 2; do
+    for ((k = ringing_from[j]; k < 5; k++)); do
+      if [ $(((notes[j] - $(midi "${question[k]}")) % 12)) = 0 ]; then return 0; fi
+    done
+  done
+  return 1
+}
 
 # clear_stale_jack_state: JACK keeps its servers' registry in shared memory, and a
 # server that was killed without its clean-up leaves its entry there for good; once

@@ -65,7 +65,6 @@ quit_program() {
 }
 # The program's capture streams (the loopback's own is not one of them).
 captures() { pactl list source-outputs 2>/dev/null | grep -c 'application.name = "Zorvanta"' || true; }
-midi() { echo $((60 + $(semitone "$1"))); }
 # sing <MIDI notes...>: the singer into the virtual microphone; returns when sung.
 sing() { "$singer" "$work/voice.wav" 450 "$@" && paplay -d mic "$work/voice.wav"; }
 
@@ -95,18 +94,9 @@ notes=()
 wait_sounds 6 10
 mapfile -t question < <(sounds | sed -n '2,6p')
 for name in "${question[@]}"; do notes+=($(($(midi "$name") - 12))); done
-# Each question note rings some 1.5 s at the microphone, and the notes are 0.5 s
-# apart: the first sung note meets the question's notes 2-5 still ringing, the second
-# notes 4-5, the third the last; the later ones (the last has the last note's name)
-# come after the ring.
 when="into the question's ring"
-ringing_from=(1 3 4)
-for j in 0 1 2; do
-  for ((k = ringing_from[j]; k < 5; k++)); do
-    if [ $(((notes[j] - $(midi "${question[k]}")) % 12)) = 0 ]; then when="after the question's ring"; fi
-  done
-done
-if [ "$when" = "after the question's ring" ]; then
+if named_while_ringing "${question[@]}" "${notes[@]}"; then
+  when="after the question's ring"
   sleep 1.5
   ! grep -q '^sung ' "$work/out.log" || fail "the game's own sound was heard as singing: $(grep '^sung ' "$work/out.log" | tr '\n' ' ')"
 fi

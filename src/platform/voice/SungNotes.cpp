@@ -118,11 +118,14 @@ double shareAt(const std::vector<float>& w, double hz) {
     return power > 0 ? std::norm(bin) / (power * n / 3) : 0;
 }
 
+// How far above a pitch its k-th harmonic lies, in semitones.
+double harmonicSemitones(int k) { return 12 * std::log2(k); }
+
 // Whether `above` lies within half a semitone of a whole multiple (2 to 8) of `below`:
 // a voice there repeats at the lower note's period too, whatever else sounds.
 bool multipleOf(double above, double below) {
     for (int k = 2; k <= 8; ++k)
-        if (std::fabs(above - below - 12 * std::log2(k)) < 0.5) return true;
+        if (std::fabs(above - below - harmonicSemitones(k)) < 0.5) return true;
     return false;
 }
 
@@ -226,7 +229,7 @@ struct SungNotes::Impl {
     // never that faint, even when its third harmonic is strong enough to repeat so.)
     double voiceOverEcho(double p) const {
         for (int k = 6; k >= 2; --k) {
-            const double up = p + 12 * std::log2(k);
+            const double up = p + harmonicSemitones(k);
             if (up <= kHighestMidi && periodicity(window, hz(up)) >= kMinPeriodicity)
                 return shareAt(window, hz(p)) < kMissingFundamental ? up : p;
         }
