@@ -94,7 +94,26 @@ done
 export JACK_NO_START_SERVER=1 JACK_DEFAULT_SERVER="zorvanta-bench-$$"
 start_private_jack "$work/jackd.log" 256 || { cat "$work/jackd.log" >&2; exit 1; }
 ./bench_probe --runs 2 --hold-ms 1000 --idle-s 10 -- ./zorvanta | awk '$1 == "run" {print $6}' >"$work/idle.jack"
+# A MIDI source plugged in while the game runs, 5 times: from its port's appearance on
+# the server to the game's report of its connection. The source is jack_midiseq with
+# its one note a minute into its loop, so that it plays nothing meanwhile.
+log "MIDI source plugged in: 5 times"
+ZORVANTA_TRACE=1 ./zorvanta >"$work/midi.log" 2>&1 &
+game=$!
+game_window "$game" >/dev/null
+for i in 1 2 3 4 5; do
+  jack_midiseq "zvb$i" 2880000 2879999 60 1 >/dev/null 2>&1 &
+  source=$!
+  until jack_lsp 2>/dev/null | grep -qx "zvb$i:out"; do sleep 0.01; done
+  plugged=$(date +%s%N)
+  wait_for "$work/midi.log" "^MIDI: connected zvb$i:out\$" 10 || { echo "zvb$i was not connected" >&2; exit 1; }
+  echo $((($(date +%s%N) - plugged) / 1000000)) >>"$work/midi.connect"
+  kill "$source"; wait "$source" 2>/dev/null || true
+  wait_for "$work/midi.log" "^MIDI: disconnected zvb$i:out\$" 10 || { echo "zvb$i was not let go" >&2; exit 1; }
+done
+kill "$game"; wait "$game" 2>/dev/null || true; game=""
 stop_private_jack
+midi_connect="$(stats "$work/midi.connect")"
 idle_jack="$(stats "$work/idle.jack")"
 idle_game="$(stats "$work/idle.game")"; idle_min="$(stats "$work/idle.min")"; idle_after="$(stats "$work/idle.after")"
 streams_playing="$(sort -u "$work/streams.playing" | tr '\n' ' ')"
@@ -148,6 +167,7 @@ table="$(cat <<EOF
 | S1 | CPU of all threads over 10 s of the idle window, from 1 s after the first frame (2 runs: min / max) | $(field "$idle_game" 2) / $(field "$idle_game" 5) ms | bare Qt window: $(field "$idle_min" 2) / $(field "$idle_min" 5) ms | ≤ 20 ms | $(verdict "$(field "$idle_game" 5)" 20) |
 | S1a | … the same after a key's sound, from 9 s after the press (2 runs: min / max) | $(field "$idle_after" 2) / $(field "$idle_after" 5) ms | | ≤ 20 ms | $(verdict "$(field "$idle_after" 5)" 20) |
 | S1j | … the same with a JACK server running and no MIDI source (2 runs: min / max) | $(field "$idle_jack" 2) / $(field "$idle_jack" 5) ms | | ≤ 20 ms | $(verdict "$(field "$idle_jack" 5)" 20) |
+| S1m | A MIDI source plugged in while the game runs: its port's appearance to the game's connection ($(field "$midi_connect" 1) plugs: min / median / max) | $(field "$midi_connect" 2) / $(field "$midi_connect" 3) / $(field "$midi_connect" 5) ms | | ≤ 2000 ms | $(verdict "$(field "$midi_connect" 5)" 2000) |
 | S1b | Streams the game holds in the sound server: 0.3 s after a key press / from 9 s after it | ${streams_playing}/ $streams_after | | 0 while idle | $(verdict "$streams_after" 0) |
 | S2 | Spawn to the window's first Expose, median of $(field "$start_game" 1) (min / median / max) | $(field "$start_game" 2) / $(field "$start_game" 3) / $(field "$start_game" 5) ms | bare Qt window of the same size: $(field "$start_min" 2) / $(field "$start_min" 3) / $(field "$start_min" 5) ms; shared libraries (ldd): game $libs_game, bare window $libs_min | ≤ 1.5 × | ×$start_ratio $(verdict "$start_ratio" 1.5) |
 | S2a | … spawn to the first painted frame, the same runs | $(field "$paint_game" 2) / $(field "$paint_game" 3) / $(field "$paint_game" 5) ms | bare Qt window: $(field "$paint_min" 2) / $(field "$paint_min" 3) / $(field "$paint_min" 5) ms | | ×$paint_ratio |
@@ -187,7 +207,10 @@ How each row is measured:
   on its window, 9 s later the sum of \`/proc/PID/task/*/schedstat\` over 10 s.
   **S1j** — S1 for the game with a private JACK server running (\`jackd -S -n NAME
   --no-realtime -d dummy -r 48000 -p 256\`, JACK_DEFAULT_SERVER=NAME) and no MIDI
-  source on it.
+  source on it. **S1m** — on that server, the game started with ZORVANTA_TRACE=1,
+  then 5 times \`jack_midiseq zvbN 2880000 2879999 60 1\` (a source whose one note is
+  a minute away) until \`jack_lsp\` lists its port, timed from there to the game's
+  \`MIDI: connected zvbN:out\` line, then stopped until \`MIDI: disconnected\`.
   **S1b** — \`pactl list short sink-inputs\` counted 0.3 s after that press and twice
   after the 9 s (the largest count is shown).
 - **S2** — \`bench/support/startup_rounds.sh\`: \`bench_probe --runs 1 --hold-ms 200 --
