@@ -44,14 +44,6 @@ constexpr double kCouplingQuantile = 0.1;
 // of what the microphone hears: a voice 10 dB above any echo is a voice.
 constexpr double kEchoMargin = 4;
 constexpr double kVoiceAboveEcho = 10;
-// The canceller has lost the echo path (it moved, or dropped out for a moment: a sound
-// server's underrun or re-buffering) when for kLostHops hops in a row it adds sound
-// instead of removing it (a few hops of that come with any new note). Then, until
-// kRelearnHops after it last was (speexdsp's own reset after half a second of adding,
-// and a filter learning the path from nothing), what passes it is the whole echo, or a
-// garbled mix of the last notes, at any pitch.
-constexpr int kLostHops = 8;
-constexpr int kRelearnHops = 100;
 // Hops in the pitch tracker's window.
 constexpr int kWindowHops = (kWindow + kHop - 1) / kHop;
 // While the echo is audible, the canceller taking this much (dB, on average over the
@@ -109,7 +101,6 @@ struct VoiceListener::EchoWatch {
     bool audible = false;    // the echo may be within reach of what the microphone hears
     int hopsSinceAudible = kWindowHops;
     int addingHops = 0;              // hops in a row the canceller added sound (EchoCanceller::addedEcho)
-    int relearnHops = kRelearnHops;  // hops since it was lost for kLostHops, up to kRelearnHops
     bool mayEcho = false;    // the echo may be above the microphone's floor at all
     std::array<double, kWindowHops> removedDb{};  // what the canceller took off, the last hops
 
@@ -219,7 +210,6 @@ struct VoiceListener::EchoWatch {
         std::rotate(removedDb.begin(), removedDb.begin() + 1, removedDb.end());
         removedDb.back() = 10 * std::log10((hopPower(mic) + 1e-12) / (hopPower(left) + 1e-12));
         addingHops = added ? addingHops + 1 : 0;
-        relearnHops = addingHops >= kLostHops ? 0 : std::min(relearnHops + 1, kRelearnHops);
     }
     bool mostlyEcho() const {
         double sum = 0;
@@ -244,14 +234,17 @@ struct VoiceListener::EchoWatch {
     // partials (what the filter leaves of a note may be mostly its second or third
     // partial) or the octave below it (a tracker's commonest slip on what little is
     // left), or any, for the moment after a sound's attack, while what leaks through is
-    // noise at any pitch, while the canceller relearns a lost path, or while it takes
-    // off most of what the microphone hears.
+    // noise at any pitch, or while the canceller takes off most of what the microphone
+    // hears. When the canceller has lost the echo path (it moved, or dropped out for a
+    // moment: a sound server's underrun), what passes it while it relearns is the
+    // whole echo or a mix of the last notes: their pitches and partials, which this
+    // rule holds, so a voice in another class is heard meanwhile.
     bool couldBeEcho(double midi) const {
         // Until the pitch tracker's window has no hop left of the time the echo was
         // audible: a voice rising over the echo is judged by its own hops, not by a
         // stretch of the echo's that the tracker has not yet left behind.
         if (hopsSinceAudible >= kWindowHops) return false;
-        if (attackHops < kAttackHops || relearnHops < kRelearnHops || mostlyEcho()) return true;
+        if (attackHops < kAttackHops || mostlyEcho()) return true;
         const int note = static_cast<int>(std::lround(midi));
         return std::any_of(recent.begin(), recent.end(),
                            [&](const Hop& h) { return mayNameEchoOf(note, h.pitch) || mayNameEchoOf(note, h.handed); });
