@@ -17,7 +17,7 @@ namespace zv {
 namespace {
 // 20 ms of capture per callback (two analysis hops): little waiting in buffers, and
 // half the wake-ups of one hop a callback.
-constexpr int kCaptureFrames = 160;
+constexpr int kCaptureFrames = 2 * voice::kHop;
 constexpr auto kRetryInterval = std::chrono::seconds(2);
 constexpr auto kWatchInterval = std::chrono::milliseconds(500);
 }  // namespace
