@@ -3,7 +3,8 @@
 # cores, and prints each one's pass count and its failure lines.
 #   tests/repeat.sh --repeat N [--load] [--build-dir DIR] [--web-dir DIR] [test-name-regex...]
 # With no regex: every test labelled e2e, and the browser sessions (tests/web/run.sh,
-# as "web") when the web build folder (default build-web/) has been built. The runs go
+# as "web") when the web build folder (default build-web/) has been built; "web"
+# among the regexes names the browser sessions alone. The runs go
 # round by round, every test once a round, so a spell of extra load falls on all.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -26,7 +27,9 @@ if [ ${#patterns[@]} -eq 0 ]; then
   mapfile -t tests < <(listed -L '^e2e$')
   [ ! -f "$web/site/core.wasm" ] || tests+=(web)
 else
-  for p in "${patterns[@]}"; do mapfile -t -O "${#tests[@]}" tests < <(listed -R "$p"); done
+  for p in "${patterns[@]}"; do
+    if [ "$p" = web ]; then tests+=(web); else mapfile -t -O "${#tests[@]}" tests < <(listed -R "$p"); fi
+  done
 fi
 [ ${#tests[@]} -gt 0 ] || { echo "no test matches" >&2; exit 2; }
 
