@@ -104,7 +104,11 @@ game_window "$game" >/dev/null
 for i in 1 2 3 4 5; do
   jack_midiseq "zvb$i" 2880000 2879999 60 1 >/dev/null 2>&1 &
   source=$!
-  until jack_lsp 2>/dev/null | grep -qx "zvb$i:out"; do sleep 0.01; done
+  deadline=$((SECONDS + 10))
+  until jack_lsp 2>/dev/null | grep -qx "zvb$i:out"; do
+    [ "$SECONDS" -lt "$deadline" ] || { echo "jack_midiseq zvb$i made no port" >&2; exit 1; }
+    sleep 0.01
+  done
   plugged=$(date +%s%N)
   wait_for "$work/midi.log" "^MIDI: connected zvb$i:out\$" 10 || { echo "zvb$i was not connected" >&2; exit 1; }
   echo $((($(date +%s%N) - plugged) / 1000000)) >>"$work/midi.connect"
