@@ -248,6 +248,18 @@ const cases = [
     await page.keyboard.press('Z');
     assert.equal((await trace(page)).at(-1).name, '+do');
   }, { serviceWorkers: 'allow' }],
+  ['singing, once turned on, comes back offline at the next visit', async (page, context) => {
+    await page.evaluate(() => navigator.serviceWorker.ready);
+    await page.reload();  // the worker now controls the page, and keeps the voice's files once fetched
+    await page.evaluate(() => window.zorvanta.ready);
+    await page.locator('#sing').click();
+    await page.waitForFunction(() => window.zorvanta.singing.capture !== null);
+    await context.setOffline(true);
+    await page.reload();
+    await page.evaluate(() => window.zorvanta.ready);
+    await page.waitForFunction(() => window.zorvanta.singing.capture !== null);
+    assert.equal(await page.locator('#sing').getAttribute('aria-pressed'), 'true');
+  }, { serviceWorkers: 'allow', permissions: ['microphone'] }],
   ['a missing picture is refused with the desktop\'s text', async (page) => {
     await page.locator('#dialog[open]').waitFor();
     assert.equal(await text(page, '#dialog .caption'), 'Zorvanta');
