@@ -115,6 +115,15 @@ const wholeGame = (byTouch) => async (d) => {
 const midiOf = (name) => 60 + (name.startsWith('+') ? 12 : 0) +
   [0, 2, 4, 5, 7, 9, 11, 1, 3, 6, 8, 10][[...WHITE, ...BLACK].indexOf(name.replace('+', ''))];
 
+// The page reloaded once its service worker has cached the site and controls the
+// page; offline, from the worker's cache alone.
+const reloadFromWorker = async (page, context, { offline = false } = {}) => {
+  await page.evaluate(() => navigator.serviceWorker.ready);
+  await context.setOffline(offline);
+  await page.reload();
+  await page.evaluate(() => window.zorvanta.ready);
+};
+
 const cases = [
   ['a whole default game by PC keys', wholeGame(false), ENGINES],
   ['a whole default game by touch on a phone held sideways', wholeGame(true), { ...ENGINES, viewport: { width: 844, height: 390, touch: true } }],
@@ -239,24 +248,16 @@ const cases = [
     assert.ok(!(await shown(page, '#window')));
   }],
   ['after one visit the page plays offline', async (page, context) => {
-    await page.evaluate(() => navigator.serviceWorker.ready);
-    await page.reload();  // the worker now controls the page and has cached the site
-    await page.evaluate(() => window.zorvanta.ready);
-    await context.setOffline(true);
-    await page.reload();
-    await page.evaluate(() => window.zorvanta.ready);
+    await reloadFromWorker(page, context);
+    await reloadFromWorker(page, context, { offline: true });
     await page.keyboard.press('Z');
     assert.equal((await trace(page)).at(-1).name, '+do');
   }, { serviceWorkers: 'allow' }],
   ['singing, once turned on, comes back offline at the next visit', async (page, context) => {
-    await page.evaluate(() => navigator.serviceWorker.ready);
-    await page.reload();  // the worker now controls the page, and keeps the voice's files once fetched
-    await page.evaluate(() => window.zorvanta.ready);
+    await reloadFromWorker(page, context);  // the worker keeps the voice's files once fetched
     await page.locator('#sing').click();
     await page.waitForFunction(() => window.zorvanta.singing.capture !== null);
-    await context.setOffline(true);
-    await page.reload();
-    await page.evaluate(() => window.zorvanta.ready);
+    await reloadFromWorker(page, context, { offline: true });
     await page.waitForFunction(() => window.zorvanta.singing.capture !== null);
     assert.equal(await page.locator('#sing').getAttribute('aria-pressed'), 'true');
   }, { serviceWorkers: 'allow', permissions: ['microphone'] }],
