@@ -84,7 +84,8 @@ inline Sung sing(const std::vector<Note>& notes, unsigned seed, double level = 0
 // The game's sound as it reaches the microphone: what the sound device played (48 kHz
 // stereo, one voice: each sound cuts the one before) and, at the microphone, that
 // sound delayed, scaled and with two room reflections, added to the voice; the echo
-// path may drop out (a sound server's underrun) for `dropMs` from `dropFromMs`.
+// path may drop out (a sound server's underrun) for `dropMs` from `dropFromMs`, and be
+// `shiftMs` longer from then on (the stream resumed late).
 struct Room {
     std::vector<std::int16_t> played;  // 48 kHz stereo frames, as handed to the device
     std::vector<float> mic;            // 16 kHz: the voice plus the echo
@@ -93,7 +94,7 @@ struct Room {
 // sounds: 48 kHz mono samples of each sound and the millisecond it starts.
 inline Room withGameSound(const std::vector<float>& voice,
                           const std::vector<std::pair<const std::vector<std::int16_t>*, int>>& sounds, double gain,
-                          int delayMs, int dropFromMs = 0, int dropMs = 0) {
+                          int delayMs, int dropFromMs = 0, int dropMs = 0, int shiftMs = 0) {
     Room room;
     const std::size_t frames = voice.size() * 3;
     std::vector<float> mono(frames, 0);
@@ -115,8 +116,9 @@ inline Room withGameSound(const std::vector<float>& voice,
     const std::size_t dropFrom = static_cast<std::size_t>(dropFromMs) * 16, dropTo = dropFrom + static_cast<std::size_t>(dropMs) * 16;
     for (std::size_t i = 0; i < voice.size(); ++i) {
         if (i >= dropFrom && i < dropTo) continue;
+        const std::size_t d = delay + (i >= dropTo ? static_cast<std::size_t>(shiftMs) * 16 : 0);
         auto at = [&](std::size_t back) { return i >= back ? low[i - back] : 0.0f; };
-        room.mic[i] += static_cast<float>(gain * (at(delay) + 0.4 * at(delay + 93) - 0.25 * at(delay + 211)));
+        room.mic[i] += static_cast<float>(gain * (at(d) + 0.4 * at(d + 93) - 0.25 * at(d + 211)));
     }
     return room;
 }

@@ -221,19 +221,21 @@ struct SungNotes::Impl {
         return false;
     }
 
-    // A voice beside what is left of the game's echo: the two together may repeat only
-    // at a common subharmonic, which the tracker names (E4 sung over C#5's residue
-    // repeats at A2, three of E4's periods and five of C#5's), though nothing sounds
-    // at that pitch itself. The voice is then the highest harmonic of the named pitch
-    // at whose period the window still repeats clearly. (A voice's own fundamental is
-    // never that faint, even when its third harmonic is strong enough to repeat so.)
+    // A voice beside the game's echo: the two together may repeat only at a common
+    // subharmonic, which the tracker names (E4 sung over C#5's residue repeats at A2,
+    // three of E4's periods and five of C#5's; G4 over a D4 the canceller lets through
+    // repeats at G2), though nothing sounds at that pitch itself. The louder of the two
+    // is the harmonic of the named pitch at whose period the window repeats best; with
+    // the voice the louder, that is the voice. (A voice's own fundamental is never that
+    // faint, even when its third harmonic is strong enough to repeat so.)
     double voiceOverEcho(double p) const {
-        for (int k = 6; k >= 2; --k) {
-            const double up = p + harmonicSemitones(k);
-            if (up <= kHighestMidi && periodicity(window, hz(up)) >= kMinPeriodicity)
-                return shareAt(window, hz(p)) < kMissingFundamental ? up : p;
+        if (shareAt(window, hz(p)) >= kMissingFundamental) return p;
+        double best = p, bestPeriodicity = kHoldPeriodicity;
+        for (int k = 2; k <= 6 && p + harmonicSemitones(k) <= kHighestMidi; ++k) {
+            const double up = p + harmonicSemitones(k), repeats = periodicity(window, hz(up));
+            if (repeats > bestPeriodicity) best = up, bestPeriodicity = repeats;
         }
-        return p;
+        return best;
     }
 
     // Whether the held note, after a dip of kDipHops below its level, rises again: a
@@ -269,8 +271,11 @@ struct SungNotes::Impl {
         double p = pitchOut->data[0];
         const double db = aubio_db_spl(hop);
         const bool pitched = db > kSilenceDb && p >= kLowestMidi && p <= kHighestMidi;
+        // A voice named at its common subharmonic with the echo is as clear as the
+        // window repeats there: the echo's share lowers its repeating at its own period.
+        const double named = p;
         if (pitched && echoSounding) p = voiceOverEcho(p);
-        const double clarity = pitched ? periodicity(window, hz(p)) : 0;
+        const double clarity = pitched ? periodicity(window, hz(named)) : 0;
         // Clear enough to begin a note (a new one, or a step from the held one).
         const bool clear = clarity >= (echoSounding ? kEchoPeriodicity : kMinPeriodicity);
         const bool voiced = clear || (holding && clarity >= kHoldPeriodicity);
