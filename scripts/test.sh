@@ -43,9 +43,8 @@ if [ "${ZORVANTA_SKIP_SANITIZERS:-0}" != "1" ]; then
 
   # ThreadSanitizer on the tests labelled "threads", the ones whose code of ours runs
   # on threads (the sound service, MIDI over JACK, start-up's helper threads, the
-  # devices module, and the microphone's capture and canceller once its test is back in
-  # the suite): only what they run is built. A report makes the program exit with
-  # status 66, which fails its test. The
+  # devices module, the microphone's capture and canceller): only what they run is
+  # built. A report makes the program exit with status 66, which fails its test. The
   # longest history ThreadSanitizer keeps: the capture thread's work overran the
   # default one, and a report whose earlier access it cannot restore escapes the
   # suppressions.
