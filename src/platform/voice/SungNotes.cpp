@@ -59,6 +59,11 @@ constexpr int kRiseHops = 6;
 constexpr int kBreathAfterHops = 36;
 // An onset this soon after a note was taken is that note's own attack, not the next.
 constexpr int kOwnAttackHops = 10;
+// A stretch at the pitch of the note that ended within kTailHops, this much quieter
+// than that note was, is its tail ringing on (a room's reverberation, the voice's own
+// fade): a note sung again after a breath comes back about as loud as it was.
+constexpr int kTailHops = 30;
+constexpr double kTailDb = 15;
 // Sung notes lie between C2 and C7; the tracker's answers outside are not a voice.
 constexpr double kLowestMidi = 36, kHighestMidi = 96;
 
@@ -167,6 +172,8 @@ struct SungNotes::Impl {
     int riseHops = 0;      // hops left for the rise after a long dip
     int lastDipHop = 0;    // sungHops when the last long dip ended (0: none yet)
     double smoothDb = -200;
+    double endedCentre = 0, endedDb = -200;  // the last note ended: its centre and level
+    std::int64_t endedHop = -kTailHops - 1;  // and the hop it ended at (or rang on to)
     bool echoSounding = false;
     EchoCheck couldBeEcho;
 
@@ -190,7 +197,10 @@ struct SungNotes::Impl {
     std::int64_t now() const { return hops * kHop; }
 
     void end() {
-        if (holding) sink({SungNote::Kind::End, heldMidi, now(), 0});
+        if (holding) {
+            sink({SungNote::Kind::End, heldMidi, now(), 0});
+            endedCentre = centre, endedDb = heldDb, endedHop = hops;
+        }
         holding = false;
     }
 
@@ -331,6 +341,10 @@ struct SungNotes::Impl {
         if ((std::fabs(m - std::round(m)) > kDecidedWithin || std::fabs(glide) > kGlide) &&
             static_cast<int>(run.size()) < kLongestWaitFrames)
             return;
+        if (hops - endedHop <= kTailHops && std::fabs(m - endedCentre) <= kSteadyTolerance && db < endedDb - kTailDb) {
+            endedHop = hops;  // for as long as it rings on
+            return;
+        }
         if (couldBeEcho && mayBeEcho(m)) return;
         centre = m;
         heldMidi = static_cast<int>(std::lround(centre));
