@@ -326,6 +326,13 @@ struct SungNotes::Impl {
                 if (std::fabs(p - centre) <= kSteadyTolerance) centre += kCentreFollow * (p - centre);
                 return;
             }
+            // A stretch that may be the game's echo showing through the voice (named
+            // at a common subharmonic, lifted to the echo's harmonic) is no step: the
+            // voice goes on, and its note with it.
+            if (couldBeEcho && mayBeEcho(mean(run))) {
+                run.clear();
+                return;
+            }
             end();  // the stretch off the old note begins the next one
         } else {
             run.push_back(p);
