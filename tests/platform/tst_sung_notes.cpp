@@ -144,15 +144,19 @@ private slots:
         QCOMPARE(classesHeard(zv::synth::withGameSound(voice.samples, gameSounds(11), gain, 60, fromMs, ms)), (Classes{11, 4, 9}));
     }
 
-    // The echo path growing 25 ms longer as the answer begins (the game's stream
-    // resumed late): the canceller lets the ringing D4 through at full strength, and
-    // G4 or A4 sung over it, louder, repeat with it only at a common subharmonic (G2,
-    // D3), which the tracker names. The voice is heard.
+    // The echo path growing 25 ms longer as the answer begins, 0.3 s after the last
+    // note (the game's stream resumed late): the canceller lets the ringing note
+    // through at full strength. A voice louder than it, which repeats with it only at
+    // a common subharmonic (G4 or A4 over D4: G2, D3), is heard; so is one held over
+    // it while the tracker names the echo's pitch for a few hops, once (C3 over A#4).
     void echoPathLengthens() {
-        for (double sung : {67.0, 69.0}) {
-            const zv::synth::Sung voice = zv::synth::sing(Notes{{0, 0, 0, 0, 3500}, {sung, 450, 20}, {70, 450, 20}}, 3);
-            QCOMPARE(classesHeard(zv::synth::withGameSound(voice.samples, gameSounds(7), 1.0, 60, 3530, 0, 25)),
-                     (Classes{int(sung) % 12, 10}));
+        const struct { int played; double sung, next, gain; } rows[] = {
+            {7, 67, 70, 1}, {7, 69, 70, 1}, {6, 48, 62, 0.45}};
+        for (const auto& r : rows) {
+            const int at = 200 + 500 * (r.played - 1) + 300;
+            const zv::synth::Sung voice = zv::synth::sing(Notes{{0, 0, 0, 0, at}, {r.sung, 450, 20}, {r.next, 450, 20}}, 3);
+            QCOMPARE(classesHeard(zv::synth::withGameSound(voice.samples, gameSounds(r.played), r.gain, 60, at + 30, 0, 25)),
+                     (Classes{int(r.sung) % 12, int(r.next) % 12}));
         }
     }
 

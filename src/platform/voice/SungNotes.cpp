@@ -64,6 +64,12 @@ constexpr int kOwnAttackHops = 10;
 // fade): a note sung again after a breath comes back about as loud as it was.
 constexpr int kTailHops = 30;
 constexpr double kTailDb = 15;
+// While the game's echo is audible, a held note lost to kGapFrames murky hops (each
+// as loud as the note: the echo blended with the voice, no breath) waits to end: a
+// steady stretch back at its pitch that begins within kResumeWithin hops of the last
+// murky hop is the note going on, not the note sung again.
+constexpr int kResumeWithin = 2;
+constexpr int kResumeHops = kResumeWithin + kLongestWaitFrames;
 // Sung notes lie between C2 and C7; the tracker's answers outside are not a voice.
 constexpr double kLowestMidi = 36, kHighestMidi = 96;
 
@@ -172,6 +178,10 @@ struct SungNotes::Impl {
     int riseHops = 0;      // hops left for the rise after a long dip
     int lastDipHop = 0;    // sungHops when the last long dip ended (0: none yet)
     double smoothDb = -200;
+    bool suspended = false;          // the held note lost to murky hops, its end waiting
+    std::int64_t suspendedAt = 0;    // the sample its end has
+    std::int64_t suspendedHop = 0;   // the last murky hop since
+    bool gapLoud = true;             // every hop of the gap so far as loud as the note
     double endedCentre = 0, endedDb = -200;  // the last note ended: its centre and level
     std::int64_t endedHop = -kTailHops - 1;  // and the hop it ended at (or rang on to)
     bool echoSounding = false;
@@ -202,6 +212,20 @@ struct SungNotes::Impl {
             endedCentre = centre, endedDb = heldDb, endedHop = hops;
         }
         holding = false;
+    }
+
+    void suspend() {
+        holding = false;
+        suspended = true;
+        suspendedAt = now();
+        suspendedHop = hops;
+    }
+
+    void endSuspended() {
+        if (!suspended) return;
+        sink({SungNote::Kind::End, heldMidi, suspendedAt, 0});
+        endedCentre = centre, endedDb = heldDb, endedHop = suspendedHop;
+        suspended = false;
     }
 
     // Whether the stretch at `midi` may be the game's echo: its own pitch, or any pitch
@@ -274,6 +298,7 @@ struct SungNotes::Impl {
 
     void analyse() {
         ++hops;
+        if (suspended && hops - suspendedHop > kResumeHops) endSuspended();
         aubio_pitch_do(pitch, hop, pitchOut);
         aubio_onset_do(onset, hop, onsetOut);
         std::copy(window.begin() + kHop, window.end(), window.begin());
@@ -301,7 +326,13 @@ struct SungNotes::Impl {
         }
         if (!voiced) {
             run.clear();
-            if (++unvoiced >= kGapFrames) end();
+            gapLoud = (unvoiced == 0 || gapLoud) && db > heldDb - kDipDb;
+            if (suspended && gapLoud) suspendedHop = hops;
+            if (suspended && !gapLoud) endSuspended();
+            if (++unvoiced >= kGapFrames) {
+                if (holding && echoSounding && gapLoud) suspend();
+                else end();
+            }
             return;
         }
         unvoiced = 0;
@@ -348,6 +379,16 @@ struct SungNotes::Impl {
         if ((std::fabs(m - std::round(m)) > kDecidedWithin || std::fabs(glide) > kGlide) &&
             static_cast<int>(run.size()) < kLongestWaitFrames)
             return;
+        if (suspended) {
+            const std::int64_t firstHop = hops - static_cast<std::int64_t>(run.size()) + 1;
+            if (firstHop - suspendedHop <= kResumeWithin && std::fabs(m - centre) <= kSteadyTolerance) {
+                suspended = false;
+                holding = true;
+                run.clear();
+                return;
+            }
+            endSuspended();
+        }
         if (hops - endedHop <= kTailHops && std::fabs(m - endedCentre) <= kSteadyTolerance && db < endedDb - kTailDb) {
             endedHop = hops;  // for as long as it rings on
             return;
