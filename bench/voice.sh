@@ -54,15 +54,6 @@ echo "idle window, CPU over 10 s (median of 3): --sing $sing_cpu ms, without $pl
 # Onset to the game's "sung" line: 20 notes, each 450 ms after 200 ms of breath.
 notes=(48 55 60 64 67 52 57 62 65 69 50 59 63 66 71 53 56 61 68 72)
 "$build/bin/sing_wav" "$work/voice.wav" 450 "${notes[@]}"
-# start_timed <log>: the game with --sing, each trace line stamped with the time (us)
-# it came; returns once the microphone is open, the window's id in $wid.
-start_timed() {
-  ZORVANTA_TRACE=1 QT_QPA_PLATFORM=xcb "$binary" --sing > >(while IFS= read -r line; do
-    echo "${EPOCHREALTIME/./} $line"; done >"$1") 2>/dev/null &
-  pid=$!
-  wid="$(game_window "$pid")"
-  until grep -q 'Voice: listening' "$1" 2>/dev/null; do sleep 0.05; done
-}
 start_timed "$work/timed.log"
 sleep 1
 start="${EPOCHREALTIME/./}"

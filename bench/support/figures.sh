@@ -1,5 +1,6 @@
-# Sourced by the benchmark scripts (bench/run.sh, bench/sound_server.sh, bench/voice.sh): how they
-# record their own command line, pool the samples the programs write and judge them.
+# Sourced by the benchmark scripts (bench/run.sh, bench/sound_server.sh, bench/voice.sh,
+# bench/voice_corpus_real.sh): how they record their own command line, pool the samples
+# the programs write and judge them, and start the game traced for the singing figures.
 
 # command_line <line> <knob variables...>: the line, with each knob set in the
 # environment written before it, so that the report says how to repeat the run.
@@ -35,3 +36,20 @@ load() { cut -d' ' -f1-3 /proc/loadavg; }
 # libs <program>: how many shared libraries it loads; ver <package>: its version.
 libs() { ldd "$1" | grep -c '=>' || true; }
 ver() { dpkg-query -W -f='${Version}' "$1" 2>/dev/null || echo "?"; }
+
+# start_timed <log>: $binary with --sing on the X display (tests/e2e/common.sh's
+# game_window), each trace line stamped with the time (us) it came; returns once the
+# microphone is open, the process in $pid and the window's id in $wid. Gives up
+# (status 1, with a message) when either takes more than 20 s.
+start_timed() {
+  ZORVANTA_TRACE=1 QT_QPA_PLATFORM=xcb "$binary" --sing > >(while IFS= read -r line; do
+    echo "${EPOCHREALTIME/./} $line"; done >"$1") 2>/dev/null &
+  pid=$!
+  wid="$(game_window "$pid")"
+  [ -n "$wid" ] || { log "the game's window did not show within 20 s"; return 1; }
+  local deadline=$((SECONDS + 20))
+  until grep -q 'Voice: listening' "$1" 2>/dev/null; do
+    [ "$SECONDS" -lt "$deadline" ] || { log "the game did not open the microphone within 20 s"; return 1; }
+    sleep 0.05
+  done
+}
