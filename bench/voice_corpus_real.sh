@@ -19,26 +19,34 @@
 # its "sung" line. A question the game keeps waiting on (a note missed) ends its game
 # (Esc, the summary closed) and the next line starts a new game.
 #   bench/voice_corpus_real.sh --build-dir DIR [--phrases N]
+#   bench/voice_corpus_real.sh --count KEPT_DIR   (a kept run's figures again)
 # Knobs (environment): BENCH_ECHO_GAIN, the loopback's volume as a linear factor (1,
 # as in tests/e2e/run_sing.sh; the corpus bench's simulated room has 0.45);
 # BENCH_KEEP_WORK=DIR keeps the traces and the phrases' records there.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 args=("$@")
-build="" phrases=""
+build="" phrases="" recount=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --build-dir) [ $# -ge 2 ] || break; build="$(realpath "$2")"; shift 2 ;;
+    --count) if [ $# -lt 2 ] || [ ! -f "$2/phrases" ]; then break; fi; recount="$(realpath "$2")"; shift 2 ;;
     --phrases) if [ $# -lt 2 ] || ! [[ "$2" =~ ^[1-9][0-9]*$ ]]; then break; fi; phrases="$2"; shift 2 ;;
     *) break ;;
   esac
 done
-if [ $# -gt 0 ] || [ -z "$build" ]; then
-  echo "usage: $0 --build-dir DIR [--phrases N]" >&2
+if [ $# -gt 0 ] || [ -z "$build$recount" ]; then
+  echo "usage: $0 --build-dir DIR [--phrases N] | --count KEPT_DIR" >&2
   exit 2
 fi
 . "$root/bench/support/figures.sh"
 . "$root/tests/e2e/common.sh"
+if [ -n "$recount" ]; then
+  # The figures of a run kept by BENCH_KEEP_WORK, counted again.
+  work="$recount"
+  read -r echo_gain load_before load_after invocation <"$work/run"
+  load_before="${load_before//,/ }" load_after="${load_after//,/ }"
+else
 on_xvfb "$0" "${args[@]}"
 invocation="$(command_line "bench/voice_corpus_real.sh ${args[*]}" BENCH_ECHO_GAIN BENCH_KEEP_WORK)"
 echo_gain="${BENCH_ECHO_GAIN:-1}"
@@ -202,12 +210,15 @@ pactl load-module module-loopback source=cap.monitor sink=mic latency_msec=20 >/
 pactl set-sink-input-volume "$(pactl list short sink-inputs | cut -f1)" "$echo_gain"
 run_condition loudspeakers
 load_after="$(load)"
+echo "$echo_gain ${load_before// /,} ${load_after// /,} $invocation" >"$work/run"
 [ -z "${BENCH_KEEP_WORK:-}" ] || cp -r "$work" "$BENCH_KEEP_WORK"
+fi
 
 # The counts. A "sung" line belongs to the phrase in whose span it came: from 100 ms
 # before its first note's onset to 1.5 s after its last note's end (a note held back
 # by the echo check is named late; the game is ended then if it still waits), or to
-# the game's first sound after that end, if sooner (the game has moved on). Of the
+# the first sound the game starts playing after that end, if sooner (it has moved on;
+# the notes of a question begun while the singer sang do not end the span). Of the
 # others, those from a question's first sound to its singer's start came from the
 # game's own sound; the rest came elsewhere (the start chime, the summary, a game's
 # end). Right notes: the longest common subsequence of the phrase's pitch classes
@@ -220,7 +231,8 @@ count_condition() {
       n++; game[n] = $2; line[n] = $3; path[n] = $4; on[n] = $5; end[n] = $6; last[n] = $7; sp[n] = $8
       q[n] = $9 " " $10 " " $11 " " $12 " " $13; for (i = 1; i <= 5; i++) s[n, i] = $(13 + i)
       sung[n] = $14 " " $15 " " $16 " " $17 " " $18; lead[n] = $19; first[n] = $20; next }
-    $2 == "sound" { for (p = 1; p <= n; p++) if ($1 > end[p] && !(p in cap)) cap[p] = $1 }
+    $2 == "sound" { if ($1 - prev > 600000) for (p = 1; p <= n; p++) if ($1 > end[p] && !(p in cap)) cap[p] = $1
+      prev = $1 }
     $2 == "sung" { t = $1; m = $3; mine = 0
       for (p = 1; p <= n; p++) {
         if (t > end[p] + 1500000 || ((p in cap) && t > cap[p])) continue
