@@ -182,8 +182,9 @@ struct SungNotes::Impl {
     std::int64_t suspendedAt = 0;    // the sample its end has
     std::int64_t suspendedHop = 0;   // the last murky hop since
     bool gapLoud = true;             // every hop of the gap so far as loud as the note
-    double endedCentre = 0, endedDb = -200;  // the last note ended: its centre and level
-    std::int64_t endedHop = -kTailHops - 1;  // and the hop it ended at (or rang on to)
+    // The hop the last note ended at (or rang on to); its centre and level stay in
+    // `centre` and `heldDb` until the next note begins.
+    std::int64_t endedHop = -kTailHops - 1;
     bool echoSounding = false;
     EchoCheck couldBeEcho;
 
@@ -209,7 +210,7 @@ struct SungNotes::Impl {
     void end() {
         if (holding) {
             sink({SungNote::Kind::End, heldMidi, now(), 0});
-            endedCentre = centre, endedDb = heldDb, endedHop = hops;
+            endedHop = hops;
         }
         holding = false;
     }
@@ -224,7 +225,7 @@ struct SungNotes::Impl {
     void endSuspended() {
         if (!suspended) return;
         sink({SungNote::Kind::End, heldMidi, suspendedAt, 0});
-        endedCentre = centre, endedDb = heldDb, endedHop = suspendedHop;
+        endedHop = suspendedHop;
         suspended = false;
     }
 
@@ -389,7 +390,7 @@ struct SungNotes::Impl {
             }
             endSuspended();
         }
-        if (hops - endedHop <= kTailHops && std::fabs(m - endedCentre) <= kSteadyTolerance && db < endedDb - kTailDb) {
+        if (hops - endedHop <= kTailHops && std::fabs(m - centre) <= kSteadyTolerance && db < heldDb - kTailDb) {
             endedHop = hops;  // for as long as it rings on
             return;
         }
