@@ -6,8 +6,9 @@ its lead-in silence to a chosen length, so that the caller knows when its first 
   corpus_take.py <out.wav> <deadline us|0> <font> <program> <cents> <style> <MIDI notes...>
 With a deadline (epoch microseconds at which the first note must sound, the file
 played at once), the lead-in kept is the time left until then, less the player's
-start; when too little is left, or with 0, it keeps LEAD_MS. Prints "<on time|late>
-<lead-in kept, ms> <rendering's own lead-in, ms>"."""
+start; when too little is left, or with 0, it keeps LEAD_MS. Prints "<on-time|late>
+<lead-in kept, ms> <note spacing, ms> <span from the first onset to the last note's
+end, ms> <rendering's own lead-in, ms>"."""
 import array, os, sys, tempfile, time, wave
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "support"))
