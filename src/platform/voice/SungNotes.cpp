@@ -3,6 +3,7 @@
 #include <aubio/aubio.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <complex>
 #include <numbers>
@@ -47,15 +48,16 @@ constexpr double kHoldPeriodicity = 0.5;
 // echo canceller is a blend of partials, far less periodic than a voice.
 constexpr double kEchoPeriodicity = 0.88;
 // A held note whose level stays this far below its own for kDipHops hops, then rises
-// by kReattackDb from the dip within kRiseHops, is sung again: a breath between two
-// notes of one pitch that the room's (or the voice's) ringing keeps voiced. A note
-// fading on is one note, and so is one swelling and fading with a tremolo: its dips
-// come every 150-250 ms, while a breath follows kBreathAfterHops of steady singing,
-// counted from the note's onset (a note sung into the game's echo may be taken late).
+// by kReattackDb from the dip within kRiseHops (a voice's attack takes up to 100 ms),
+// is sung again: a breath between two notes of one pitch that the room's (or the
+// voice's) ringing keeps voiced. A note fading on is one note, and so is one swelling
+// and fading with a tremolo: its dips come every 150-250 ms, while a breath follows
+// kBreathAfterHops of steady singing, counted from the note's onset (a note sung into
+// the game's echo may be taken late).
 constexpr double kDipDb = 9;
 constexpr int kDipHops = 6;
 constexpr double kReattackDb = 6;
-constexpr int kRiseHops = 6;
+constexpr int kRiseHops = 10;
 constexpr int kBreathAfterHops = 36;
 // An onset this soon after a note was taken is that note's own attack, not the next.
 constexpr int kOwnAttackHops = 10;
@@ -178,6 +180,7 @@ struct SungNotes::Impl {
     int riseHops = 0;      // hops left for the rise after a long dip
     int lastDipHop = 0;    // sungHops when the last long dip ended (0: none yet)
     double smoothDb = -200;
+    std::array<double, 3> lastDb{};  // the last hops' levels, for smoothDb
     bool suspended = false;          // the held note lost to murky hops, its end waiting
     std::int64_t suspendedAt = 0;    // the sample its end has
     std::int64_t suspendedHop = 0;   // the last murky hop since
@@ -277,8 +280,11 @@ struct SungNotes::Impl {
     // breath and the same note sung anew.
     bool reattacked(double db, bool voiced) {
         if (voiced && dipHops == 0 && riseHops == 0) heldDb = std::max(heldDb, db);
-        // The dip on the level smoothed over a few hops: a ringing voice flickers.
-        smoothDb = 0.5 * (smoothDb + db);
+        // The dip on the median level of the last three hops: a ringing voice flickers,
+        // and a hop of it cuts no dip short (nor makes one).
+        std::rotate(lastDb.begin(), lastDb.begin() + 1, lastDb.end());
+        lastDb.back() = db;
+        smoothDb = std::max(std::min(lastDb[0], lastDb[1]), std::min(std::max(lastDb[0], lastDb[1]), lastDb[2]));
         if (smoothDb < heldDb - kDipDb) {
             dipDb = dipHops++ ? std::min(dipDb, smoothDb) : smoothDb;
             riseHops = 0;
@@ -401,6 +407,7 @@ struct SungNotes::Impl {
         heldHops = 0;
         sungHops = static_cast<int>(run.size());
         heldDb = smoothDb = db;
+        lastDb.fill(db);
         dipHops = riseHops = lastDipHop = 0;
         sink({SungNote::Kind::Start, heldMidi, now(), now() - static_cast<std::int64_t>(run.size()) * kHop});
         run.clear();
