@@ -52,6 +52,13 @@ constexpr int kWindowHops = (kWindow + kHop - 1) / kHop;
 // residue, which a tracker can name as any pitch (a piano's stretched upper partials
 // repeat at no note's period).
 constexpr double kEchoRemovedDb = 12;
+// A voice over the echo, even at the game's own pitch: the microphone kVoiceOverEchoDb
+// louder than the echo can be (the bound below, its margin aside), the canceller
+// taking kVoiceRemovedDb or less off it and adding nothing. Something the game did
+// not play sounds at the microphone. (The canceller alone says nothing: on a ringing
+// note it swings between taking much and little, the echo path unchanged.)
+constexpr double kVoiceOverEchoDb = 3;
+constexpr double kVoiceRemovedDb = 6;
 
 // How long a captured hop waits for its reference while the device is being handed
 // sound: longer than a sound server's usual buffer.
@@ -101,6 +108,8 @@ struct VoiceListener::EchoWatch {
     bool audible = false;    // the echo may be within reach of what the microphone hears
     int hopsSinceAudible = kWindowHops;
     int addingHops = 0;              // hops in a row the canceller added sound (EchoCanceller::addedEcho)
+    bool aboveEcho = false;          // the microphone louder than the echo can be, the margin aside
+    int voiceHops = 0;               // hops in a row with a voice over the echo, up to kWindowHops
     bool mayEcho = false;    // the echo may be above the microphone's floor at all
     std::array<double, kWindowHops> removedDb{};  // what the canceller took off, the last hops
 
@@ -202,6 +211,7 @@ struct VoiceListener::EchoWatch {
         const double bound = coupling() * kEchoMargin * loudest;
         mayEcho = 10 * std::log10(bound + 1e-20) > kAudibleDb;
         audible = mayEcho && bound >= heard * std::pow(10.0, -kVoiceAboveEcho / 10);
+        aboveEcho = mayEcho && heard * kEchoMargin >= bound * std::pow(10.0, kVoiceOverEchoDb / 10);
         hopsSinceAudible = audible ? 0 : std::min(hopsSinceAudible + 1, kWindowHops);
     }
 
@@ -210,6 +220,8 @@ struct VoiceListener::EchoWatch {
         std::rotate(removedDb.begin(), removedDb.begin() + 1, removedDb.end());
         removedDb.back() = 10 * std::log10((hopPower(mic) + 1e-12) / (hopPower(left) + 1e-12));
         addingHops = added ? addingHops + 1 : 0;
+        const bool voice = aboveEcho && !added && removedDb.back() <= kVoiceRemovedDb;
+        voiceHops = voice ? std::min(voiceHops + 1, kWindowHops) : 0;
     }
     bool mostlyEcho() const {
         double sum = 0;
@@ -245,6 +257,9 @@ struct VoiceListener::EchoWatch {
         // stretch of the echo's that the tracker has not yet left behind.
         if (hopsSinceAudible >= kWindowHops) return false;
         if (attackHops < kAttackHops || mostlyEcho()) return true;
+        // A voice over the echo for the whole of the tracker's window: what it names
+        // is the voice's, the game's own note included.
+        if (voiceHops >= kWindowHops) return false;
         const int note = static_cast<int>(std::lround(midi));
         return std::any_of(recent.begin(), recent.end(),
                            [&](const Hop& h) { return mayNameEchoOf(note, h.pitch) || mayNameEchoOf(note, h.handed); });

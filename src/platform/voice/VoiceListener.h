@@ -12,8 +12,10 @@
 // game is sounding (or the octave above it, or any pitch while the sound repeats at
 // the game's note's period), and for 400 ms after a sound's attack any new pitch,
 // waits: it is heard once the game's note has died away from the microphone (the
-// game's sounds last 1.5 s), or once the voice rises well above any echo. Any other
-// note is heard at once, ringing piano or not; with headphones every note is.
+// game's sounds last 1.5 s), or once the voice rises well above any echo, or above
+// it while the canceller takes little of what the microphone hears (it hears
+// something the game did not play). Any other note is heard at once, ringing piano or
+// not; with headphones every note is.
 #pragma once
 
 #include <array>
