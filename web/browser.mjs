@@ -35,17 +35,20 @@ export async function serve(site) {
   return { server, url: `http://127.0.0.1:${server.address().port}${SUB_PATH}` };
 }
 
+const ALLOW_AUTOPLAY = '--autoplay-policy=no-user-gesture-required';
 const launchOptions = {
   executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
   args: ['--headless=new', '--no-sandbox', '--disable-gpu', '--disable-background-networking',
-    '--disable-component-update', '--disable-sync', '--disable-quic', '--no-first-run', '--autoplay-policy=no-user-gesture-required'],
+    '--disable-component-update', '--disable-sync', '--disable-quic', '--no-first-run', ALLOW_AUTOPLAY],
 };
 // `microphone`: a WAV file the browser's fake capture device plays as the microphone,
-// read afresh each time the page opens it.
-export const launch = ({ microphone } = {}) => chromium.launch(microphone ? {
+// read afresh each time the page opens it. `autoplay: 'default'`: the browser's own
+// policy (sound only after the player's first gesture), not sound allowed at once.
+export const launch = ({ microphone, autoplay } = {}) => chromium.launch({
   ...launchOptions,
-  args: [...launchOptions.args, '--use-fake-device-for-media-stream', `--use-file-for-fake-audio-capture=${microphone}`],
-} : launchOptions);
+  args: [...launchOptions.args.filter((a) => autoplay !== 'default' || a !== ALLOW_AUTOPLAY),
+    ...(microphone ? ['--use-fake-device-for-media-stream', `--use-file-for-fake-audio-capture=${microphone}`] : [])],
+});
 
 // One page in one engine, as the cases that run in every engine see it: a small
 // common part of the three drivers' own interfaces. Functions given to evaluate and
@@ -130,9 +133,10 @@ const ENGINES = {
   },
   firefox: {
     // It plays only into a sound server (tests/web/run.sh starts one), and, as
-    // chromium's, with sound allowed before the player's first gesture.
-    start: () => puppeteer.launch({ browser: 'firefox', executablePath: process.env.FIREFOX ?? '/usr/bin/firefox-esr', headless: true,
-      extraPrefsFirefox: { 'media.autoplay.default': 0, 'media.autoplay.block-webaudio': false } }),
+    // chromium's, with sound allowed before the player's first gesture unless asked
+    // for its default policy.
+    start: ({ autoplay } = {}) => puppeteer.launch({ browser: 'firefox', executablePath: process.env.FIREFOX ?? '/usr/bin/firefox-esr', headless: true,
+      extraPrefsFirefox: autoplay === 'default' ? {} : { 'media.autoplay.default': 0, 'media.autoplay.block-webaudio': false } }),
     async open(browser, options) {
       const context = await browser.createBrowserContext();
       const page = await context.newPage();
@@ -143,6 +147,9 @@ const ENGINES = {
     },
   },
   webkit: {
+    // MiniBrowser's own autoplay policy, the one every case here runs under, lets sound
+    // start only after a gesture (as its `--autoplay-policy=allow-without-sound`);
+    // `--autoplay-policy=allow` among its args would let it start at once.
     async start() {
       const port = await freePort();
       const server = spawn(process.env.WEBKIT_DRIVER ?? '/usr/bin/WebKitWebDriver', [`--port=${port}`], { stdio: 'ignore' });
@@ -182,7 +189,9 @@ const ENGINES = {
 // screen, for `tap`), `persistent` (a profile
 // on disk), `init` (a script before the page's own), `missing` (a file answered 404,
 // the page then never ready), `permissions` (granted to the page). No case may ask
-// anything of another address (watched in chromium). `browserOptions` go to
+// anything of another address (watched in chromium). `autoplay: 'default'`: in a
+// browser of its own, under the engine's default autoplay policy (chromium and
+// firefox otherwise allow sound before the player's first gesture). `browserOptions` go to
 // chromium's launch(). ZORVANTA_CASES, a pattern, runs only the cases whose names
 // match.
 export async function runCases(site, cases, browserOptions = {}) {
@@ -196,9 +205,11 @@ export async function runCases(site, cases, browserOptions = {}) {
     for (const [name, run, options = {}] of mine) {
       const label = options.engines ? `${name} (${engine})` : name;
       const foreign = [];
-      let driver;
+      let driver, own;
       try {
-        driver = await ENGINES[engine].open(browser, options);
+        // A browser of its own for a case under the engine's default autoplay policy.
+        own = options.autoplay && await ENGINES[engine].start({ ...browserOptions, autoplay: options.autoplay });
+        driver = await ENGINES[engine].open(own || browser, options);
         const page = driver.page;
         if (engine === 'chromium') {
           page.on('request', (r) => { if (/^https?:/.test(r.url()) && !r.url().startsWith(url)) foreign.push(r.url()); });
@@ -216,6 +227,7 @@ export async function runCases(site, cases, browserOptions = {}) {
         console.log(`FAIL ${label}\n     ${e.message.split('\n').join('\n     ')}`);
       }
       await driver?.close();
+      await own?.close();
     }
     await browser.close();
   }
