@@ -127,6 +127,14 @@ const reloadFromWorker = async (page, context, { offline = false } = {}) => {
 const cases = [
   ['a whole default game by PC keys', wholeGame(false), ENGINES],
   ['a whole default game by touch on a phone held sideways', wholeGame(true), { ...ENGINES, viewport: { width: 844, height: 390, touch: true } }],
+  // Under the browser's own autoplay policy the page is silent until the player's first
+  // touch, which must start it: START's chime sounds as it does.
+  ['the first touch, on START, sounds its chime under the browser\'s own autoplay policy', async (d) => {
+    assert.equal(await d.evaluate(() => window.zorvanta.platform.audio.state), 'suspended');
+    await d.tap('#startStopButton');
+    await d.waitForFunction(() => window.zorvanta.platform.audio.state === 'running');
+    assert.deepEqual((await trace(d)).slice(0, 1).map((t) => [t.name, t.tick]), [['+++do', false]]);
+  }, { ...ENGINES, viewport: { width: 844, height: 390, touch: true }, autoplay: 'default' }],
   ...VIEWPORTS.map(([width, height, touch]) => [`the window fills ${width}x${height}`, async (page) => {
     const [win, key, black, turn] = await Promise.all(['#window', '#whiteKey-0', '#blackKey-0', '#turn'].map((id) => box(page, id)));
     console.log(`     white key ${key.width.toFixed(1)} x ${key.height.toFixed(1)} px, black key ${black.width.toFixed(1)} px, window ${win.width.toFixed(0)} x ${win.height.toFixed(0)} px`);
