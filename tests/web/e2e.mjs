@@ -127,8 +127,7 @@ const reloadFromWorker = async (page, context, { offline = false } = {}) => {
 const cases = [
   ['a whole default game by PC keys', wholeGame(false), ENGINES],
   ['a whole default game by touch on a phone held sideways', wholeGame(true), { ...ENGINES, viewport: { width: 844, height: 390, touch: true } }],
-  // Under the browser's own autoplay policy the page is silent until the player's first
-  // touch, which must start it: START's chime sounds as it does.
+  // Under the browser's own autoplay policy: silent until the first touch, which starts the sound.
   ['the first touch, on START, sounds its chime under the browser\'s own autoplay policy', async (d) => {
     assert.equal(await d.evaluate(() => window.zorvanta.platform.audio.state), 'suspended');
     await d.tap('#startStopButton');
