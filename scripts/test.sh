@@ -2,9 +2,10 @@
 # Installs what is missing, builds everything in build-test/ with warnings as errors,
 # and runs the whole test suite headless (offscreen Qt, SDL's dummy/disk audio, Xvfb
 # for the real binary, valgrind, the play command's own build in build-play/), checks
-# the desktop files and the Debian package, then builds in build-asan/ and runs the
-# suite again under AddressSanitizer + UBSan, and in build-tsan/ the tests of threads
-# under ThreadSanitizer (ZORVANTA_SKIP_SANITIZERS=1 skips both).
+# the desktop files and the Debian package, sings a spread of the sampled singers into
+# the real binary, then builds in build-asan/ and runs the suite again under
+# AddressSanitizer + UBSan, and in build-tsan/ the tests of threads under
+# ThreadSanitizer (ZORVANTA_SKIP_SANITIZERS=1 skips both).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 jobs="$(nproc)"
@@ -33,6 +34,14 @@ cmake --build "$build" -j "$jobs"
 "$root/scripts/web.sh" --build-only
 "$root/tests/web/run.sh" "$build" "$root/build-web"
 
+# A spread of the sampled singers' corpus sung into the real binary, with headphones
+# and with loudspeakers (bench/voice_corpus_real.sh --check). It runs in real time and
+# takes little CPU, so it runs beside the sanitizer builds; its report comes at the end.
+corpus_log="$(mktemp)"
+"$root/bench/voice_corpus_real.sh" --build-dir "$build" --every 4 --check >"$corpus_log" 2>&1 &
+corpus=$!
+trap 'kill "$corpus" 2>/dev/null || true; rm -f "$corpus_log"' EXIT
+
 if [ "${ZORVANTA_SKIP_SANITIZERS:-0}" != "1" ]; then
   asan="$root/build-asan"
   zv_configure "$asan" "${lines_only[@]}" -DCMAKE_BUILD_TYPE=Debug -DZORVANTA_WERROR=ON -DZORVANTA_SANITIZE=ON \
@@ -55,3 +64,8 @@ if [ "${ZORVANTA_SKIP_SANITIZERS:-0}" != "1" ]; then
   (cd "$tsan" && TSAN_OPTIONS="suppressions=$root/tests/tsan.supp exitcode=66 history_size=7" \
      ctest --output-on-failure -j "$jobs" -L threads)
 fi
+
+corpus_status=0
+wait "$corpus" || corpus_status=$?
+cat "$corpus_log"
+exit "$corpus_status"
