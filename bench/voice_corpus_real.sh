@@ -23,9 +23,10 @@
 # --phrases N sings the first N lines; --every K lines 0, K, 2K... (a spread of the
 # table's fonts, patches and ranges in a K-th of the time). --check makes the run a
 # test: it fails unless, in each condition, nothing is heard from the game's own sound,
-# at least 9 in 10 sung notes are heard by their pitch class, extra notes are at most
-# 1 in 10, and a note is heard within 300 ms of its onset at the median. Those bounds
-# guard against a fault; the figures the game aims at are in docs/performance.md.
+# at least 85 % of the sung notes are heard by their pitch class, extra notes are at
+# most 10 %, and a note is heard within 350 ms of its onset at the median. Those bounds
+# guard against a fault (a loaded machine's runs stay well inside them); the figures
+# the game aims at are in docs/performance.md.
 # Knobs (environment): BENCH_ECHO_GAIN, the loopback's volume as a linear factor (1,
 # as in tests/e2e/run_sing.sh; the corpus bench's simulated room has 0.45);
 # BENCH_KEEP_WORK=DIR keeps the traces and the phrases' records there.
@@ -309,9 +310,9 @@ row() {  # the table's row of a condition
   # The test's bounds (--check).
   [ "$notes" -gt 0 ] || failed+=("$c: no phrase sung")
   le "$own" 0 || failed+=("$c: $own notes heard from the game's own sound")
-  le $((10 * (notes - right))) "$notes" || failed+=("$c: $right of $notes notes heard by their pitch class, under 9 in 10")
-  le $((10 * extra)) "$notes" || failed+=("$c: $extra extra notes in $notes, over 1 in 10")
-  le "$(field "$lat" 3)" 300 || failed+=("$c: onset to \"sung\" $(field "$lat" 3) ms at the median, over 300 ms")
+  le $((100 * (notes - right))) $((15 * notes)) || failed+=("$c: $right of $notes notes heard by their pitch class, under 85 %")
+  le $((10 * extra)) "$notes" || failed+=("$c: $extra extra notes in $notes, over 10 %")
+  le "$(field "$lat" 3)" 350 || failed+=("$c: onset to \"sung\" $(field "$lat" 3) ms at the median, over 350 ms")
 }
 failed=()
 echo
