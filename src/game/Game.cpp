@@ -17,7 +17,7 @@ Game::Game(Services services)
       sequencer_(ctx_, flow_, judge_),
       input_(ctx_, judge_, flow_),
       countdown_(ctx_, flow_),
-      settingsPanel_(ui_, settings_, services_.sound, sounds_, keyboard_) {
+      settingsPanel_(ui_, settings_, services_.sound, keyboard_) {
     // Both timers start stopped: the step timer at 10 ms, the countdown at a second.
     services_.stepTimer.setEnabled(false);
     services_.stepTimer.setInterval(10);

@@ -13,9 +13,8 @@ namespace zv {
 
 class SettingsPanel {
 public:
-    SettingsPanel(WindowControls& ui, Settings& settings, SoundService& sound, const KeySounds& sounds,
-                  Keyboard& keyboard)
-        : ui_(ui), settings_(settings), sound_(sound), sounds_(sounds), keyboard_(keyboard) {}
+    SettingsPanel(WindowControls& ui, Settings& settings, SoundService& sound, Keyboard& keyboard)
+        : ui_(ui), settings_(settings), sound_(sound), keyboard_(keyboard) {}
 
     void difficultyChosen(int index);
     void modeChosen(int index);
@@ -33,7 +32,6 @@ private:
     WindowControls& ui_;
     Settings& settings_;
     SoundService& sound_;
-    const KeySounds& sounds_;
     Keyboard& keyboard_;
 };
 
