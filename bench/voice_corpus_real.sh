@@ -238,7 +238,10 @@ fi
 # the summaries'; beside it, what the trace predicts: the lines from the game's last
 # note before the singer on, judged as the game judges (the first wrong class ends it).
 count_condition() {
-  awk -v cond="$1" -v out="$work/$1" '
+  # The sounds' pitch classes, as tests/e2e/common.sh names them.
+  local classes="" name
+  for name in "${!pitch[@]}"; do classes+="$name=${pitch[$name]} "; done
+  awk -v cond="$1" -v out="$work/$1" -v classes="$classes" '
     FILENAME ~ /phrases$/ { if ($1 != cond) next
       n++; game[n] = $2; line[n] = $3; path[n] = $4; on[n] = $5; end[n] = $6; last[n] = $7; sp[n] = $8
       q[n] = $9 " " $10 " " $11 " " $12 " " $13; for (i = 1; i <= 5; i++) s[n, i] = $(13 + i)
@@ -247,7 +250,7 @@ count_condition() {
       for (i = 1; i <= 5; i++) sang = sang || s[p, i] % 12 == m % 12
       for (i = 1; i <= ns && sang; i++) sang = !(st[i] > cap[p] && st[i] <= t && sc[i] == m % 12)
       return sang }
-    BEGIN { split("do do# re re# mi fa fa# so so# ra ra# si", names, " "); for (i in names) cls[names[i]] = i - 1 }
+    BEGIN { split(classes, pairs, " "); for (i in pairs) { split(pairs[i], kv, "="); cls[kv[1]] = kv[2] } }
     $2 == "sound" { if ($1 - prev > 600000) for (p = 1; p <= n; p++) if ($1 > end[p] && !(p in cap)) cap[p] = $1
       prev = $1; name = $3; gsub(/\+/, "", name); st[++ns] = $1; sc[ns] = cls[name] }
     $2 == "sung" { t = $1; m = $3; mine = 0

@@ -34,11 +34,11 @@ cmake --build "$build" -j "$jobs"
 "$root/scripts/web.sh" --build-only
 "$root/tests/web/run.sh" "$build" "$root/build-web"
 
-# Every other line of the sampled singers' corpus sung into the real binary, with headphones
-# and with loudspeakers (bench/voice_corpus_real.sh --check). It runs in real time and
-# takes little CPU, so it runs beside the sanitizer builds; its report comes at the end.
-# A process group of its own: should a sanitizer step fail, its display, sound server
-# and game end with this script.
+# Every other line of the sampled singers' corpus sung into the real binary, with
+# headphones and with loudspeakers (bench/voice_corpus_real.sh --check). It runs in real
+# time and takes little CPU, so it runs beside the sanitizer builds; its report comes at
+# the end. A process group of its own: should a sanitizer step fail, its display, sound
+# server and game end with this script.
 corpus_log="$(mktemp)"
 setsid "$root/bench/voice_corpus_real.sh" --build-dir "$build" --every 2 --check >"$corpus_log" 2>&1 &
 corpus=$!

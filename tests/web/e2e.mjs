@@ -83,6 +83,7 @@ const AXE_STATES = [
 ];
 // A phone sideways and upright (touch), a large monitor.
 const VIEWPORTS = [[844, 390, true], [390, 844, true], [1920, 1000, false]];
+const SIDEWAYS = { width: 844, height: 390, touch: true };
 
 // A whole default game, by PC keys or by touch: one question right, one wrong, STOP
 // and the summary.
@@ -126,14 +127,14 @@ const reloadFromWorker = async (page, context, { offline = false } = {}) => {
 
 const cases = [
   ['a whole default game by PC keys', wholeGame(false), ENGINES],
-  ['a whole default game by touch on a phone held sideways', wholeGame(true), { ...ENGINES, viewport: { width: 844, height: 390, touch: true } }],
+  ['a whole default game by touch on a phone held sideways', wholeGame(true), { ...ENGINES, viewport: SIDEWAYS }],
   // Under the browser's own autoplay policy: silent until the first touch, which starts the sound.
   ['the first touch, on START, sounds its chime under the browser\'s own autoplay policy', async (d) => {
     assert.equal(await d.evaluate(() => window.zorvanta.platform.audio.state), 'suspended');
     await d.tap('#startStopButton');
     await d.waitForFunction(() => window.zorvanta.platform.audio.state === 'running');
     assert.deepEqual((await trace(d)).slice(0, 1).map((t) => [t.name, t.tick]), [['+++do', false]]);
-  }, { ...ENGINES, viewport: { width: 844, height: 390, touch: true }, autoplay: 'default' }],
+  }, { ...ENGINES, viewport: SIDEWAYS, autoplay: 'default' }],
   ...VIEWPORTS.map(([width, height, touch]) => [`the window fills ${width}x${height}`, async (page) => {
     const [win, key, black, turn] = await Promise.all(['#window', '#whiteKey-0', '#blackKey-0', '#turn'].map((id) => box(page, id)));
     console.log(`     white key ${key.width.toFixed(1)} x ${key.height.toFixed(1)} px, black key ${black.width.toFixed(1)} px, window ${win.width.toFixed(0)} x ${win.height.toFixed(0)} px`);
