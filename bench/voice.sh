@@ -9,7 +9,9 @@
 #      with --sing (listening to silence) and without, and the time from each sung
 #      note's onset in the file handed to paplay to the game's "sung" line (which it
 #      prints on the window's thread right before judging), over 20 notes;
-#   3. the same binary through a game, its own sound looped into the microphone.
+#   3. the same binary through a game, its own sound looped into the microphone, CPU
+#      by thread (SDL's playback and capture threads, the window's); then the same
+#      10 s of a game without --sing.
 #   bench/voice.sh --build-dir DIR
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -79,6 +81,7 @@ pactl load-module module-loopback source=cap.monitor sink=mic latency_msec=20 >/
 : >"$work/cpu.game"; : >"$work/latency.game"
 for game in 1 2 3; do
   start_timed "$work/game.log"
+  thread_cpu "$pid" >"$work/threads.before"
   a="$(cpu_ns "$pid")"; clicked=$SECONDS
   xdotool mousemove --window "$wid" 549 266 click 1
   until [ "$(grep -c ' sound ' "$work/game.log")" -ge 6 ]; do sleep 0.02; done
@@ -93,15 +96,37 @@ for game in 1 2 3; do
   paplay -d mic "$work/voice.wav"
   while [ $((SECONDS - clicked)) -lt 10 ]; do sleep 0.05; done
   b="$(cpu_ns "$pid")"
+  thread_cpu "$pid" >"$work/threads.after"
   kill "$pid"; wait "$pid" 2>/dev/null || true; pid=""
   awk -v a="$a" -v b="$b" 'BEGIN { printf "%.1f\n", (b - a) / 1e6 }' >>"$work/cpu.game"
+  by_thread="$(thread_cpu_delta "$work/threads.before" "$work/threads.after")"
   awk -v s="$start" '$2 == "sung" && $1 > s { n++; printf "%.1f\n", ($1 - s - (n - 1) * 650000) / 1000 }' \
     "$work/game.log" >>"$work/latency.game"
   echo "game $game: question ${question[*]}, sung ${notes[*]} from $lead ms after its last note, heard" \
     "$(awk -v s="$start" '$2 == "sung" && $1 > s {printf "%s ", $3}' "$work/game.log")"
+  echo "  CPU over the 10 s by thread: $by_thread"
 done
 lat="$(stats "$work/latency.game")"
 p95="$(p95 "$work/latency.game")"
 echo "a game with its sound at the microphone, CPU over 10 s from START (median of 3): $(field "$(stats "$work/cpu.game")" 3) ms"
 echo "  onset to judgment (ms, includes paplay's start): median $(field "$lat" 3) p95 $p95 max $(field "$lat" 5)"
+# The same 10 s from START without --sing (no capture, no reference kept): what the
+# game's own sound costs, against which the voice's share above is read.
+: >"$work/cpu.plain_game"
+for game in 1 2 3; do
+  QT_QPA_PLATFORM=xcb "$binary" >/dev/null 2>&1 &
+  pid=$!
+  wid="$(game_window "$pid")"
+  [ -n "$wid" ] || { echo "the game's window did not show within 20 s" >&2; exit 1; }
+  thread_cpu "$pid" >"$work/threads.before"
+  a="$(cpu_ns "$pid")"
+  xdotool mousemove --window "$wid" 549 266 click 1
+  sleep 10
+  b="$(cpu_ns "$pid")"
+  thread_cpu "$pid" >"$work/threads.after"
+  kill "$pid"; wait "$pid" 2>/dev/null || true; pid=""
+  awk -v a="$a" -v b="$b" 'BEGIN { printf "%.1f\n", (b - a) / 1e6 }' >>"$work/cpu.plain_game"
+  echo "game $game without --sing, CPU over the 10 s by thread: $(thread_cpu_delta "$work/threads.before" "$work/threads.after")"
+done
+echo "the same without --sing, CPU over 10 s from START (median of 3): $(field "$(stats "$work/cpu.plain_game")" 3) ms"
 echo "load average before: $load_before; after: $(load)"

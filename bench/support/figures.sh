@@ -16,6 +16,24 @@ command_line() {
 log() { printf '%s\n' "$*" >&2; }
 # cpu_ns <pid>: CPU time of all the process's threads so far, in ns.
 cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{s += $1} END {print s + 0}'; }
+# thread_cpu <pid>: each thread's id, kind and CPU time so far (ns), a line each; the
+# kind is SDL's playback or capture thread, the window's (main) thread, or other.
+thread_cpu() {
+  local task kind
+  for task in /proc/"$1"/task/*; do
+    case "$(cat "$task/comm" 2>/dev/null)" in
+      SDLAudioP*) kind=playback ;; SDLAudioC*) kind=capture ;;
+      *) if [ "${task##*/}" = "$1" ]; then kind=window; else kind=other; fi ;;
+    esac
+    printf '%s %s %s\n' "${task##*/}" "$kind" "$(cut -d' ' -f1 "$task/schedstat" 2>/dev/null || echo 0)"
+  done
+}
+# thread_cpu_delta <before> <after>: ms of CPU each kind of thread took between two
+# thread_cpu listings (a thread started between them counts from nothing).
+thread_cpu_delta() {
+  awk 'NR == FNR { was[$1] = $3; next } { ms[$2] += ($3 - was[$1]) / 1e6 }
+       END { printf "playback %.1f, capture %.1f, window %.1f, other %.1f ms\n", ms["playback"], ms["capture"], ms["window"], ms["other"] }' "$1" "$2"
+}
 # n min median p99 max of the numbers in the files (nearest rank).
 stats() {
   cat "$@" | sort -g | awk '{v[NR]=$1} END {
