@@ -9,8 +9,10 @@
 //      with nobody singing: notes heard;
 //   4. with a corpus table and its rendered folder (tests/support/render_voices.py),
 //      the sampled singers answering as a person does, with headphones and with
-//      loudspeakers: notes heard by the right pitch class, extra, from the game, and
-//      the path's CPU time per second of audio; with loudspeakers also the dB the
+//      loudspeakers: notes heard by the right pitch class, extra, from the game, each
+//      right note's report against its nominal onset (median, 95th percentile, most;
+//      with BENCH_VERBOSE each one over 250 ms), and the path's CPU time per second
+//      of audio; with loudspeakers also the dB the
 //      echo canceller takes off the game's sound alone (the same takes without the
 //      voice): over the whole takes and over each piano note's attack.
 //   bench_voice_notes <sound folder> [notes (240)] [seed (1)] [corpus table] [corpus folder]
@@ -232,7 +234,7 @@ int main(int argc, char** argv) {
             zv::synth::CorpusCount all;
             double cpu = 0, seconds = 0;
             HopPower echoWhole{0, 0};
-            std::vector<double> attacksDb, voiceKeptDb;
+            std::vector<double> attacksDb, voiceKeptDb, latencyMs;
             for (std::size_t p = 0; p < phrases.size(); ++p) {
                 const auto wav = zv::synth::readMonoWav(std::string(argv[5]) + "/" + std::to_string(p) + ".wav");
                 const auto take = zv::synth::takePhrase(phrases[p], wav, gain, keys);
@@ -240,7 +242,15 @@ int main(int argc, char** argv) {
                 const auto heard = zv::synth::listen(take.room, burst);
                 cpu += threadSeconds() - start;
                 seconds += double(take.room.mic.size()) / zv::synth::kRate;
-                const auto c = zv::synth::countHeard(phrases[p], take.sungAt, heard);
+                std::vector<std::pair<std::size_t, std::size_t>> right;
+                const auto c = zv::synth::countHeard(phrases[p], take.sungAt, heard, &right);
+                // Each right note's report against its nominal onset, in audio time.
+                for (const auto& [e, n] : right) {
+                    latencyMs.push_back(double(heard[e].atSample - take.sungAt[n]) * 1000 / zv::synth::kRate);
+                    if (std::getenv("BENCH_VERBOSE") && latencyMs.back() > 250)
+                        std::fprintf(stderr, "phrase %zu echo %.2f: note %zu (%d) heard %.0f ms after its onset\n", p, gain,
+                                     n, phrases[p][n], latencyMs.back());
+                }
                 if (gain > 0) {
                     // The canceller over the same take without the voice: the echo it
                     // takes off, over the whole take and over each piano note's attack
@@ -280,6 +290,8 @@ int main(int argc, char** argv) {
             std::printf("corpus %s notes %d right %d (%.1f %%) extra %d (%.1f %%) from-game %d\n",
                         gain > 0 ? "loudspeakers" : "headphones", all.notes, all.right, 100.0 * all.right / all.notes,
                         all.extra, 100.0 * all.extra / all.notes, all.fromGame);
+            std::printf("corpus %s onset-to-report ms: median %.0f p95 %.0f max %.0f\n", gain > 0 ? "loudspeakers" : "headphones",
+                        percentile(latencyMs, 0.5), percentile(latencyMs, 0.95), percentile(latencyMs, 1.0));
             std::printf("corpus %s reference-burst %d cpu %.3f s for %.1f s of audio (%.2f %% of one core)\n",
                         gain > 0 ? "loudspeakers" : "headphones", burst, cpu, seconds, 100 * cpu / seconds);
             if (gain > 0) {
