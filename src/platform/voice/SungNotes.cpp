@@ -84,11 +84,11 @@ constexpr double kPeriodicityTie = 0.05;
 
 double hz(double midi) { return 440 * std::pow(2, (midi - 69) / 12.0); }
 
-// Normalised correlation of the window with itself `lag` samples later.
-double correlationAt(const std::vector<float>& w, int lag) {
-    if (lag <= 0 || lag * 2 > static_cast<int>(w.size())) return 0;
+// Normalised correlation of n samples with themselves `lag` samples later.
+double correlationAt(const float* w, std::size_t n, int lag) {
+    if (lag <= 0 || lag * 2 > static_cast<int>(n)) return 0;
     double xy = 0, xx = 0, yy = 0;
-    for (std::size_t i = 0; i + lag < w.size(); ++i) {
+    for (std::size_t i = 0; i + lag < n; ++i) {
         xy += double(w[i]) * w[i + lag];
         xx += double(w[i]) * w[i];
         yy += double(w[i + lag]) * w[i + lag];
@@ -96,9 +96,22 @@ double correlationAt(const std::vector<float>& w, int lag) {
     return xx > 0 && yy > 0 ? xy / std::sqrt(xx * yy) : 0;
 }
 
+double correlationAt(const std::vector<float>& w, int lag) { return correlationAt(w.data(), w.size(), lag); }
+
 // Normalised correlation of the window with itself one period later.
 double periodicity(const std::vector<float>& w, double hz) {
     return correlationAt(w, static_cast<int>(std::lround(kRate / hz)));
+}
+
+// How clearly a hop is voiced at `hz`: the better of the whole window's periodicity
+// and that of its newer half, where the period fits twice in it. An ensemble (a
+// choir patch, several voices a few cents apart) drifts out of phase with itself over
+// the whole 64 ms and repeats better over 32 ms; so does a note just begun, whose
+// older half still holds the breath or the note before.
+double clarityAt(const std::vector<float>& w, double hz) {
+    const int lag = static_cast<int>(std::lround(kRate / hz));
+    const std::size_t half = w.size() / 2;
+    return std::max(correlationAt(w, lag), correlationAt(w.data() + half, w.size() - half, lag));
 }
 
 // The same, at whichever of the two whole lags around the period the window repeats
@@ -317,7 +330,7 @@ struct SungNotes::Impl {
         // window repeats there: the echo's share lowers its repeating at its own period.
         const double named = p;
         if (pitched && echoSounding) p = voiceOverEcho(p);
-        const double clarity = pitched ? periodicity(window, hz(named)) : 0;
+        const double clarity = pitched ? clarityAt(window, hz(named)) : 0;
         // Clear enough to begin a note (a new one, or a step from the held one).
         const bool clear = clarity >= (echoSounding ? kEchoPeriodicity : kMinPeriodicity);
         const bool voiced = clear || (holding && clarity >= kHoldPeriodicity);
