@@ -81,8 +81,7 @@ pactl load-module module-loopback source=cap.monitor sink=mic latency_msec=20 >/
 : >"$work/cpu.game"; : >"$work/latency.game"
 for game in 1 2 3; do
   start_timed "$work/game.log"
-  thread_cpu "$pid" >"$work/threads.before"
-  a="$(cpu_ns "$pid")"; clicked=$SECONDS
+  thread_cpu "$pid" >"$work/threads.before"; clicked=$SECONDS
   xdotool mousemove --window "$wid" 549 266 click 1
   until [ "$(grep -c ' sound ' "$work/game.log")" -ge 6 ]; do sleep 0.02; done
   mapfile -t question < <(awk '$2 == "sound" {print $3}' "$work/game.log" | sed -n '2,6p')
@@ -95,10 +94,9 @@ for game in 1 2 3; do
   start="${EPOCHREALTIME/./}"
   paplay -d mic "$work/voice.wav"
   while [ $((SECONDS - clicked)) -lt 10 ]; do sleep 0.05; done
-  b="$(cpu_ns "$pid")"
   thread_cpu "$pid" >"$work/threads.after"
   kill "$pid"; wait "$pid" 2>/dev/null || true; pid=""
-  awk -v a="$a" -v b="$b" 'BEGIN { printf "%.1f\n", (b - a) / 1e6 }' >>"$work/cpu.game"
+  thread_cpu_total "$work/threads.before" "$work/threads.after" >>"$work/cpu.game"
   by_thread="$(thread_cpu_delta "$work/threads.before" "$work/threads.after")"
   awk -v s="$start" '$2 == "sung" && $1 > s { n++; printf "%.1f\n", ($1 - s - (n - 1) * 650000) / 1000 }' \
     "$work/game.log" >>"$work/latency.game"
@@ -119,13 +117,11 @@ for game in 1 2 3; do
   wid="$(game_window "$pid")"
   [ -n "$wid" ] || { echo "the game's window did not show within 20 s" >&2; exit 1; }
   thread_cpu "$pid" >"$work/threads.before"
-  a="$(cpu_ns "$pid")"
   xdotool mousemove --window "$wid" 549 266 click 1
   sleep 10
-  b="$(cpu_ns "$pid")"
   thread_cpu "$pid" >"$work/threads.after"
   kill "$pid"; wait "$pid" 2>/dev/null || true; pid=""
-  awk -v a="$a" -v b="$b" 'BEGIN { printf "%.1f\n", (b - a) / 1e6 }' >>"$work/cpu.plain_game"
+  thread_cpu_total "$work/threads.before" "$work/threads.after" >>"$work/cpu.plain_game"
   echo "game $game without --sing, CPU over the 10 s by thread: $(thread_cpu_delta "$work/threads.before" "$work/threads.after")"
 done
 echo "the same without --sing, CPU over 10 s from START (median of 3): $(field "$(stats "$work/cpu.plain_game")" 3) ms"

@@ -12,9 +12,9 @@
 //      loudspeakers: notes heard by the right pitch class, extra, from the game, each
 //      right note's report against its nominal onset (median, 95th percentile, most;
 //      with BENCH_VERBOSE each one over 250 ms), and the path's CPU time per second
-//      of audio; with loudspeakers also the dB the
-//      echo canceller takes off the game's sound alone (the same takes without the
-//      voice): over the whole takes and over each piano note's attack.
+//      of audio; with loudspeakers also the dB the echo canceller takes off the
+//      game's sound alone (the same takes without the voice): over the whole takes
+//      and over each piano note's attack.
 //   bench_voice_notes <sound folder> [notes (240)] [seed (1)] [corpus table] [corpus folder]
 //                     [reference burst (1): 20 ms blocks handed to the device at once]
 // bench_voice_notes_webrtc is the same with webrtc's echo canceller in speexdsp's place

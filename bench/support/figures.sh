@@ -34,6 +34,10 @@ thread_cpu_delta() {
   awk 'NR == FNR { was[$1] = $3; next } { ms[$2] += ($3 - was[$1]) / 1e6 }
        END { printf "playback %.1f, capture %.1f, window %.1f, other %.1f ms\n", ms["playback"], ms["capture"], ms["window"], ms["other"] }' "$1" "$2"
 }
+# thread_cpu_total <before> <after>: ms of CPU all the threads took between the two.
+thread_cpu_total() {
+  awk 'NR == FNR { was[$1] = $3; next } { ms += ($3 - was[$1]) / 1e6 } END { printf "%.1f\n", ms }' "$1" "$2"
+}
 # n min median p99 max of the numbers in the files (nearest rank).
 stats() {
   cat "$@" | sort -g | awk '{v[NR]=$1} END {
