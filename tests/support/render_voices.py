@@ -25,7 +25,11 @@ def midi_file(phrases):
         events += [(start, 0, bytes([0xC0, program])), (start, 0, bytes([0xE0, bend & 0x7F, bend >> 7]))]
         for i, key in enumerate(notes):
             on = start + LEAD_MS + i * SPACING_MS
-            events += [(on, 1, bytes([0x90, key, 100])), (on + (SPACING_MS if legato else SUNG_MS), 0, bytes([0x80, key, 0]))]
+            # A legato note runs into the next, but not into the same note again: the
+            # sampled voices restart a key with no dip and no attack to hear, so a
+            # singer breathes between the two as in a detached line.
+            tied = legato and notes[i + 1:i + 2] != [key]
+            events += [(on, 1, bytes([0x90, key, 100])), (on + (SPACING_MS if tied else SUNG_MS), 0, bytes([0x80, key, 0]))]
     events.sort(key=lambda e: e[:2])  # a legato note ends as the next begins
     track, now = b"", 0
     for at, _, data in events + [(len(phrases) * PHRASE_MS, 0, b"\xFF\x2F\x00")]:

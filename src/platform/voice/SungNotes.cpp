@@ -72,6 +72,12 @@ constexpr double kTailDb = 15;
 // murky hop is the note going on, not the note sung again.
 constexpr int kResumeWithin = 2;
 constexpr int kResumeHops = kResumeWithin + kLongestWaitFrames;
+// The tracker names a held note an octave (or two) off for a few hops now and then,
+// and for longer while a new note settles. A held note named an octave off for
+// kLeapHops steady, clear hops in a row, beginning once it has been held kSettledHops,
+// has leapt: a legato octave is the next note.
+constexpr int kLeapHops = 15;
+constexpr int kSettledHops = 20;
 // Sung notes lie between C2 and C7; the tracker's answers outside are not a voice.
 constexpr double kLowestMidi = 36, kHighestMidi = 96;
 
@@ -180,7 +186,8 @@ struct SungNotes::Impl {
     std::size_t filled = 0;
     std::int64_t hops = 0;  // hops analysed so far
 
-    std::vector<double> run;  // pitches of the stretch that may become the next note
+    std::vector<double> run;   // pitches of the stretch that may become the next note
+    std::vector<double> leap;  // a held note's hops an octave off, in a row
     bool holding = false;
     int heldMidi = 0;
     double centre = 0;
@@ -357,10 +364,29 @@ struct SungNotes::Impl {
         }
         unvoiced = 0;
         if (holding) {
-            // The tracker sometimes jumps an octave (or two) for a few hops on a held
-            // note; such a hop neither ends the note nor moves its centre.
+            // A hop an octave (or two) off the held note neither ends it nor moves its
+            // centre, unless a long steady stretch of them is a leap.
             const double octaves = std::round((p - centre) / 12);
-            if (octaves != 0 && std::fabs(p - centre - 12 * octaves) < kStepSemitones) return;
+            if (octaves != 0 && std::fabs(p - centre - 12 * octaves) < kStepSemitones) {
+                if (!clear) {
+                    leap.clear();
+                    return;
+                }
+                leap.push_back(p);
+                while (!leap.empty() && !steady(leap)) leap.erase(leap.begin());
+                const int leapHops = static_cast<int>(leap.size());
+                if (leapHops < kLeapHops || heldHops - leapHops + 1 < kSettledHops) return;
+                if (couldBeEcho && mayBeEcho(mean(leap))) {
+                    leap.clear();
+                    return;
+                }
+                end();
+                run.swap(leap);
+                leap.clear();
+                decide(db);
+                return;
+            }
+            leap.clear();
             // A step is a steady stretch about a semitone or more from the centre: the
             // swing of vibrato, however wide, never stays that far for that long. A
             // murky hop (the held note's ringing blending into the next one's attack)
@@ -388,6 +414,11 @@ struct SungNotes::Impl {
         } else {
             run.push_back(p);
         }
+        decide(db);
+    }
+
+    // Takes the run as the next note once it is steady and long enough (`db`: this hop's level).
+    void decide(double db) {
         while (!run.empty() && !steady(run)) run.erase(run.begin());
         if (static_cast<int>(run.size()) < kSteadyFrames) return;
         // Vibrato moves the pitch up to half a semitone either side in a cycle of
@@ -414,6 +445,11 @@ struct SungNotes::Impl {
             return;
         }
         if (couldBeEcho && mayBeEcho(m)) return;
+        // Two notes overlapping in a step (the last one's release, the next one's
+        // attack) repeat together at a common subharmonic, which the tracker names: a
+        // stretch there, more than an octave below the note just ended, with nothing
+        // at its own frequency, is no voice.
+        if (hops - endedHop <= kTailHops && m < centre - 12 && shareAt(window, hz(m)) < kMissingFundamental) return;
         centre = m;
         heldMidi = static_cast<int>(std::lround(centre));
         holding = true;
@@ -424,6 +460,7 @@ struct SungNotes::Impl {
         dipHops = riseHops = lastDipHop = 0;
         sink({SungNote::Kind::Start, heldMidi, now(), now() - static_cast<std::int64_t>(run.size()) * kHop});
         run.clear();
+        leap.clear();
     }
 };
 
