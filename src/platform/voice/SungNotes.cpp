@@ -76,7 +76,7 @@ constexpr int kResumeHops = kResumeWithin + kLongestWaitFrames;
 // and for longer while a new note settles. A held note named an octave off for
 // kLeapHops steady, clear hops in a row, beginning once it has been held kSettledHops,
 // has leapt: a legato octave is the next note.
-constexpr int kLeapHops = 15;
+constexpr int kLeapHops = 10;
 constexpr int kSettledHops = 20;
 // Sung notes lie between C2 and C7; the tracker's answers outside are not a voice.
 constexpr double kLowestMidi = 36, kHighestMidi = 96;
