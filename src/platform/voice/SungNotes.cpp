@@ -376,11 +376,7 @@ struct SungNotes::Impl {
                 while (!leap.empty() && !steady(leap)) leap.erase(leap.begin());
                 const int leapHops = static_cast<int>(leap.size());
                 if (leapHops < kLeapHops || heldHops - leapHops + 1 < kSettledHops) return;
-                if (couldBeEcho && mayBeEcho(mean(leap))) {
-                    leap.clear();
-                    return;
-                }
-                end();
+                if (!stepsOff(leap)) return;
                 run.swap(leap);
                 leap.clear();
                 decide(db);
@@ -403,18 +399,24 @@ struct SungNotes::Impl {
                 if (std::fabs(p - centre) <= kSteadyTolerance) centre += kCentreFollow * (p - centre);
                 return;
             }
-            // A stretch that may be the game's echo showing through the voice (named
-            // at a common subharmonic, lifted to the echo's harmonic) is no step: the
-            // voice goes on, and its note with it.
-            if (couldBeEcho && mayBeEcho(mean(run))) {
-                run.clear();
-                return;
-            }
-            end();  // the stretch off the old note begins the next one
+            if (!stepsOff(run)) return;  // the stretch off the old note begins the next one
         } else {
             run.push_back(p);
         }
         decide(db);
+    }
+
+    // Whether a steady stretch off the held note (a step or a leap) ends it. One that
+    // may be the game's echo showing through the voice (named at a common
+    // subharmonic, lifted to the echo's harmonic) is no step: it is dropped, and the
+    // voice goes on, and its note with it.
+    bool stepsOff(std::vector<double>& stretch) {
+        if (couldBeEcho && mayBeEcho(mean(stretch))) {
+            stretch.clear();
+            return false;
+        }
+        end();
+        return true;
     }
 
     // Takes the run as the next note once it is steady and long enough (`db`: this hop's level).
