@@ -252,7 +252,7 @@ count_condition() {
       return sang }
     BEGIN { split(classes, pairs, " "); for (i in pairs) { split(pairs[i], kv, "="); cls[kv[1]] = kv[2] } }
     $2 == "sound" { if ($1 - prev > 600000) for (p = 1; p <= n; p++) if ($1 > end[p] && !(p in cap)) cap[p] = $1
-      prev = $1; name = $3; gsub(/\+/, "", name); st[++ns] = $1; sc[ns] = cls[name] }
+      prev = $1; said = $3; name = $3; gsub(/\+/, "", name); st[++ns] = $1; sc[ns] = cls[name] }
     $2 == "sung" { t = $1; m = $3; mine = 0
       for (p = 1; p <= n; p++) {
         if (t > end[p] + 1500000 || ((p in cap) && t > cap[p] && !tail(p, t, m))) continue
@@ -260,8 +260,11 @@ count_condition() {
         if (t >= on[p] - 100000) { h[p, ++hn[p]] = m; ht[p, hn[p]] = t; mine = 1 }
       }
       if (mine) next
-      for (p = 1; p <= n; p++) if (t >= first[p] && t < on[p] - 100000) mine = 1
-      if (mine) own++; else other++ }
+      for (p = 1; p <= n; p++) if (t >= first[p] && t < on[p] - 100000) mine = p
+      if (!mine) { other++; next }
+      own++
+      printf "  %s line %d (question %s): %d, %.0f ms after its first sound, %.0f ms after the game%s last (%s), %.0f ms before the singer\n",
+        cond, line[mine], q[mine], m, (t - first[mine]) / 1000, (t - prev) / 1000, "\047s", said, (on[mine] - t) / 1000 > (out ".own") }
     END {
       for (p = 1; p <= n; p++) {
         for (i = 0; i <= 5; i++) for (j = 0; j <= hn[p]; j++) L[i, j] = 0
@@ -294,7 +297,7 @@ count_condition() {
       for (p = 1; p <= n; p++) printf "%d\n", lead[p] > (out ".lead")
       printf "%d %d %d %d %d %d %d\n", notes, right, extra, own + 0, other + 0, paths["direct"] + 0, paths["replay"] + 0 > (out ".counts")
     }' "$work/phrases" "$work/$1.log"
-  touch "$work/$1.latency" "$work/$1.misses" "$work/$1.predicted"
+  touch "$work/$1.latency" "$work/$1.misses" "$work/$1.predicted" "$work/$1.own"
 }
 row() {  # the table's row of a condition
   local c="$1" notes right extra own other direct replay judged predicted waited early lat start
@@ -338,6 +341,10 @@ for c in headphones loudspeakers; do
 done
 echo "Phrases not heard as sung (right < 5 or extra notes):"
 cat "$work/headphones.misses" "$work/loudspeakers.misses"
+if [ -s "$work/headphones.own" ] || [ -s "$work/loudspeakers.own" ]; then
+  echo "Notes heard from the game's own sound:"
+  cat "$work/headphones.own" "$work/loudspeakers.own"
+fi
 if [ "$check" = 1 ]; then
   if [ ${#failed[@]} -gt 0 ]; then printf 'FAIL %s\n' "${failed[@]}"; exit 1; fi
   echo "ok   the sampled singers through the real binary, with headphones and loudspeakers"
