@@ -35,12 +35,13 @@ cmake --build "$build" -j "$jobs"
 "$root/tests/web/run.sh" "$build" "$root/build-web"
 
 # Every other line of the sampled singers' corpus sung into the real binary, with
-# headphones and with loudspeakers (bench/voice_corpus_real.sh --check). It runs in real
+# headphones and with loudspeakers, the game's sound looped back at the voice's level
+# (bench/voice_corpus_real.sh --check). It runs in real
 # time and takes little CPU, so it runs beside the sanitizer builds; its report comes at
 # the end. A process group of its own: should a sanitizer step fail, its display, sound
 # server and game end with this script.
 corpus_log="$(mktemp)"
-setsid "$root/bench/voice_corpus_real.sh" --build-dir "$build" --every 2 --check >"$corpus_log" 2>&1 &
+BENCH_ECHO_GAIN=0.45 setsid "$root/bench/voice_corpus_real.sh" --build-dir "$build" --every 2 --check >"$corpus_log" 2>&1 &
 corpus=$!
 trap 'kill -- -"$corpus" 2>/dev/null || true; rm -f "$corpus_log"' EXIT
 
