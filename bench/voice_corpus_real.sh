@@ -263,7 +263,7 @@ count_condition() {
       return sang }
     BEGIN { split(classes, pairs, " "); for (i in pairs) { split(pairs[i], kv, "="); cls[kv[1]] = kv[2] } }
     $2 == "sound" { if ($1 - prev > 600000) for (p = 1; p <= n; p++) if ($1 > end[p] && !(p in cap)) cap[p] = $1
-      prev = $1; said = $3; name = $3; gsub(/\+/, "", name); st[++ns] = $1; sc[ns] = cls[name] }
+      prev = $1; name = said = $3; gsub(/\+/, "", name); st[++ns] = $1; sc[ns] = cls[name] }
     $2 == "sung" { t = $1; m = $3; mine = 0
       for (p = 1; p <= n; p++) {
         if (t > end[p] + 1500000 || ((p in cap) && t > cap[p] && !tail(p, t, m))) continue
@@ -274,8 +274,8 @@ count_condition() {
       for (p = 1; p <= n; p++) if (t >= first[p] && t < on[p] - 100000) mine = p
       if (!mine) { other++; next }
       own++
-      printf "  %s line %d (question %s): %d, %.0f ms after its first sound, %.0f ms after the game%s last (%s), %.0f ms before the singer\n",
-        cond, line[mine], q[mine], m, (t - first[mine]) / 1000, (t - prev) / 1000, "\047s", said, (on[mine] - t) / 1000 > (out ".own") }
+      printf "  %s line %d (question %s): %d, %.0f ms after its first sound, %.0f ms after the game\047s last (%s), %.0f ms before the singer\n",
+        cond, line[mine], q[mine], m, (t - first[mine]) / 1000, (t - prev) / 1000, said, (on[mine] - t) / 1000 > (out ".own") }
     END {
       for (p = 1; p <= n; p++) {
         for (i = 0; i <= 5; i++) for (j = 0; j <= hn[p]; j++) L[i, j] = 0
