@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <deque>
+#include <numbers>
+#include <numeric>
 
 namespace zv::voice {
 
@@ -59,6 +61,22 @@ constexpr double kEchoRemovedDb = 12;
 // note it swings between taking much and little, the echo path unchanged.)
 constexpr double kVoiceOverEchoDb = 3;
 constexpr double kVoiceRemovedDb = 6;
+
+// A voice at a pitch the game's sound holds little of: the microphone's power in
+// that pitch's band (three bins of a kWindow-sample spectrum about its fundamental)
+// kVoiceInBandDb above the most the echo can bring there (the echo's bound, as above,
+// on the loudest the game played in that band over the echo path's span), and at
+// least kVoiceShareInBand of all the microphone hears (no faint hum). The echo path
+// is linear: it brings nothing at a frequency the game did not play (an octave below
+// a piano's note), so a voice there stands out however loud the note rings, while a
+// tracker's slip to the octave below the echo finds nothing there.
+constexpr double kVoiceInBandDb = 10;
+constexpr double kVoiceShareInBand = 0.01;
+// A reference spectrum every kSpectrumHops hops, over the echo path's span and the
+// tracker's window.
+constexpr int kSpectrumHops = 3;
+constexpr int kSpectra = (kEchoHops + kWindowHops) / kSpectrumHops + 1;
+constexpr int kBins = kWindow / 2 + 1;
 
 // How long a captured hop waits for its reference while the device is being handed
 // sound: longer than a sound server's usual buffer.
@@ -112,18 +130,79 @@ struct VoiceListener::EchoWatch {
     int voiceHops = 0;               // hops in a row with a voice over the echo, up to kWindowHops
     bool mayEcho = false;    // the echo may be above the microphone's floor at all
     std::array<double, kWindowHops> removedDb{};  // what the canceller took off, the last hops
+    // The band check: the last kWindow samples of the microphone and of the reference
+    // (as lined up, and as handed), and the reference's power spectra over the span.
+    struct Spectra {
+        std::vector<float> samples = std::vector<float>(kWindow);
+        std::vector<std::vector<float>> power = std::vector<std::vector<float>>(kSpectra, std::vector<float>(kBins));
+        int hops = 0;
+        int next = 0;  // the oldest spectrum, the next one replaced
+    };
+    Spectra lined, handedSpectra;
+    std::vector<float> micSamples = std::vector<float>(kWindow);
+    std::vector<float> micPower = std::vector<float>(kBins);
+    bool micPowerFresh = false;  // micPower is of this hop's window
+    std::vector<float> hann = std::vector<float>(kWindow);
+    aubio_fft_t* fft = new_aubio_fft(kWindow);
+    fvec_t* frame = new_fvec(kWindow);
+    cvec_t* spectrum = new_cvec(kWindow);
 
     EchoWatch() {
         for (aubio_pitch_t* p : {pitch, handedPitch}) {
             aubio_pitch_set_unit(p, "midi");
             aubio_pitch_set_silence(p, kAudibleDb);
         }
+        for (int k = 0; k < kWindow; ++k) hann[static_cast<std::size_t>(k)] = 0.5f - 0.5f * std::cos(2 * std::numbers::pi_v<float> * k / kWindow);
     }
     ~EchoWatch() {
         del_aubio_pitch(pitch);
         del_aubio_pitch(handedPitch);
         del_fvec(in);
         del_fvec(out);
+        del_aubio_fft(fft);
+        del_fvec(frame);
+        del_cvec(spectrum);
+    }
+
+    // The power spectrum of a window, Hann-windowed.
+    void powerSpectrum(const std::vector<float>& x, std::vector<float>& power) {
+        for (int k = 0; k < kWindow; ++k) frame->data[k] = x[static_cast<std::size_t>(k)] * hann[static_cast<std::size_t>(k)];
+        aubio_fft_do(fft, frame, spectrum);
+        for (int k = 0; k < kBins; ++k) power[static_cast<std::size_t>(k)] = spectrum->norm[k] * spectrum->norm[k];
+    }
+    static void append(std::vector<float>& window, const std::int16_t* hop) {
+        std::copy(window.begin() + kHop, window.end(), window.begin());
+        for (int k = 0; k < kHop; ++k) window[static_cast<std::size_t>(kWindow - kHop + k)] = hop[k] / 32768.0f;
+    }
+    void appendReference(Spectra& s, const std::int16_t* hop) {
+        append(s.samples, hop);
+        if (++s.hops % kSpectrumHops) return;
+        std::vector<float>& power = s.power[static_cast<std::size_t>(s.next)];
+        s.next = (s.next + 1) % kSpectra;
+        // Silence (the reference between sounds, and all along with headphones) needs no FFT.
+        if (std::all_of(s.samples.begin(), s.samples.end(), [](float v) { return v == 0; }))
+            std::fill(power.begin(), power.end(), 0.0f);
+        else
+            powerSpectrum(s.samples, power);
+    }
+    static double band(const std::vector<float>& power, double midi) {
+        const int at = static_cast<int>(std::lround(440 * std::pow(2, (midi - 69) / 12) * kWindow / kRate));
+        double sum = 0;
+        for (int k = std::max(at - 1, 0); k <= std::min(at + 1, kBins - 1); ++k) sum += power[static_cast<std::size_t>(k)];
+        return sum;
+    }
+    // Whether the microphone holds more in the pitch's band than the echo can bring.
+    bool voiceInBand(double midi) {
+        if (guessed > 0) return false;  // the span's reference is not all known
+        if (!micPowerFresh) powerSpectrum(micSamples, micPower);
+        micPowerFresh = true;
+        double played = 0;
+        for (const Spectra* s : {&lined, &handedSpectra})
+            for (const auto& power : s->power) played = std::max(played, band(power, midi));
+        const double heard = band(micPower, midi);
+        const double all = std::accumulate(micPower.begin(), micPower.end(), 0.0);
+        return heard >= coupling() * kEchoMargin * played * std::pow(10.0, kVoiceInBandDb / 10) &&
+               heard >= kVoiceShareInBand * all;
     }
 
     double coupling() const {
@@ -145,6 +224,7 @@ struct VoiceListener::EchoWatch {
             handedFill = 0;
             for (int k = 0; k < kHop; ++k) in->data[k] = handedHop[static_cast<std::size_t>(k)] / 32768.0f;
             aubio_pitch_do(handedPitch, in, out);
+            appendReference(handedSpectra, handedHop.data());
             handedNote = out->data[0] > 0 ? static_cast<int>(std::lround(out->data[0])) : -1;
         }
     }
@@ -188,6 +268,10 @@ struct VoiceListener::EchoWatch {
         std::rotate(lastDb.begin(), lastDb.begin() + 1, lastDb.end());
         lastDb.back() = db;
         guessed += hop.guessed - recent.front().guessed;
+        static const std::array<std::int16_t, kHop> nothing{};
+        appendReference(lined, known < kHop ? nothing.data() : reference);
+        append(micSamples, mic);
+        micPowerFresh = false;
         recent.pop_front();
         recent.push_back(hop);
 
@@ -251,7 +335,7 @@ struct VoiceListener::EchoWatch {
     // moment: a sound server's underrun), what passes it while it relearns is the
     // whole echo or a mix of the last notes: their pitches and partials, which this
     // rule holds, so a voice in another class is heard meanwhile.
-    bool couldBeEcho(double midi) const {
+    bool couldBeEcho(double midi) {
         // Until the pitch tracker's window has no hop left of the time the echo was
         // audible: a voice rising over the echo is judged by its own hops, not by a
         // stretch of the echo's that the tracker has not yet left behind.
@@ -262,7 +346,8 @@ struct VoiceListener::EchoWatch {
         if (voiceHops >= kWindowHops) return false;
         const int note = static_cast<int>(std::lround(midi));
         return std::any_of(recent.begin(), recent.end(),
-                           [&](const Hop& h) { return mayNameEchoOf(note, h.pitch) || mayNameEchoOf(note, h.handed); });
+                           [&](const Hop& h) { return mayNameEchoOf(note, h.pitch) || mayNameEchoOf(note, h.handed); }) &&
+               !voiceInBand(midi);
     }
 };
 

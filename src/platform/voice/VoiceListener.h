@@ -14,7 +14,9 @@
 // waits: it is heard once the game's note has died away from the microphone (the
 // game's sounds last 1.5 s), or once the voice rises well above any echo, or above
 // it while the canceller takes little of what the microphone hears (it hears
-// something the game did not play). Any other note is heard at once, ringing piano or
+// something the game did not play), or at once when the microphone holds far more at
+// its own fundamental than the echo can bring there (an octave below the game's note,
+// where a piano's sound has nothing). Any other note is heard at once, ringing piano or
 // not; with headphones every note is.
 #pragma once
 
