@@ -40,8 +40,7 @@ def bend_event(at, cents):
 
 
 def midi_file(phrases, offs):
-    # One tick a millisecond.
-    events = [(0, 0, b"\xFF\x51\x03" + (1_000_000).to_bytes(3, "big"))]
+    events = []
     for n, (program, cents, legato, notes) in enumerate(phrases):
         start = n * PHRASE_MS
         events += [(start, 0, bytes([0xC0, program]))]
@@ -58,8 +57,10 @@ def midi_file(phrases, offs):
 
 
 def midi_bytes(events, end):
-    """A one-track MIDI file of (millisecond, order at that millisecond, message) events."""
-    events = sorted(events, key=lambda e: e[:2])  # a legato note ends as the next begins
+    """A one-track MIDI file of (millisecond, order at that millisecond, message) events,
+    one tick a millisecond."""
+    tempo = (0, 0, b"\xFF\x51\x03" + (1_000_000).to_bytes(3, "big"))
+    events = sorted([tempo] + events, key=lambda e: e[:2])  # a legato note ends as the next begins
     track, now = b"", 0
     for at, _, data in events + [(end, 0, b"\xFF\x2F\x00")]:
         track, now = track + vlq(at - now) + data, at
@@ -72,21 +73,27 @@ def main(table, out):
     offs = tuning()
     for font in sorted({row[0] for row in rows}):
         numbers = [n for n, row in enumerate(rows) if row[0] == font]
-        base = os.path.join(out, font)
-        with open(base + ".mid", "wb") as f:
-            f.write(midi_file([(int(rows[n][1]), float(rows[n][2]), rows[n][3] == "legato", [int(k) for k in rows[n][4:]])
-                               for n in numbers], lambda program, key: offs.get((font, program, key), 0.0)))
-        subprocess.run(["fluidsynth", "-ni", "-q", "-R", "0", "-C", "0", "-g", "0.6", "-r", str(RATE), "-O", "s16",
-                        "-F", base + ".wav", f"/usr/share/sounds/sf2/{font}.sf2", base + ".mid"],
-                       check=True, stdout=subprocess.DEVNULL)
-        with wave.open(base + ".wav") as w:
-            frames = array.array("h", w.readframes(w.getnframes()))
-        mono = array.array("h", ((frames[i] + frames[i + 1]) // 2 for i in range(0, len(frames), 2)))
+        midi = midi_file([(int(rows[n][1]), float(rows[n][2]), rows[n][3] == "legato", [int(k) for k in rows[n][4:]])
+                          for n in numbers], lambda program, key: offs.get((font, program, key), 0.0))
+        mono = render_mono(font, midi, RATE, os.path.join(out, font))
         for k, n in enumerate(numbers):
             with wave.open(os.path.join(out, f"{n}.wav"), "wb") as w:
                 w.setnchannels(1), w.setsampwidth(2), w.setframerate(RATE)
                 w.writeframes(mono[k * PHRASE_MS * RATE // 1000:(k + 1) * PHRASE_MS * RATE // 1000].tobytes())
-        os.remove(base + ".wav")
+
+
+def render_mono(font, midi, rate, base):
+    """What FluidSynth renders of a MIDI file's bytes with a Debian sound font (dry: no
+    reverb, no chorus), mono 16-bit at `rate`; `base` names its passing files."""
+    with open(base + ".mid", "wb") as f:
+        f.write(midi)
+    subprocess.run(["fluidsynth", "-ni", "-q", "-R", "0", "-C", "0", "-g", "0.6", "-r", str(rate), "-O", "s16",
+                    "-F", base + ".wav", f"/usr/share/sounds/sf2/{font}.sf2", base + ".mid"],
+                   check=True, stdout=subprocess.DEVNULL)
+    with wave.open(base + ".wav") as w:
+        frames = array.array("h", w.readframes(w.getnframes()))
+    os.remove(base + ".wav")
+    return array.array("h", ((frames[i] + frames[i + 1]) // 2 for i in range(0, len(frames), 2)))
 
 
 if __name__ == "__main__":

@@ -88,8 +88,6 @@ constexpr double kMissingFundamental = 0.01;
 // Two periodicities this close are alike.
 constexpr double kPeriodicityTie = 0.05;
 
-double hz(double midi) { return 440 * std::pow(2, (midi - 69) / 12.0); }
-
 // Normalised correlation of n samples with themselves `lag` samples later.
 double correlationAt(const float* w, std::size_t n, int lag) {
     if (lag <= 0 || lag * 2 > static_cast<int>(n)) return 0;

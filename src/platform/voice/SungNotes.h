@@ -11,6 +11,7 @@
 // clicks, coughs and consonants, being unvoiced or unsteady, make none.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -21,6 +22,9 @@ inline constexpr int kRate = 16000;
 inline constexpr int kHop = 160;       // 10 ms: one analysis step
 inline constexpr int kWindow = 1024;   // 64 ms: five periods of a low bass note (E2)
 inline constexpr int kSteadyMs = 80;
+
+// The frequency (Hz) of a MIDI pitch, fractional or not.
+inline double hz(double midi) { return 440 * std::pow(2, (midi - 69) / 12.0); }
 
 struct SungNote {
     enum class Kind { Start, End };

@@ -131,12 +131,19 @@ struct VoiceListener::EchoWatch {
     bool mayEcho = false;    // the echo may be above the microphone's floor at all
     std::array<double, kWindowHops> removedDb{};  // what the canceller took off, the last hops
     // The band check: the last kWindow samples of the microphone and of the reference
-    // (as lined up, and as handed), and the reference's power spectra over the span.
+    // (as lined up, and as handed), and the reference's windows over the span, every
+    // kSpectrumHops hops. A window's power spectrum is taken only when a check needs
+    // it (seldom: a stretch held as the game's own), and once.
     struct Spectra {
+        struct Window {
+            std::vector<float> samples = std::vector<float>(kWindow);
+            std::vector<float> power = std::vector<float>(kBins);
+            bool known = true;  // `power` is of `samples` (all silence at first)
+        };
         std::vector<float> samples = std::vector<float>(kWindow);
-        std::vector<std::vector<float>> power = std::vector<std::vector<float>>(kSpectra, std::vector<float>(kBins));
+        std::vector<Window> windows = std::vector<Window>(kSpectra);
         int hops = 0;
-        int next = 0;  // the oldest spectrum, the next one replaced
+        int next = 0;  // the oldest window, the next one replaced
     };
     Spectra lined, handedSpectra;
     std::vector<float> micSamples = std::vector<float>(kWindow);
@@ -177,16 +184,23 @@ struct VoiceListener::EchoWatch {
     void appendReference(Spectra& s, const std::int16_t* hop) {
         append(s.samples, hop);
         if (++s.hops % kSpectrumHops) return;
-        std::vector<float>& power = s.power[static_cast<std::size_t>(s.next)];
+        Spectra::Window& w = s.windows[static_cast<std::size_t>(s.next)];
         s.next = (s.next + 1) % kSpectra;
+        w.samples = s.samples;
+        w.known = false;
+    }
+    const std::vector<float>& power(Spectra::Window& w) {
+        if (w.known) return w.power;
         // Silence (the reference between sounds, and all along with headphones) needs no FFT.
-        if (std::all_of(s.samples.begin(), s.samples.end(), [](float v) { return v == 0; }))
-            std::fill(power.begin(), power.end(), 0.0f);
+        if (std::all_of(w.samples.begin(), w.samples.end(), [](float v) { return v == 0; }))
+            std::fill(w.power.begin(), w.power.end(), 0.0f);
         else
-            powerSpectrum(s.samples, power);
+            powerSpectrum(w.samples, w.power);
+        w.known = true;
+        return w.power;
     }
     static double band(const std::vector<float>& power, double midi) {
-        const int at = static_cast<int>(std::lround(440 * std::pow(2, (midi - 69) / 12) * kWindow / kRate));
+        const int at = static_cast<int>(std::lround(hz(midi) * kWindow / kRate));
         double sum = 0;
         for (int k = std::max(at - 1, 0); k <= std::min(at + 1, kBins - 1); ++k) sum += power[static_cast<std::size_t>(k)];
         return sum;
@@ -197,8 +211,8 @@ struct VoiceListener::EchoWatch {
         if (!micPowerFresh) powerSpectrum(micSamples, micPower);
         micPowerFresh = true;
         double played = 0;
-        for (const Spectra* s : {&lined, &handedSpectra})
-            for (const auto& power : s->power) played = std::max(played, band(power, midi));
+        for (Spectra* s : {&lined, &handedSpectra})
+            for (Spectra::Window& w : s->windows) played = std::max(played, band(power(w), midi));
         const double heard = band(micPower, midi);
         const double all = std::accumulate(micPower.begin(), micPower.end(), 0.0);
         return heard >= coupling() * kEchoMargin * played * std::pow(10.0, kVoiceInBandDb / 10) &&
