@@ -131,4 +131,7 @@ void EchoCanceller::process(const std::int16_t* mic, const std::int16_t* referen
 
 bool EchoCanceller::addedEcho() const { return d_->added; }
 
+// webrtc keeps its filter to itself: the echo may lie anywhere in the path's span.
+bool EchoCanceller::echoLags(int&) const { return false; }
+
 }  // namespace zv::voice

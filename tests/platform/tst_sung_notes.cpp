@@ -207,8 +207,8 @@ private slots:
         QTest::addColumn<int>("right");
         QTest::newRow("headphones") << 0.0 << 1 << 0 << 98;
         QTest::newRow("headphones, the sound handed in bursts") << 0.0 << 5 << 0 << 98;
-        QTest::newRow("loudspeakers") << 0.45 << 1 << 0 << 96;
-        QTest::newRow("loudspeakers, the sound handed in bursts") << 0.45 << 5 << 0 << 96;
+        QTest::newRow("loudspeakers") << 0.45 << 1 << 0 << 97;
+        QTest::newRow("loudspeakers, the sound handed in bursts") << 0.45 << 5 << 0 << 97;
         QTest::newRow("loudspeakers, callbacks up to 10 ms late") << 0.45 << 1 << 10 << 96;
     }
     void sampledSingers() {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace zv::voice {
 
@@ -14,6 +15,7 @@ struct EchoCanceller::Impl {
     bool suppressing = true;
     bool cancelling = true;
     bool added = false;
+    std::vector<spx_int32_t> response;
 
     Impl() {
         int rate = kRate;
@@ -65,5 +67,28 @@ void EchoCanceller::process(const std::int16_t* mic, const std::int16_t* referen
 }
 
 bool EchoCanceller::addedEcho() const { return d_->added; }
+
+bool EchoCanceller::echoLags(int& last) const {
+    int size = 0;
+    speex_echo_ctl(d_->echo, SPEEX_ECHO_GET_IMPULSE_RESPONSE_SIZE, &size);
+    d_->response.resize(static_cast<std::size_t>(size));
+    speex_echo_ctl(d_->echo, SPEEX_ECHO_GET_IMPULSE_RESPONSE, d_->response.data());
+    double total = 0;
+    for (spx_int32_t x : d_->response) total += double(x) * x;
+    if (total <= 0) return false;
+    // The response reaches well past the path's end: a piano's few partials leave
+    // most of the filter's frequencies unlearnt, and what those hold spreads thinly
+    // over the whole tail. Most of the energy lies on the path.
+    double sum = 0;
+    for (int k = 0; k < size; ++k) {
+        sum += double(d_->response[static_cast<std::size_t>(k)]) * d_->response[static_cast<std::size_t>(k)];
+        if (sum >= 0.95 * total) {
+            last = k / kHop;
+            return true;
+        }
+    }
+    last = (size - 1) / kHop;
+    return true;
+}
 
 }  // namespace zv::voice

@@ -54,6 +54,10 @@ public:
     // underrun or re-buffering), so it adds a copy of the game's sound instead of
     // removing it. If that goes on, speexdsp resets the filter.
     bool addedEcho() const;
+    // The lags, in hops, over which the filter has placed the echo: `last` is the hop
+    // of its impulse response by which it holds 95 % of the response's energy. False
+    // while it has placed nothing (or cannot tell).
+    bool echoLags(int& last) const;
 
 private:
     struct Impl;

@@ -78,6 +78,16 @@ constexpr int kSpectrumHops = 3;
 constexpr int kSpectra = (kEchoHops + kWindowHops) / kSpectrumHops + 1;
 constexpr int kBins = kWindow / 2 + 1;
 
+// The echo's bound looks back over the path's whole span (kEchoHops) unless the
+// canceller has placed the echo within kMostLagHops hops, two readings kLagsEveryHops
+// apart agreeing within kLagAgreeHops, with no sound added since: then over those
+// hops and kLagSpareHops more. A piano note's attack then stops counting once its echo
+// has passed, and a voice sung into its ring is judged against the ring.
+constexpr int kLagsEveryHops = 50;
+constexpr int kMostLagHops = 12;
+constexpr int kLagAgreeHops = 2;
+constexpr int kLagSpareHops = 3;
+
 // How long a captured hop waits for its reference while the device is being handed
 // sound: longer than a sound server's usual buffer.
 constexpr std::int64_t kWaitNs = 150000000;
@@ -129,6 +139,9 @@ struct VoiceListener::EchoWatch {
     bool aboveEcho = false;          // the microphone louder than the echo can be, the margin aside
     int voiceHops = 0;               // hops in a row with a voice over the echo, up to kWindowHops
     bool mayEcho = false;    // the echo may be above the microphone's floor at all
+    int boundHops = kEchoHops;  // the newest hops of `recent` the echo's bound looks at
+    int lagsAge = 0;            // hops since the canceller's lags were last read
+    int lastLag = -1;           // the last reading's, -1 for none
     std::array<double, kWindowHops> removedDb{};  // what the canceller took off, the last hops
     // The band check: the last kWindow samples of the microphone and of the reference
     // (as lined up, and as handed), and the reference's windows over the span, every
@@ -290,7 +303,8 @@ struct VoiceListener::EchoWatch {
         recent.push_back(hop);
 
         double weakest = 1, loudest = 0;
-        for (const Hop& h : recent) weakest = std::min(weakest, h.power), loudest = std::max(loudest, h.power);
+        for (const Hop& h : recent) weakest = std::min(weakest, h.power);
+        for (auto h = recent.end() - boundHops; h != recent.end(); ++h) loudest = std::max(loudest, h->power);
         const double heard = hopPower(mic);
         // A guessed hop may overstate the reference: no measure from such a span. Nor
         // from a hop the canceller added sound to: the echo path dropping out for a
@@ -321,6 +335,27 @@ struct VoiceListener::EchoWatch {
         const bool voice = aboveEcho && !added && removedDb.back() <= kVoiceRemovedDb;
         voiceHops = voice ? std::min(voiceHops + 1, kWindowHops) : 0;
     }
+    // Reads where the canceller has placed the echo (EchoCanceller::echoLags) now and
+    // then while it works; any sound it added (the path moved or dropped out) puts
+    // the bound back on the whole span until two readings agree again.
+    void placed(const EchoCanceller& canceller, bool cancelling, bool added) {
+        if (added) {
+            boundHops = kEchoHops;
+            lastLag = -1;
+            lagsAge = 0;
+            return;
+        }
+        if (!cancelling || ++lagsAge < kLagsEveryHops) return;
+        lagsAge = 0;
+        int last = 0;
+        // Not before the path's gain is measured: against a guessed gain, only the
+        // loudest of the span bounds the echo safely.
+        const bool placedNow = !couplingBlocks.empty() && canceller.echoLags(last) && last <= kMostLagHops;
+        const bool agree = placedNow && lastLag >= 0 && std::abs(last - lastLag) <= kLagAgreeHops;
+        boundHops = agree ? std::max(last, lastLag) + 1 + kLagSpareHops : kEchoHops;
+        lastLag = placedNow ? last : -1;
+    }
+
     bool mostlyEcho() const {
         double sum = 0;
         for (double db : removedDb) sum += db;
@@ -409,8 +444,10 @@ void VoiceListener::process(const std::int16_t* mic, const std::int16_t* referen
     silentHops_ = referenceSilent ? std::min(silentHops_ + 1, kRestAfterHops) : 0;
     // The residual-echo suppression only while the echo may be heard at all: with
     // headphones it would take a bite out of the voice.
-    canceller_.process(mic, reference, voice, silentHops_ < kRestAfterHops && echo_->mayEcho, echo_->mayEcho);
+    const bool cancel = silentHops_ < kRestAfterHops && echo_->mayEcho;
+    canceller_.process(mic, reference, voice, cancel, echo_->mayEcho);
     echo_->cancelled(mic, voice, canceller_.addedEcho());
+    echo_->placed(canceller_, cancel, canceller_.addedEcho());
     notes_.setEcho(echo_->audible);
     for (int k = 0; k < kHop; ++k) hop[k] = voice[k] / 32768.0f;
     notes_.feed(hop, kHop);
