@@ -16,6 +16,7 @@ struct EchoCanceller::Impl {
     bool cancelling = true;
     bool added = false;
     std::vector<spx_int32_t> response;
+    std::vector<double> energy;
 
     Impl() {
         int rate = kRate;
@@ -73,21 +74,17 @@ bool EchoCanceller::echoLags(int& last) const {
     speex_echo_ctl(d_->echo, SPEEX_ECHO_GET_IMPULSE_RESPONSE_SIZE, &size);
     d_->response.resize(static_cast<std::size_t>(size));
     speex_echo_ctl(d_->echo, SPEEX_ECHO_GET_IMPULSE_RESPONSE, d_->response.data());
-    double total = 0;
-    for (spx_int32_t x : d_->response) total += double(x) * x;
-    if (total <= 0) return false;
+    // The energy up to each tap, in place.
+    std::vector<double>& energy = d_->energy;
+    energy.resize(d_->response.size());
+    double sum = 0;
+    for (std::size_t k = 0; k < energy.size(); ++k) energy[k] = sum += double(d_->response[k]) * d_->response[k];
+    if (sum <= 0) return false;
     // The response reaches well past the path's end: a piano's few partials leave
     // most of the filter's frequencies unlearnt, and what those hold spreads thinly
     // over the whole tail. Most of the energy lies on the path.
-    double sum = 0;
-    for (int k = 0; k < size; ++k) {
-        sum += double(d_->response[static_cast<std::size_t>(k)]) * d_->response[static_cast<std::size_t>(k)];
-        if (sum >= 0.95 * total) {
-            last = k / kHop;
-            return true;
-        }
-    }
-    last = (size - 1) / kHop;
+    const auto reached = std::lower_bound(energy.begin(), energy.end(), 0.95 * sum);
+    last = static_cast<int>(std::min<std::ptrdiff_t>(reached - energy.begin(), size - 1)) / kHop;
     return true;
 }
 

@@ -338,8 +338,8 @@ struct VoiceListener::EchoWatch {
     // Reads where the canceller has placed the echo (EchoCanceller::echoLags) now and
     // then while it works; any sound it added (the path moved or dropped out) puts
     // the bound back on the whole span until two readings agree again.
-    void placed(const EchoCanceller& canceller, bool cancelling, bool added) {
-        if (added) {
+    void placed(const EchoCanceller& canceller, bool cancelling) {
+        if (addingHops > 0) {
             boundHops = kEchoHops;
             lastLag = -1;
             lagsAge = 0;
@@ -447,7 +447,7 @@ void VoiceListener::process(const std::int16_t* mic, const std::int16_t* referen
     const bool cancel = silentHops_ < kRestAfterHops && echo_->mayEcho;
     canceller_.process(mic, reference, voice, cancel, echo_->mayEcho);
     echo_->cancelled(mic, voice, canceller_.addedEcho());
-    echo_->placed(canceller_, cancel, canceller_.addedEcho());
+    echo_->placed(canceller_, cancel);
     notes_.setEcho(echo_->audible);
     for (int k = 0; k < kHop; ++k) hop[k] = voice[k] / 32768.0f;
     notes_.feed(hop, kHop);
