@@ -96,6 +96,8 @@ private slots:
         QTest::newRow("repeated notes: short breaths between")
             << Notes{{62, 250, 10, 0, 60}, {62, 250, 10, 0, 30}, {62, 250, 10, 0, 40}, {62, 250, 10, 0, 50}} << int(Quiet) << 0
             << Classes{2, 2, 2, 2};
+        QTest::newRow("held, named a twelfth below for a moment")
+            << Notes{{80, 300, 10}, {80, 90, 10, 0, -1, false, 0.2}, {80, 300, 10, 0, -1}} << int(Quiet) << 0 << Classes{8};
         QTest::newRow("silence") << Notes{} << int(Quiet) << 0 << Classes{};
         QTest::newRow("room noise") << Notes{{0, 0, 0, 0, 4000}} << int(Room) << 0 << Classes{};
         QTest::newRow("clicks") << Notes{{0, 0, 0, 0, 3000}} << int(Clicks) << 0 << Classes{};

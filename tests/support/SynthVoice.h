@@ -18,6 +18,7 @@ struct Note {
     double scoop = 0;         // semitones below, glided up over the first 70 ms
     int gapMs = 60;           // before it: silence, or a glide from the last note when < 0 (legato)
     bool consonant = false;   // a noise burst ("t", "s") starts it
+    double third = 0;         // a tone a twelfth below, against the fundamental (a sampled voice's loop)
 };
 
 inline constexpr int kRate = 16000;
@@ -33,7 +34,7 @@ inline Sung sing(const std::vector<Note>& notes, unsigned seed, double level = 0
     std::mt19937 rng(seed);
     std::normal_distribution<double> noise(0, 1);
     Sung out;
-    double phase = 0, lastMidi = notes.empty() ? 60 : notes[0].midi;
+    double phase = 0, phase3 = 0, lastMidi = notes.empty() ? 60 : notes[0].midi;
     std::vector<double> amp;
     for (std::size_t n = 0; n < notes.size(); ++n) {
         const Note& note = notes[n];
@@ -63,6 +64,7 @@ inline Sung sing(const std::vector<Note>& notes, unsigned seed, double level = 0
             }
             double v = 0;
             for (std::size_t k = 1; k <= amp.size(); ++k) v += amp[k - 1] * std::sin(2 * M_PI * k * phase);
+            v += note.third * amp[0] * std::sin(2 * M_PI * (phase3 = std::fmod(phase3 + f0 / 3 / kRate, 1.0)));
             const double attack = legato ? 1 : std::min(1.0, t / 0.03);
             const double release = tied ? 1 : std::min(1.0, (count - i) / (0.04 * kRate));
             out.samples.push_back(static_cast<float>(v * attack * release));

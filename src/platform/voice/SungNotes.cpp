@@ -73,9 +73,10 @@ constexpr double kTailDb = 15;
 constexpr int kResumeWithin = 2;
 constexpr int kResumeHops = kResumeWithin + kLongestWaitFrames;
 // The tracker names a held note an octave (or two) off for a few hops now and then,
-// and for longer while a new note settles. A held note named an octave off for
-// kLeapHops steady, clear hops in a row, beginning once it has been held kSettledHops,
-// has leapt: a legato octave is the next note.
+// and for longer while a new note settles; or a twelfth below, at three of its
+// periods. A held note named so for kLeapHops steady, clear hops in a row, beginning
+// once it has been held kSettledHops, has leapt: a legato octave (or twelfth) is the
+// next note.
 constexpr int kLeapHops = 10;
 constexpr int kSettledHops = 20;
 // Sung notes lie between C2 and C7; the tracker's answers outside are not a voice.
@@ -185,7 +186,7 @@ struct SungNotes::Impl {
     std::int64_t hops = 0;  // hops analysed so far
 
     std::vector<double> run;   // pitches of the stretch that may become the next note
-    std::vector<double> leap;  // a held note's hops an octave off, in a row
+    std::vector<double> leap;  // a held note's hops an octave (or a twelfth) off, in a row
     bool holding = false;
     int heldMidi = 0;
     double centre = 0;
@@ -362,10 +363,11 @@ struct SungNotes::Impl {
         }
         unvoiced = 0;
         if (holding) {
-            // A hop an octave (or two) off the held note neither ends it nor moves its
-            // centre, unless a long steady stretch of them is a leap.
+            // A hop an octave (or two) off the held note, or a twelfth below it, neither
+            // ends it nor moves its centre, unless a long steady stretch of them is a leap.
             const double octaves = std::round((p - centre) / 12);
-            if (octaves != 0 && std::fabs(p - centre - 12 * octaves) < kStepSemitones) {
+            if ((octaves != 0 && std::fabs(p - centre - 12 * octaves) < kStepSemitones) ||
+                std::fabs(p - centre + harmonicSemitones(3)) < kStepSemitones) {
                 if (!clear) {
                     leap.clear();
                     return;
@@ -374,6 +376,9 @@ struct SungNotes::Impl {
                 while (!leap.empty() && !steady(leap)) leap.erase(leap.begin());
                 const int leapHops = static_cast<int>(leap.size());
                 if (leapHops < kLeapHops || heldHops - leapHops + 1 < kSettledHops) return;
+                // A voice always sounds at its own pitch: with nothing there, a leap
+                // below is the held note's period counted twice or three times over.
+                if (p < centre && shareAt(window, hz(p)) < kMissingFundamental) return;
                 if (!stepsOff(leap)) return;
                 run.swap(leap);
                 leap.clear();
