@@ -218,10 +218,11 @@ run_condition() {
 }
 : >"$work/games"; : >"$work/phrases"; : >"$work/waited"; : >"$work/judged_early"; : >"$work/unsung"
 run_condition headphones
-# The loopback as a room is: one fixed path. Both null sinks run on one clock, so the
-# loopback's rate adjustment (every 10 s by default) has nothing to follow, and each
-# adjustment would move the echo against the game's sound as no room does.
-pactl load-module module-loopback source=cap.monitor sink=mic latency_msec=20 adjust_time=0 >/dev/null
+# The loopback as a room: a path of one length. Left without its rate adjustment, the
+# loopback's buffer grew by about 0.46 ms a second here (20 ms to 148 ms in under five
+# minutes, `pactl list sink-inputs`), the echo coming later and later as no room's
+# does; adjusting its rate every second holds it near its 20 ms.
+pactl load-module module-loopback source=cap.monitor sink=mic latency_msec=20 adjust_time=1 >/dev/null
 # Nothing else plays into "mic" now: its one stream is the loopback's.
 # pactl reads a volume with a decimal point as a linear factor, and one without as
 # its raw scale (0-65536): "1" would all but mute the loopback.
