@@ -229,6 +229,10 @@ struct SungNotes::Impl {
 
     std::int64_t now() const { return hops * kHop; }
 
+    // Whether the window holds any power at `midi` itself: a voice always sounds at its
+    // own pitch, a tracker's subharmonic of other sounds need not.
+    bool soundsAt(double midi) const { return shareAt(window, hz(midi)) >= kMissingFundamental; }
+
     void end() {
         if (holding) {
             sink({SungNote::Kind::End, heldMidi, now(), 0});
@@ -264,7 +268,7 @@ struct SungNotes::Impl {
         if (couldBeEcho(midi)) return true;
         // A voice always sounds at its own pitch; what the tracker names in the echo's
         // residue may have nothing there at all.
-        if (echoSounding && shareAt(window, hz(midi)) < kMissingFundamental) return true;
+        if (echoSounding && !soundsAt(midi)) return true;
         // A voice a tone or two from the note repeats almost as well at the note's
         // period as at its own (its fundamental is a sine there, nearly in phase): what
         // is the echo's repeats at the note's period at least as well as at the pitch
@@ -286,7 +290,7 @@ struct SungNotes::Impl {
     // the voice the louder, that is the voice. (A voice's own fundamental is never that
     // faint, even when its third harmonic is strong enough to repeat so.)
     double voiceOverEcho(double p) const {
-        if (shareAt(window, hz(p)) >= kMissingFundamental) return p;
+        if (soundsAt(p)) return p;
         double best = p, bestPeriodicity = kHoldPeriodicity;
         for (int k = 2; k <= 6 && p + harmonicSemitones(k) <= kHighestMidi; ++k) {
             const double up = p + harmonicSemitones(k), repeats = periodicity(window, hz(up));
@@ -378,7 +382,7 @@ struct SungNotes::Impl {
                 if (leapHops < kLeapHops || heldHops - leapHops + 1 < kSettledHops) return;
                 // A voice always sounds at its own pitch: with nothing there, a leap
                 // below is the held note's period counted twice or three times over.
-                if (p < centre && shareAt(window, hz(p)) < kMissingFundamental) return;
+                if (p < centre && !soundsAt(p)) return;
                 if (!stepsOff(leap)) return;
                 run.swap(leap);
                 leap.clear();
@@ -454,7 +458,7 @@ struct SungNotes::Impl {
         // attack) repeat together at a common subharmonic, which the tracker names: a
         // stretch there, more than an octave below the note just ended, with nothing
         // at its own frequency, is no voice.
-        if (hops - endedHop <= kTailHops && m < centre - 12 && shareAt(window, hz(m)) < kMissingFundamental) return;
+        if (hops - endedHop <= kTailHops && m < centre - 12 && !soundsAt(m)) return;
         centre = m;
         heldMidi = static_cast<int>(std::lround(centre));
         holding = true;
