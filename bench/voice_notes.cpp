@@ -77,7 +77,7 @@ std::vector<HopPower> cancelHops(const zv::synth::Room& room) {
         for (int h = 0; h < 2; ++h) {
             for (int i = 0; i < kHop; ++i)
                 mic[i] = static_cast<std::int16_t>(std::clamp(room.mic[b * 320 + h * kHop + i], -1.0f, 1.0f) * 32767);
-            reference.take(ref, kHop, reference.captureTime(kHop, ns + (h + 1) * 10000000));
+            reference.take(ref, kHop, reference.placeCapture(kHop, ns + (h + 1) * 10000000));
             canceller.process(mic, ref, out);
             HopPower p{0, 0};
             for (int i = 0; i < kHop; ++i) p.in += double(mic[i]) * mic[i], p.out += double(out[i]) * out[i];

@@ -3,6 +3,7 @@
 #include <speex/speex_resampler.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include "platform/voice/SungNotes.h"
@@ -21,6 +22,17 @@ constexpr std::int64_t kClockSteadyNs = 1500000;
 // placed further behind what the device was handed has its clock misread (a busy
 // machine's callbacks), and takes the sound of that long ago instead.
 constexpr std::int64_t kLongestPath = kRate / 2;
+// Two clocks running apart move the offset between them a step of kClockSteadyNs at a
+// time (two streams' clocks on one device never do). The capture's place follows the
+// least-squares line through the last kDriftSteps steps (once kLeastDriftSteps of
+// them have come, all one way) rather than the steps themselves, so the echo slides against its reference as smoothly as the clocks
+// part; with no steps it stays where it was placed. A step further than kRestartSamples
+// (more than the threshold and a callback's jitter) is a stream started again, not a
+// drift: the line starts over from it.
+constexpr std::size_t kDriftSteps = 8;
+constexpr double kLeastDriftSteps = 3;
+constexpr std::int64_t kRestartSamples = 2 * kClockSteadyNs / kNsPerSample;
+constexpr double kMostDrift = 0.002;  // two thousand parts per million
 // A pause in what the sound device was handed longer than this (it was closed: the
 // game closes it after seconds of silence; a callback late on a busy machine is not
 // a pause) starts the reference again at the time of the next buffer.
@@ -83,13 +95,37 @@ void ReferenceTap::played(const std::int16_t* frames, int frameCount, int channe
     }
 }
 
-std::int64_t ReferenceTap::captureTime(int count, std::int64_t nowNs) {
+ReferenceTap::Placement ReferenceTap::placeCapture(int count, std::int64_t nowNs) {
     std::lock_guard lock(mutex_);
     // The callback runs once its samples are in: the last was captured at about nowNs.
     capturedClock_.observe(nowNs, captured_ + count);
-    const std::int64_t firstNs = capturedClock_.timeOf(captured_);
+    const std::int64_t first = captured_;
     captured_ += count;
-    return firstNs;
+    if (!playedClock_.known) return {};
+    // The offset between the two clocks, in samples, and where it stepped.
+    const std::int64_t offset = (capturedClock_.zeroNs - playedClock_.zeroNs) / kNsPerSample;
+    if (steps_.empty() || offset != steps_.back().offset) {
+        if (!steps_.empty() && std::llabs(offset - steps_.back().offset) > kRestartSamples) steps_.clear();
+        steps_.push_back({first, offset});
+        if (steps_.size() > kDriftSteps) steps_.pop_front();
+    }
+    const Placement stepped{double(first + steps_.back().offset), 1, true};
+    // A drift steps one way, again and again; a glitch of the callbacks once, or back.
+    double n = 0, sx = 0, sy = 0, sxx = 0, sxy = 0, oneWay = 0;
+    for (std::size_t i = 0; i < steps_.size(); ++i) {
+        const double x = double(steps_[i].at - first), y = double(steps_[i].offset);
+        n += 1, sx += x, sy += y, sxx += x * x, sxy += x * y;
+        if (i > 0) oneWay += y > double(steps_[i - 1].offset) ? 1 : -1;
+    }
+    if (n < kLeastDriftSteps || std::fabs(oneWay) < n - 1) return stepped;
+    const double drift = (n * sxy - sx * sy) / (n * sxx - sx * sx), there = (sy - drift * sx) / n;
+    if (!(std::fabs(drift) <= kMostDrift)) return stepped;
+    // The line strayed from the clocks' offset further than a step: the drift changed.
+    if (std::fabs(there - double(steps_.back().offset)) > double(kRestartSamples)) {
+        steps_.erase(steps_.begin(), steps_.end() - 1);
+        return stepped;
+    }
+    return {double(first) + there, 1 + drift, true};
 }
 
 bool ReferenceTap::flowing(std::int64_t nowNs, std::int64_t withinNs) {
@@ -97,23 +133,39 @@ bool ReferenceTap::flowing(std::int64_t nowNs, std::int64_t withinNs) {
     return playedClock_.known && nowNs - lastPlayedNs_ < withinNs;
 }
 
-int ReferenceTap::take(std::int16_t* out, int count, std::int64_t firstNs) {
+int ReferenceTap::take(std::int16_t* out, int count, const Placement& at) {
     std::lock_guard lock(mutex_);
-    if (!playedClock_.known) {
+    if (!at.known) {
         std::fill(out, out + count, 0);
         return 0;
     }
-    const std::int64_t first =
-        std::max((firstNs - playedClock_.zeroNs) / kNsPerSample, written_ - kLongestPath - count);
+    double first = at.first, step = at.step;
+    if (first < static_cast<double>(written_ - kLongestPath - count)) {
+        first = static_cast<double>(written_ - kLongestPath - count);
+        step = 1;
+    }
+    const auto sample = [this](std::int64_t k) -> float {
+        const bool kept = k >= 0 && k < written_ && k >= written_ - static_cast<std::int64_t>(kRingSize);
+        return kept ? ring_[static_cast<std::size_t>(k) % kRingSize] : 0.0f;
+    };
     int known = 0;
     for (int i = 0; i < count; ++i) {
-        const std::int64_t k = first + i;
-        // Not handed yet: the device goes on with what it was handed last, as far as
-        // is known (silence where nothing was).
-        const std::int64_t at = std::min(k, written_ - count + i);
-        const bool kept = at >= 0 && at < written_ && at >= written_ - static_cast<std::int64_t>(kRingSize);
-        out[i] = kept ? ring_[static_cast<std::size_t>(at) % kRingSize] : 0;
-        known += k < written_;
+        const double p = first + i * step;
+        const auto k = static_cast<std::int64_t>(std::floor(p));
+        const auto f = static_cast<float>(p - static_cast<double>(k));
+        if (k + 2 >= written_) {
+            // Not handed yet: the device goes on with what it was handed last, as far
+            // as is known (silence where nothing was).
+            out[i] = static_cast<std::int16_t>(sample(std::min(k, written_ - count + i)));
+            known += k < written_;
+            continue;
+        }
+        // Between two samples: a cubic through the four around (Catmull-Rom), which
+        // gives a sample itself where the place falls on one.
+        const float a = sample(k - 1), b = sample(k), c = sample(k + 1), d = sample(k + 2);
+        const float v = b + 0.5f * f * (c - a + f * (2 * a - 5 * b + 4 * c - d + f * (3 * (b - c) + d - a)));
+        out[i] = static_cast<std::int16_t>(std::clamp(std::lround(v), -32768L, 32767L));
+        ++known;
     }
     return known;
 }

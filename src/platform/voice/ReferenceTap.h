@@ -5,7 +5,10 @@
 // time, so the echo lags its reference by a steady amount (the path through the sound
 // server, loudspeaker and microphone), however the two devices' callbacks interleave.
 // A gap or jitter there would move the echo against its reference, and the filter
-// would have to learn the path anew.
+// would have to learn the path anew. So would two device clocks that run apart (a
+// loudspeaker's and a microphone's differ by up to a few hundred parts per million:
+// half a millisecond a second): the reference is read at the rate the capture keeps
+// against it, between its samples where it falls there.
 #pragma once
 
 #include <cstdint>
@@ -29,18 +32,26 @@ public:
     // handed to the sound device at `nowNs` (steady clock). Converted to 16 kHz mono
     // and kept.
     void played(const std::int16_t* frames, int frameCount, int channels, std::int64_t nowNs);
-    // The audio time (steady clock) of the first of the next `count` captured samples,
-    // the last of which was captured at about `nowNs`: the capture stream's own
-    // sample position placed on a clock read from its callbacks.
-    std::int64_t captureTime(int count, std::int64_t nowNs);
-    // The reference for `count` samples captured from `firstNs` on (captureTime()):
-    // what the sound device was handed for the time of each, placed by the two
-    // streams' sample positions, not by when the callbacks happened to run (but never
-    // further behind the newest handed than an echo path is long). Returns how many
-    // of them are known: the rest, at the end, are times the device has not been
-    // handed yet (its callback is late, or it is closed) and come as the newest sound
-    // it was handed: the game may still be sounding it.
-    int take(std::int16_t* out, int count, std::int64_t firstNs);
+    // Where a run of captured samples lies in what the device was handed: the position
+    // (in handed samples, at 16 kHz) of its first sample's time, and how far on each
+    // next captured sample lies (1, but for the two devices' clocks running apart).
+    struct Placement {
+        double first = 0;
+        double step = 1;
+        bool known = false;  // false until the device has been handed anything
+    };
+    // The placement of the next `count` captured samples, the last of which was
+    // captured at about `nowNs`: the two streams' sample positions placed on clocks
+    // read from their callbacks, along the line on which the offset between the two
+    // clocks has moved as they run apart. Called once for each run, in order.
+    Placement placeCapture(int count, std::int64_t nowNs);
+    // The reference for `count` samples captured at `at` (placeCapture()): what the
+    // sound device was handed for the time of each, not for when the callbacks
+    // happened to run (but never further behind the newest handed than an echo path
+    // is long). Returns how many of them are known: the rest, at the end, are times
+    // the device has not been handed yet (its callback is late, or it is closed) and
+    // come as the newest sound it was handed: the game may still be sounding it.
+    int take(std::int16_t* out, int count, const Placement& at);
     // What the device was handed from sample `next` on (counted from the first ever
     // handed; a reader more than the kept span behind skips to the oldest kept), at
     // most `count` samples: the whole handed stream, in order, whatever the capture's
@@ -74,6 +85,12 @@ private:
     std::int64_t captured_ = 0;       // index of the next captured sample
     std::int64_t lastPlayedNs_ = 0;   // when the device was last handed sound
     StreamClock playedClock_, capturedClock_;
+    // Where the offset between the two clocks stepped (the captured sample, and the
+    // offset from then on, in samples), the newest last.
+    struct Step {
+        std::int64_t at, offset;
+    };
+    std::deque<Step> steps_;
     struct Resampler;
     std::unique_ptr<Resampler> resampler_;
 };

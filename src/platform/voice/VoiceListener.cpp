@@ -415,7 +415,7 @@ void VoiceListener::captured(const std::int16_t* samples, std::size_t count, std
         if (pending_.size() < static_cast<std::size_t>(kHop)) continue;
         // This hop's last sample came in count - 1 - i samples before the last of all.
         const std::int64_t lastNs = nowNs - static_cast<std::int64_t>(count - 1 - i) * 1000000000LL / kRate;
-        waiting_.push_back({{}, reference_.captureTime(kHop, lastNs), lastNs});
+        waiting_.push_back({{}, reference_.placeCapture(kHop, lastNs), lastNs});
         std::copy(pending_.begin(), pending_.end(), waiting_.back().mic.begin());
         pending_.clear();
     }
@@ -425,7 +425,7 @@ void VoiceListener::captured(const std::int16_t* samples, std::size_t count, std
     std::int16_t reference[kHop];
     while (!waiting_.empty()) {
         const Waiting& hop = waiting_.front();
-        const int known = reference_.take(reference, kHop, hop.firstNs);
+        const int known = reference_.take(reference, kHop, hop.at);
         if (known < kHop && nowNs - hop.arrivedNs < kWaitNs && reference_.flowing(nowNs, kWaitNs)) break;
         process(hop.mic.data(), reference, known);
         waiting_.pop_front();

@@ -48,7 +48,7 @@ public:
 private:
     struct Waiting {
         std::array<std::int16_t, kHop> mic;
-        std::int64_t firstNs;    // the audio time of its first sample
+        ReferenceTap::Placement at;  // where its samples lie in the reference
         std::int64_t arrivedNs;  // when it came
     };
     void process(const std::int16_t* mic, const std::int16_t* reference, int known);
