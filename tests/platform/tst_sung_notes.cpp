@@ -167,33 +167,31 @@ private slots:
         }
     }
 
-    // The game's notes for 40 s at a microphone whose clock runs 500 ppm apart from the
-    // device's, either way: over the last 10 s the canceller, fed what the tap places, takes
-    // at least half as many dB of the echo off as with one clock (29.5 dB; placed in steps, 6-7).
+    // The game's notes for 40 s at a microphone 500 ppm apart from the device's, either way: over the last
+    // 10 s the canceller, fed what the tap places, takes off at least half the dB it does with one clock.
     void echoFollowsDriftingClocks() {
-        constexpr int kHop = zv::voice::kHop;
         std::vector<std::pair<const std::vector<std::int16_t>*, int>> sounds;
         for (int n = 0; n < 78; ++n) sounds.push_back({gameSounds(11)[std::size_t(n % 10 + 1)].first, 200 + 500 * n});
         const auto room = zv::synth::withGameSound(std::vector<float>(40 * zv::synth::kRate), sounds, 0.45, 60);
         const auto takenOffDb = [&](double drift) {
             zv::voice::ReferenceTap tap;
             zv::voice::EchoCanceller canceller;
-            std::int16_t mic[kHop], ref[kHop], out[kHop];
+            std::int16_t mic[zv::voice::kHop], ref[zv::voice::kHop], out[zv::voice::kHop];
             double in = 0, left = 0;
-            for (std::size_t h = 0, block = 0; double((h + 1) * kHop) / (1 + drift) + 9 < double(room.mic.size()); ++h) {
+            for (std::size_t h = 0, block = 0; double((h + 1) * zv::voice::kHop) / (1 + drift) + 9 < double(room.mic.size()); ++h) {
                 const std::int64_t capturedNs = std::llround((h + 1) * 1e7 / (1 + drift)) + 20000000;
                 for (; std::int64_t(block) * 20000000 <= capturedNs && (block + 1) * 1920 <= room.played.size(); ++block)
                     tap.played(room.played.data() + block * 1920, 960, 2, std::int64_t(block) * 20000000);  // at its time
-                for (int i = 0; i < kHop; ++i) {  // the room as the drifting clock samples it (a windowed sinc)
-                    const double t = double(h * kHop + std::size_t(i)) / (1 + drift), pi = std::numbers::pi;
+                for (int i = 0; i < zv::voice::kHop; ++i) {  // the room as the drifting clock samples it (a windowed sinc)
+                    const double t = double(h * zv::voice::kHop + std::size_t(i)) / (1 + drift), pi = std::numbers::pi;
                     double v = 0;
                     for (auto k = std::max<long>(0, long(t) - 7); k <= long(t) + 8; ++k)
                         v += room.mic[std::size_t(k)] * (double(k) == t ? 1 : 8 * std::sin(pi * (t - k)) * std::sin(pi * (t - k) / 8) / (pi * pi * (t - k) * (t - k)));
                     mic[i] = std::int16_t(std::clamp(v, -1.0, 1.0) * 32767);
                 }
-                tap.take(ref, kHop, tap.placeCapture(kHop, capturedNs));
+                tap.take(ref, zv::voice::kHop, tap.placeCapture(zv::voice::kHop, capturedNs));
                 canceller.process(mic, ref, out);
-                for (int i = 0; h >= 3000 && i < kHop; ++i) in += double(mic[i]) * mic[i], left += double(out[i]) * out[i];
+                for (int i = 0; h >= 3000 && i < zv::voice::kHop; ++i) in += double(mic[i]) * mic[i], left += double(out[i]) * out[i];
             }
             return 10 * std::log10(in / left);
         };
