@@ -5,7 +5,6 @@
 #include <QTest>
 
 #include <map>
-#include <numbers>
 #include <numeric>
 #include <random>
 
@@ -178,25 +177,26 @@ private slots:
             zv::voice::EchoCanceller canceller;
             std::int16_t mic[zv::voice::kHop], ref[zv::voice::kHop], out[zv::voice::kHop];
             double in = 0, left = 0;
-            for (std::size_t h = 0, block = 0; double((h + 1) * zv::voice::kHop) / (1 + drift) + 9 < double(room.mic.size()); ++h) {
+            // The room as the drifting clock samples it, through speexdsp's resampler as in withGameSound.
+            std::vector<float> heard(room.mic.size() * 2);
+            spx_uint32_t inLength = spx_uint32_t(room.mic.size()), outLength = spx_uint32_t(heard.size());
+            SpeexResamplerState* r = speex_resampler_init_frac(1, 1000000, spx_uint32_t(std::lround(1e6 * (1 + drift))), zv::synth::kRate, zv::synth::kRate, 10, nullptr);
+            speex_resampler_process_float(r, 0, room.mic.data(), &inLength, heard.data(), &outLength);
+            speex_resampler_destroy(r);
+            for (std::size_t h = 0, block = 0; (h + 1) * zv::voice::kHop <= outLength; ++h) {
                 const std::int64_t capturedNs = std::llround((h + 1) * 1e7 / (1 + drift)) + 20000000;
                 for (; std::int64_t(block) * 20000000 <= capturedNs && (block + 1) * 1920 <= room.played.size(); ++block)
                     tap.played(room.played.data() + block * 1920, 960, 2, std::int64_t(block) * 20000000);  // at its time
-                for (int i = 0; i < zv::voice::kHop; ++i) {  // the room as the drifting clock samples it (a windowed sinc)
-                    const double t = double(h * zv::voice::kHop + std::size_t(i)) / (1 + drift), pi = std::numbers::pi;
-                    double v = 0;
-                    for (auto k = std::max<long>(0, long(t) - 7); k <= long(t) + 8; ++k)
-                        v += room.mic[std::size_t(k)] * (double(k) == t ? 1 : 8 * std::sin(pi * (t - k)) * std::sin(pi * (t - k) / 8) / (pi * pi * (t - k) * (t - k)));
-                    mic[i] = std::int16_t(std::clamp(v, -1.0, 1.0) * 32767);
-                }
+                for (int i = 0; i < zv::voice::kHop; ++i)
+                    mic[i] = std::int16_t(std::clamp(heard[h * zv::voice::kHop + std::size_t(i)], -1.0f, 1.0f) * 32767);
                 tap.take(ref, zv::voice::kHop, tap.placeCapture(zv::voice::kHop, capturedNs));
                 canceller.process(mic, ref, out);
                 for (int i = 0; h >= 3000 && i < zv::voice::kHop; ++i) in += double(mic[i]) * mic[i], left += double(out[i]) * out[i];
             }
             return 10 * std::log10(in / left);
         };
-        for (double drift : {5e-4, -5e-4})
-            QVERIFY2(takenOffDb(drift) > takenOffDb(0) / 2, qPrintable(QString("%1 dB, one clock %2").arg(takenOffDb(drift)).arg(takenOffDb(0))));
+        const double oneClock = takenOffDb(0), fast = takenOffDb(5e-4), slow = takenOffDb(-5e-4);
+        QVERIFY2(std::min(fast, slow) > oneClock / 2, qPrintable(QString("%1 / %2 dB, one clock %3").arg(fast).arg(slow).arg(oneClock)));
     }
 
     // The sampled singers straight into the note finder, as once the game knows its

@@ -25,12 +25,13 @@ constexpr std::int64_t kLongestPath = kRate / 2;
 // Two clocks running apart move the offset between them a step of kClockSteadyNs at a
 // time (two streams' clocks on one device never do). The capture's place follows the
 // least-squares line through the last kDriftSteps steps (once kLeastDriftSteps of
-// them have come, all one way) rather than the steps themselves, so the echo slides against its reference as smoothly as the clocks
-// part; with no steps it stays where it was placed. A step further than kRestartSamples
-// (more than the threshold and a callback's jitter) is a stream started again, not a
-// drift: the line starts over from it.
+// them have come, all one way) rather than the steps themselves, so the echo slides
+// against its reference as smoothly as the clocks part; with no steps it stays where
+// it was placed. A step further than kRestartSamples (more than the threshold and a
+// callback's jitter) is a stream started again, not a drift: the line starts over
+// from it.
 constexpr std::size_t kDriftSteps = 8;
-constexpr double kLeastDriftSteps = 3;
+constexpr std::size_t kLeastDriftSteps = 3;
 constexpr std::int64_t kRestartSamples = 2 * kClockSteadyNs / kNsPerSample;
 constexpr double kMostDrift = 0.002;  // two thousand parts per million
 // A pause in what the sound device was handed longer than this (it was closed: the
@@ -111,13 +112,15 @@ ReferenceTap::Placement ReferenceTap::placeCapture(int count, std::int64_t nowNs
     }
     const Placement stepped{double(first + steps_.back().offset), 1, true};
     // A drift steps one way, again and again; a glitch of the callbacks once, or back.
-    double n = 0, sx = 0, sy = 0, sxx = 0, sxy = 0, oneWay = 0;
+    if (steps_.size() < kLeastDriftSteps) return stepped;
+    double n = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
+    int oneWay = 0;
     for (std::size_t i = 0; i < steps_.size(); ++i) {
         const double x = double(steps_[i].at - first), y = double(steps_[i].offset);
         n += 1, sx += x, sy += y, sxx += x * x, sxy += x * y;
-        if (i > 0) oneWay += y > double(steps_[i - 1].offset) ? 1 : -1;
+        if (i > 0) oneWay += steps_[i].offset > steps_[i - 1].offset ? 1 : -1;
     }
-    if (n < kLeastDriftSteps || std::fabs(oneWay) < n - 1) return stepped;
+    if (std::abs(oneWay) + 1 < int(steps_.size())) return stepped;
     const double drift = (n * sxy - sx * sy) / (n * sxx - sx * sx), there = (sy - drift * sx) / n;
     if (!(std::fabs(drift) <= kMostDrift)) return stepped;
     // The line strayed from the clocks' offset further than a step: the drift changed.
